@@ -1,0 +1,44 @@
+// The objects that live from start-up to shutdown and that the main window
+// hands to its pages. CONTRACT between the main window and the page classes:
+// members may be added, the ones below are relied on.
+#pragma once
+
+#include "common/paths.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+namespace obd {
+
+class Link;
+class TComPort;
+class ProtocolLog;
+class TableStore;
+class MessageBoxes;
+
+struct WorkbenchContext {
+    ProgramPaths paths;
+
+    // Always present after start-up, even when a start-up step failed, so
+    // "Neu Initialisieren", the vehicle actions and shutdown stay safe.
+    std::unique_ptr<TComPort> port;
+    std::unique_ptr<ProtocolLog> log; // null when LogFile.txt could not be opened
+    std::unique_ptr<Link> link;
+
+    std::unique_ptr<TableStore> tables;
+    MessageBoxes* messages = nullptr; // owned by the main window
+
+    // Set by the sensor page: polling worker state for navigation, the
+    // connection sequence, the GUI-thread requests and shutdown.
+    std::function<bool()> pollerRunning;
+    std::function<void()> requestPollerStop;
+    // Processes events until the poller has ended (returns at once when idle).
+    // Every GUI-thread action calls this before it sends on the line.
+    std::function<void()> waitForPollerIdle;
+
+    ~WorkbenchContext();
+};
+
+} // namespace obd
