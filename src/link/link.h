@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <atomic>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 namespace obd {
 
@@ -52,7 +54,38 @@ public:
     std::atomic<bool> CommFailure{true};
     std::atomic<bool> DemoMode{false};
     // (DemoCommand is internal state of the exchange.)
+
+    // Each wait for received characters lasts at most this long. Tests of the
+    // silent chip shorten it; the program keeps the default.
+    static constexpr int ReplyWaitMs = 5000;
+    void SetReplyWaitForTesting(int ms) { m_replyWaitMs = ms; }
+
+private:
+    QByteArray readUntilPrompt();
+    void log(const QString& phrase);
+    // The port lock is taken by SendCommand and given back by ReceiveReply once
+    // its reading is done, so no other exchange can come between the two.
+    void acquirePort();
+    void releasePort();
+
+    TComPort& m_port;
+    ProtocolLog* m_log;
+    LinkNotifier& m_notifier;
+    std::mutex m_portMutex;
+    std::atomic<std::thread::id> m_portOwner{};
+    QString m_demoCommand;    // guarded by m_portMutex
+    bool m_demoReply = false; // the path SendCommand took; guarded by m_portMutex
+    int m_replyWaitMs = ReplyWaitMs;
 };
+
+// The reply text of received chip output: no first '>' gives ReplyError;
+// otherwise the first '>', CR and LF become blanks, characters up to 32 are
+// trimmed from both ends and a reply beginning with "4" loses all blanks.
+QString CleanReply(const QByteArray& received);
+// Trims a reply text and removes the blanks of a positive response ("4...").
+QString CleanReplyText(const QString& text);
+// One of the chip's six error words, compared exactly.
+bool IsChipErrorWord(const QString& reply);
 
 // Appends the names of the serial ports (real devices, then the simulator's
 // announced ports) to list.

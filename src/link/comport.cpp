@@ -1,0 +1,292 @@
+#include "link/comport.h"
+
+#include "common/errors.h"
+
+// termios2 (any baud rate through BOTHER) lives in the kernel headers, which
+// cannot be combined with the C library's <termios.h>; so this file speaks the
+// tty ioctls directly: TCGETS2/TCSETS2, TCFLSH (discard), TCSBRK 1 (drain).
+#include <asm/termbits.h>
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+
+namespace obd {
+
+namespace {
+
+// Stay within this fraction of the requested rate, or report the rate as not
+// settable: a UART that cannot come close would only produce garbage.
+constexpr double BaudTolerance = 0.03;
+
+tcflag_t dataBitsFlag(int bits) {
+    switch (bits) {
+    case 5:
+        return CS5;
+    case 6:
+        return CS6;
+    case 7:
+        return CS7;
+    case 8:
+        return CS8;
+    }
+    return 0;
+}
+
+// Runs an ioctl again when a signal interrupted it.
+template <typename Arg> int retryIoctl(int fd, unsigned long request, Arg arg) {
+    int r;
+    do {
+        r = ::ioctl(fd, request, arg);
+    } while (r < 0 && errno == EINTR);
+    return r;
+}
+
+} // namespace
+
+QString DriverErrorText(const char* text, int error) {
+    return QStringLiteral("%1 (win error code: %2)").arg(QLatin1String(text)).arg(error);
+}
+
+void TComPort::fail(const char* text, int error) const {
+    throw DriverError(DriverErrorText(text, error));
+}
+
+TComPort::~TComPort() {
+    Close();
+}
+
+void TComPort::SetPort(const QString& name) {
+    if (name == m_port)
+        return;
+    m_port = name;
+    if (Connected()) {
+        Close();
+        Open();
+    }
+}
+
+void TComPort::SetSettings(const LineSettings& settings) {
+    m_settings = settings;
+    if (Connected())
+        applySettings();
+}
+
+void TComPort::Open() {
+    if (Connected())
+        return;
+    const QByteArray path = m_port.toLocal8Bit();
+    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        fail("Unable to open com port", errno);
+    // flock stops a second open by another process (root included), TIOCEXCL
+    // stops other openers that do not use flock (root excepted).
+    if (::flock(fd, LOCK_EX | LOCK_NB) < 0 || retryIoctl(fd, TIOCEXCL, 0) < 0) {
+        const int error = errno;
+        ::close(fd);
+        fail("Unable to open com port", error);
+    }
+    m_fd = fd;
+    try {
+        applySettings();
+    } catch (...) {
+        Close();
+        throw;
+    }
+}
+
+void TComPort::Close() {
+    if (!Connected())
+        return;
+    // Leave the device openable for others; closing also drops the flock.
+    ::ioctl(m_fd, TIOCNXCL, 0);
+    ::close(m_fd);
+    m_fd = -1;
+}
+
+void TComPort::applySettings() {
+    const LineSettings& s = m_settings;
+    struct termios2 tio {};
+    if (retryIoctl(m_fd, TCGETS2, &tio) < 0)
+        fail("SetCommState function failed", errno);
+    const tcflag_t size = dataBitsFlag(s.dataBits);
+    if (size == 0 || s.baudRate <= 0)
+        fail("SetCommState function failed", EINVAL);
+
+    // Raw 8-bit line: no character translation, no echo, no signals.
+    tio.c_iflag &=
+        ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY | INPCK);
+    tio.c_oflag &= ~OPOST;
+    tio.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    tio.c_cflag &=
+        ~(CSIZE | CSTOPB | PARENB | PARODD | CMSPAR | CRTSCTS | CBAUD | (CBAUD << IBSHIFT));
+    tio.c_cflag |= size | CREAD | CLOCAL | HUPCL | BOTHER | (BOTHER << IBSHIFT);
+    tio.c_ispeed = tio.c_ospeed = static_cast<speed_t>(s.baudRate);
+    // 1.5 stop bits have no termios form; two is the nearest the UART offers.
+    if (s.stopBits != StopBits::One)
+        tio.c_cflag |= CSTOPB;
+    switch (s.parity) {
+    case Parity::None:
+        break;
+    case Parity::Odd:
+        tio.c_cflag |= PARENB | PARODD;
+        break;
+    case Parity::Even:
+        tio.c_cflag |= PARENB;
+        break;
+    case Parity::Mark:
+        tio.c_cflag |= PARENB | CMSPAR | PARODD;
+        break;
+    case Parity::Space:
+        tio.c_cflag |= PARENB | CMSPAR;
+        break;
+    }
+    if (s.parity != Parity::None)
+        tio.c_iflag |= INPCK;
+    if (s.flow.outCtsFlow || s.flow.rts == RtsControl::Handshake)
+        tio.c_cflag |= CRTSCTS;
+    if (s.flow.xonXoffOut)
+        tio.c_iflag |= IXON;
+    if (s.flow.xonXoffIn)
+        tio.c_iflag |= IXOFF;
+    // A read returns at once with whatever has arrived.
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+
+    if (retryIoctl(m_fd, TCSETS2, &tio) < 0)
+        fail("SetCommState function failed", errno);
+    // Drivers round the rate to what their clock can do; one that lands far
+    // away did not take it.
+    struct termios2 check {};
+    if (retryIoctl(m_fd, TCGETS2, &check) < 0)
+        fail("SetCommState function failed", errno);
+    if (std::abs(static_cast<double>(check.c_ospeed) - s.baudRate) > BaudTolerance * s.baudRate)
+        fail("SetCommState function failed", EINVAL);
+    applyModemLines();
+}
+
+void TComPort::applyModemLines() {
+    const FlowSettings& f = m_settings.flow;
+    auto setLine = [this](int line, bool on) {
+        // Devices without modem lines (pseudo-terminals) have no DTR or RTS to
+        // set; that is not a failure of the port.
+        if (retryIoctl(m_fd, on ? TIOCMBIS : TIOCMBIC, &line) < 0 && errno != ENOTTY &&
+            errno != EINVAL)
+            fail("SetCommState function failed", errno);
+    };
+    setLine(TIOCM_DTR, f.dtr == DtrControl::Enable);
+    if (f.rts != RtsControl::Handshake)
+        setLine(TIOCM_RTS, f.rts == RtsControl::Enable);
+}
+
+void TComPort::WriteStr(const QByteArray& bytes) {
+    if (!Connected())
+        fail("WriteFile function failed", EBADF);
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(m_fd, p, static_cast<size_t>(left));
+        if (n >= 0) {
+            p += n;
+            left -= n;
+            continue;
+        }
+        if (errno == EINTR)
+            continue;
+        if (errno != EAGAIN)
+            fail("WriteFile function failed", errno);
+        // The output buffer is full: sleep until there is room again.
+        pollfd pfd{m_fd, POLLOUT, 0};
+        if (::poll(&pfd, 1, -1) < 0 && errno != EINTR)
+            fail("WriteFile function failed", errno);
+    }
+    if (retryIoctl(m_fd, TCSBRK, 1) < 0)
+        fail("WriteFile function failed", errno);
+}
+
+bool TComPort::WaitForChars(int timeoutMs) {
+    if (!Connected())
+        fail("WaitForEvent method failed", EBADF);
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        pollfd pfd{m_fd, POLLIN, 0};
+        const int r = ::poll(&pfd, 1, std::max<int>(0, static_cast<int>(left.count())));
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            fail("WaitForEvent method failed", errno);
+        }
+        if (r == 0)
+            return false;
+        if (pfd.revents & POLLIN)
+            return true;
+        // Hung up or broken without data: the device has gone.
+        fail("WaitForEvent method failed", (pfd.revents & POLLNVAL) ? EBADF : EIO);
+    }
+}
+
+int TComPort::InputCount() {
+    int count = 0;
+    if (!Connected())
+        fail("ClearCommError function failed", EBADF);
+    if (retryIoctl(m_fd, FIONREAD, &count) < 0)
+        fail("ClearCommError function failed", errno);
+    return count;
+}
+
+QByteArray TComPort::Read(int count) {
+    if (!Connected())
+        fail("ReadFile function failed", EBADF);
+    QByteArray buffer(std::max(count, 0), Qt::Uninitialized);
+    if (count <= 0)
+        return buffer;
+    ssize_t n;
+    do {
+        n = ::read(m_fd, buffer.data(), static_cast<size_t>(count));
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) {
+        if (errno != EAGAIN)
+            fail("ReadFile function failed", errno);
+        n = 0;
+    }
+    buffer.truncate(n);
+    return buffer;
+}
+
+void TComPort::Purge(bool input, bool output) {
+    if (!input && !output)
+        return;
+    if (!Connected())
+        fail("PurgeComm function failed", EBADF);
+    const int which = input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH;
+    if (retryIoctl(m_fd, TCFLSH, which) < 0)
+        fail("PurgeComm function failed", errno);
+}
+
+std::unique_ptr<TComPort> CreatePort() {
+    auto port = std::make_unique<TComPort>();
+    LineSettings s;
+    s.baudRate = 9600;
+    s.dataBits = 8;
+    s.stopBits = StopBits::One;
+    s.parity = Parity::None;
+    s.flow = FlowSettings{DtrControl::Enable, RtsControl::Enable, false, false, false};
+    port->SetSettings(s);
+    return port;
+}
+
+void ClosePort(std::unique_ptr<TComPort>& port) {
+    if (port)
+        port->Close();
+    port.reset();
+}
+
+} // namespace obd

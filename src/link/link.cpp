@@ -1,0 +1,163 @@
+#include "link/link.h"
+
+#include "common/codec.h"
+#include "link/comport.h"
+#include "link/demoreply.h"
+#include "link/protocollog.h"
+
+namespace obd {
+
+namespace {
+
+// A reply arrives in chunks; more than this many waits without a prompt end
+// the reading (at most 100 s with the production wait).
+constexpr int MaxWaits = 20;
+
+constexpr QLatin1String ChipErrorWords[] = {
+    QLatin1String("BUSBUSY"), QLatin1String("BUSERROR"),           QLatin1String("DATAERROR"),
+    QLatin1String("NODATA"),  QLatin1String("BUS INIT: ...ERROR"), QLatin1String("?"),
+};
+
+const QString NoCommunicationText =
+    QStringLiteral("Kommunikation mit dem Fahrzeug ist nicht möglich.\r\n"
+                   "Initialisieren Sie das Interface neu.");
+
+bool isTrimmed(QChar c) {
+    return c.unicode() <= 32;
+}
+
+QString trimControls(const QString& text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isTrimmed(text[begin]))
+        ++begin;
+    while (end > begin && isTrimmed(text[end - 1]))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+} // namespace
+
+QString CleanReplyText(const QString& text) {
+    QString reply = trimControls(text);
+    if (reply.startsWith(QLatin1Char('4')))
+        reply = trimControls(reply.remove(QLatin1Char(' ')));
+    return reply;
+}
+
+QString CleanReply(const QByteArray& received) {
+    const qsizetype prompt = received.indexOf('>');
+    if (prompt < 0)
+        return ReplyError;
+    // One character per byte, so the prompt keeps its index.
+    QString text = fromCp1252(received);
+    text[prompt] = QLatin1Char(' ');
+    text.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return CleanReplyText(text);
+}
+
+bool IsChipErrorWord(const QString& reply) {
+    for (const QLatin1String word : ChipErrorWords) {
+        if (reply == word)
+            return true;
+    }
+    return false;
+}
+
+Link::Link(TComPort& port, ProtocolLog* log, LinkNotifier& notifier)
+    : m_port(port), m_log(log), m_notifier(notifier) {}
+
+Link::~Link() = default;
+
+TComPort& Link::ComPort() {
+    return m_port;
+}
+
+ProtocolLog* Link::LogFile() {
+    return m_log;
+}
+
+void Link::log(const QString& phrase) {
+    if (m_log)
+        m_log->WriteEvent(phrase);
+}
+
+void Link::LogEvent(const QString& phrase) {
+    log(phrase);
+}
+
+void Link::acquirePort() {
+    // A second SendCommand without its ReceiveReply on the same thread keeps
+    // the lock it already holds instead of deadlocking on it.
+    if (m_portOwner.load() == std::this_thread::get_id())
+        return;
+    m_portMutex.lock();
+    m_portOwner.store(std::this_thread::get_id());
+}
+
+void Link::releasePort() {
+    if (m_portOwner.load() != std::this_thread::get_id())
+        return;
+    m_portOwner.store(std::thread::id());
+    m_portMutex.unlock();
+}
+
+void Link::SendCommand(const QString& command) {
+    log(QStringLiteral("S: ") + command);
+    acquirePort();
+    m_demoReply = DemoMode.load();
+    if (m_demoReply) {
+        m_demoCommand = command;
+        return;
+    }
+    try {
+        m_port.WriteStr(toCp1252(command) + '\r');
+    } catch (...) {
+        releasePort();
+        throw;
+    }
+}
+
+QByteArray Link::readUntilPrompt() {
+    QByteArray buffer;
+    for (int wait = 0; wait < MaxWaits; ++wait) {
+        if (!m_port.WaitForChars(m_replyWaitMs))
+            break;
+        buffer += m_port.Read(m_port.InputCount());
+        if (buffer.contains('>'))
+            break;
+    }
+    m_port.Purge(true, true);
+    return buffer;
+}
+
+QString Link::ReceiveReply() {
+    // Without a SendCommand before it (not the intended use), the reply
+    // follows the current demo switch.
+    if (m_portOwner.load() != std::this_thread::get_id()) {
+        acquirePort();
+        m_demoReply = DemoMode.load();
+    }
+    QString reply;
+    try {
+        reply =
+            m_demoReply ? CleanReplyText(DemoReply(m_demoCommand)) : CleanReply(readUntilPrompt());
+    } catch (...) {
+        releasePort();
+        throw;
+    }
+    releasePort();
+    if (!reply.startsWith(QLatin1Char('4')) && IsChipErrorWord(reply))
+        m_notifier.showChipError(QStringLiteral("ERROR Message: ") + reply);
+    log(QStringLiteral("R: ") + reply);
+    return reply;
+}
+
+bool Link::CheckCommFailure() {
+    if (!CommFailure.load())
+        return false;
+    m_notifier.showNoCommunication(NoCommunicationText);
+    return true;
+}
+
+} // namespace obd

@@ -1,0 +1,75 @@
+#include "support_link.h"
+
+#include "common/codec.h"
+
+#include <QFile>
+#include <QTest>
+#include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+namespace obd::test {
+
+void RecordingNotifier::showChipError(const QString& message) {
+    const std::lock_guard lock(m_mutex);
+    m_boxes << QStringLiteral("chip: ") + message;
+}
+
+void RecordingNotifier::showNoCommunication(const QString& message) {
+    const std::lock_guard lock(m_mutex);
+    m_boxes << QStringLiteral("nocomm: ") + message;
+}
+
+QStringList RecordingNotifier::boxes() const {
+    const std::lock_guard lock(m_mutex);
+    return m_boxes;
+}
+
+ScriptedChip::ScriptedChip() {
+    m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (m_master < 0 || ::grantpt(m_master) < 0 || ::unlockpt(m_master) < 0)
+        qFatal("no pseudo-terminal");
+    m_slavePath = QString::fromLocal8Bit(::ptsname(m_master));
+}
+
+ScriptedChip::~ScriptedChip() {
+    finish();
+    ::close(m_master);
+}
+
+void ScriptedChip::answer(const QList<QByteArray>& chunks, int pauseMs) {
+    finish();
+    m_command.clear();
+    m_thread = std::thread([this, chunks, pauseMs] {
+        char c = 0;
+        while (!m_command.endsWith('\r') && ::read(m_master, &c, 1) == 1)
+            m_command += c;
+        for (qsizetype i = 0; i < chunks.size(); ++i) {
+            if (i > 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+            if (::write(m_master, chunks[i].constData(), chunks[i].size()) != chunks[i].size())
+                return;
+        }
+    });
+}
+
+QByteArray ScriptedChip::finish() {
+    if (m_thread.joinable())
+        m_thread.join();
+    return m_command;
+}
+
+QStringList logLines(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    QStringList lines = fromCp1252(bytes).split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+} // namespace obd::test

@@ -1,0 +1,49 @@
+// Test fixtures for the link: a pseudo-terminal whose master side plays the
+// chip from a script, and a notifier that records the message boxes.
+#pragma once
+
+#include "link/link.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <mutex>
+#include <thread>
+
+namespace obd::test {
+
+class RecordingNotifier : public LinkNotifier {
+public:
+    void showChipError(const QString& message) override;
+    void showNoCommunication(const QString& message) override;
+    QStringList boxes() const;
+
+private:
+    mutable std::mutex m_mutex;
+    QStringList m_boxes;
+};
+
+// A pty pair. The test opens slavePath() with the real driver; answer() starts
+// a thread that reads one CR-terminated command from the master and then
+// writes the chunks with a pause between them.
+class ScriptedChip {
+public:
+    ScriptedChip();
+    ~ScriptedChip();
+    const QString& slavePath() const { return m_slavePath; }
+    void answer(const QList<QByteArray>& chunks, int pauseMs = 0);
+    // Waits for the script to end and returns the command it read (CR included).
+    QByteArray finish();
+
+private:
+    int m_master = -1;
+    QString m_slavePath;
+    std::thread m_thread;
+    QByteArray m_command;
+};
+
+// Lines of a log file as written (CR LF split off, Windows-1252 decoded).
+QStringList logLines(const QString& fileName);
+
+} // namespace obd::test

@@ -1,0 +1,129 @@
+// The protocol log: block structure across runs, line forms, bytes on disk,
+// lines from two threads, failures.
+#include "common/errors.h"
+#include "link/protocollog.h"
+#include "support/testenv.h"
+#include "support_link.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <thread>
+
+using namespace obd;
+
+namespace {
+
+const QString Stars = QString(49, QLatin1Char('*')) + QLatin1Char(' ');
+
+// A de_DE time stamp (the time is left out at midnight), " - " and the phrase.
+bool isEvent(const QString& line, const QString& phrase) {
+    static const QRegularExpression stamp(
+        QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4}( \\d\\d:\\d\\d:\\d\\d)? - (.*)$"));
+    const QRegularExpressionMatch m = stamp.match(line);
+    return m.hasMatch() && m.captured(2) == phrase;
+}
+
+} // namespace
+
+class TestProtocolLog : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void blocksAcrossRuns();
+    void bytesOnDiskAtOnce();
+    void twoThreadsNeverInterleave();
+    void openFailureNamesTheFile();
+    void writeAfterCloseFails();
+};
+
+void TestProtocolLog::initTestCase() {
+    QVERIFY(test::useTimeLocale("de_DE.UTF-8"));
+}
+
+void TestProtocolLog::blocksAcrossRuns() {
+    QTemporaryDir dir;
+    const QString name = dir.filePath("LogFile.txt");
+    for (int run = 0; run < 2; ++run) {
+        ProtocolLog log(name);
+        log.WriteEvent("Read DTC");
+        log.Close();
+    }
+    const QStringList lines = test::logLines(name);
+    QCOMPARE(lines.size(), 12);
+    for (int block = 0; block < 2; ++block) {
+        const int b = block * 6;
+        QCOMPARE(lines[b], " ");
+        QCOMPARE(lines[b + 1], Stars);
+        QVERIFY2(isEvent(lines[b + 2], "Programmstart"), qPrintable(lines[b + 2]));
+        QVERIFY2(isEvent(lines[b + 3], "Read DTC"), qPrintable(lines[b + 3]));
+        QVERIFY2(isEvent(lines[b + 4], "Programm terminated"), qPrintable(lines[b + 4]));
+        QCOMPARE(lines[b + 5], Stars);
+    }
+}
+
+void TestProtocolLog::bytesOnDiskAtOnce() {
+    QTemporaryDir dir;
+    const QString name = dir.filePath("LogFile.txt");
+    ProtocolLog log(name);
+    log.WriteLine(QString::fromUtf8("Bestätigung €"));
+    // Read by another handle before any close: nothing waits in a buffer.
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY2(bytes.startsWith(" \r\n" + Stars.toLatin1() + "\r\n"), bytes.constData());
+    QVERIFY(bytes.endsWith("Best\xe4tigung \x80\r\n"));
+}
+
+void TestProtocolLog::twoThreadsNeverInterleave() {
+    QTemporaryDir dir;
+    const QString name = dir.filePath("LogFile.txt");
+    constexpr int PerThread = 2000;
+    {
+        ProtocolLog log(name);
+        auto writer = [&log](QChar c) {
+            for (int i = 0; i < PerThread; ++i)
+                log.WriteLine(QString(200, c) + QString::number(i));
+        };
+        std::thread a(writer, QLatin1Char('a'));
+        std::thread b(writer, QLatin1Char('b'));
+        a.join();
+        b.join();
+    }
+    const QStringList lines = test::logLines(name).mid(3);
+    QCOMPARE(lines.size(), 2 * PerThread);
+    int next[2] = {0, 0};
+    for (const QString& line : lines) {
+        const int t = line.startsWith(QString(200, QLatin1Char('a'))) ? 0 : 1;
+        const QString expected =
+            QString(200, QLatin1Char(t ? 'b' : 'a')) + QString::number(next[t]);
+        QCOMPARE(line, expected);
+        ++next[t];
+    }
+}
+
+void TestProtocolLog::openFailureNamesTheFile() {
+    QTemporaryDir dir;
+    // A folder where the file should be cannot be opened for writing, not even by root.
+    const QString name = dir.filePath("LogFile.txt");
+    QVERIFY(QDir().mkdir(name));
+    try {
+        ProtocolLog log(name);
+        QFAIL("opened a folder as log");
+    } catch (const FileError& e) {
+        QVERIFY2(e.text().contains(name), qPrintable(e.text()));
+    }
+}
+
+void TestProtocolLog::writeAfterCloseFails() {
+    QTemporaryDir dir;
+    const QString name = dir.filePath("LogFile.txt");
+    ProtocolLog log(name);
+    log.Close();
+    QVERIFY_THROWS_EXCEPTION(FileError, log.WriteEvent("S: 0100"));
+    QCOMPARE(test::logLines(name).size(), 5);
+}
+
+QTEST_GUILESS_MAIN(TestProtocolLog)
+#include "tst_protocollog.moc"
