@@ -215,8 +215,8 @@ bool TComPort::WaitForChars(int timeoutMs) {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        // Rounded up, so that poll never ends before the deadline.
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
         pollfd pfd{m_fd, POLLIN, 0};
         const int r = ::poll(&pfd, 1, std::max<int>(0, static_cast<int>(left.count())));
         if (r < 0) {
@@ -224,8 +224,11 @@ bool TComPort::WaitForChars(int timeoutMs) {
                 continue;
             fail("WaitForEvent method failed", errno);
         }
-        if (r == 0)
+        if (r == 0) {
+            if (Clock::now() < deadline)
+                continue;
             return false;
+        }
         if (pfd.revents & POLLIN)
             return true;
         // Hung up or broken without data: the device has gone.

@@ -1,6 +1,7 @@
 #include "support_link.h"
 
 #include "common/codec.h"
+#include "support/testenv.h"
 
 #include <QFile>
 #include <QTest>
@@ -59,6 +60,43 @@ QByteArray ScriptedChip::finish() {
     if (m_thread.joinable())
         m_thread.join();
     return m_command;
+}
+
+Simulator::Simulator(const QStringList& args, const QString& link)
+    : m_process(std::make_unique<QProcess>()), m_dir(std::make_unique<QTemporaryDir>()) {
+    m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const QString linkPath = link.isEmpty() ? m_dir->filePath("elmsim") : link;
+    m_process->start(tool("elmsim"), QStringList{"--link", linkPath} + args);
+    if (!m_process->waitForStarted(10000))
+        qFatal("elmsim does not start: %s", qPrintable(tool("elmsim")));
+    while (m_process->canReadLine() || m_process->waitForReadyRead(10000)) {
+        if (m_process->bytesAvailable() && m_process->canReadLine()) {
+            const QString line = QString::fromLocal8Bit(m_process->readLine()).trimmed();
+            if (m_slavePath.isEmpty()) {
+                m_slavePath = line;
+                continue;
+            }
+            m_linkPath = line;
+            return;
+        }
+    }
+    qFatal("elmsim announces no port");
+}
+
+Simulator::~Simulator() {
+    terminate();
+}
+
+void Simulator::terminate() {
+    if (m_process->state() == QProcess::NotRunning)
+        return;
+    m_process->terminate();
+    m_process->waitForFinished(10000);
+}
+
+void Simulator::kill() {
+    m_process->kill();
+    m_process->waitForFinished(10000);
 }
 
 QStringList logLines(const QString& fileName) {

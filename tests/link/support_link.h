@@ -6,8 +6,11 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -41,6 +44,25 @@ private:
     QString m_slavePath;
     std::thread m_thread;
     QByteArray m_command;
+};
+
+// elmsim on its own pseudo-terminal, announced in a private folder; stopped
+// (SIGTERM) when the object goes.
+class Simulator {
+public:
+    explicit Simulator(const QStringList& args = {}, const QString& link = {});
+    ~Simulator();
+    const QString& slavePath() const { return m_slavePath; }
+    const QString& linkPath() const { return m_linkPath; }
+    qint64 processId() const { return m_process->processId(); }
+    void terminate(); // SIGTERM, waits for the exit
+    void kill();      // SIGKILL, waits for the exit
+
+private:
+    std::unique_ptr<QProcess> m_process;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_slavePath;
+    QString m_linkPath;
 };
 
 // Lines of a log file as written (CR LF split off, Windows-1252 decoded).

@@ -1,0 +1,97 @@
+#include "elmchip.h"
+
+#include "link/demoreply.h"
+
+#include <string_view>
+
+namespace elmsim {
+
+namespace {
+
+constexpr std::string_view Identification = "ELM323 v1.1";
+constexpr std::string_view Ok = "OK";
+constexpr std::string_view Unknown = "?";
+constexpr std::string_view NoData = "NODATA";
+
+enum class Effect { Reset, Identify, EchoOff, EchoOn, LineFeedsOff, LineFeedsOn };
+
+struct AtCommand {
+    std::string_view name; // after "AT", upper case
+    Effect effect;
+};
+
+constexpr AtCommand AtCommands[] = {
+    {"Z", Effect::Reset},   {"I", Effect::Identify},      {"E0", Effect::EchoOff},
+    {"E1", Effect::EchoOn}, {"L0", Effect::LineFeedsOff}, {"L1", Effect::LineFeedsOn},
+};
+
+QString text(std::string_view s) {
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+bool isRequest(const QString& command) {
+    if (command.isEmpty() || command.size() % 2 != 0)
+        return false;
+    for (const QChar c : command) {
+        if (!std::isxdigit(c.unicode() < 128 ? c.toLatin1() : 'x'))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString ElmChip::atReply(const QString& command) {
+    for (const AtCommand& at : AtCommands) {
+        if (command != text(at.name))
+            continue;
+        switch (at.effect) {
+        case Effect::Reset:
+            m_echo = m_lineFeeds = true;
+            return text(Identification);
+        case Effect::Identify:
+            return text(Identification);
+        case Effect::EchoOff:
+        case Effect::EchoOn:
+            m_echo = at.effect == Effect::EchoOn;
+            return text(Ok);
+        case Effect::LineFeedsOff:
+        case Effect::LineFeedsOn:
+            m_lineFeeds = at.effect == Effect::LineFeedsOn;
+            return text(Ok);
+        }
+    }
+    return text(Unknown);
+}
+
+QString ElmChip::vehicleReply(const QString& request) const {
+    const auto given = m_options.replies.constFind(request);
+    if (given != m_options.replies.cend())
+        return *given;
+    if (!m_options.errorWord.isEmpty())
+        return m_options.errorWord;
+    const QString demo = obd::DemoTableReply(request);
+    return demo == text(obd::DemoUnknownReply) ? text(NoData) : demo;
+}
+
+QByteArray ElmChip::answer(const QByteArray& line) {
+    const QString command = QString::fromLatin1(line).remove(QLatin1Char(' ')).toUpper();
+    QByteArray out;
+    if (!command.isEmpty()) {
+        if (m_echo)
+            out += line + lineEnd();
+        QString reply;
+        if (command.startsWith(QLatin1String("AT")))
+            reply = atReply(command.mid(2));
+        else if (isRequest(command))
+            reply = vehicleReply(command);
+        else
+            reply = text(Unknown);
+        out += reply.toLatin1() + lineEnd() + lineEnd();
+    }
+    if (m_options.prompt)
+        out += '>';
+    return out;
+}
+
+} // namespace elmsim

@@ -1,0 +1,225 @@
+// elmsim: an ELM323 interface on a vehicle, behind a pseudo-terminal. Prints
+// the terminal's path and the announced link, then answers every command line
+// until it is stopped (SIGINT, SIGTERM, SIGHUP) or disconnects on purpose.
+#include "elmchip.h"
+#include "link/simports.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/signalfd.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+struct Behaviour {
+    int latencyMs = 0;     // before each answer
+    int chunkSize = 0;     // 0: the answer in one write
+    int chunkPauseMs = 10; // between chunks
+    bool silent = false;   // read everything, answer nothing
+    int disconnectAfter = -1;
+};
+
+[[noreturn]] void die(const QString& message) {
+    std::fprintf(stderr, "elmsim: %s\n", qPrintable(message));
+    std::exit(2);
+}
+
+void pause(int ms) {
+    if (ms > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+bool writeAll(int fd, const char* p, size_t n) {
+    while (n > 0) {
+        const ssize_t w = ::write(fd, p, n);
+        if (w < 0 && errno == EINTR)
+            continue;
+        if (w <= 0)
+            return false;
+        p += w;
+        n -= static_cast<size_t>(w);
+    }
+    return true;
+}
+
+bool sendAnswer(int fd, const QByteArray& bytes, const Behaviour& b) {
+    const qsizetype step = b.chunkSize > 0 ? b.chunkSize : bytes.size();
+    for (qsizetype at = 0; at < bytes.size(); at += step) {
+        if (at > 0)
+            pause(b.chunkPauseMs);
+        if (!writeAll(fd, bytes.constData() + at,
+                      static_cast<size_t>(std::min(step, bytes.size() - at))))
+            return false;
+    }
+    return true;
+}
+
+// The announced link: created at start, removed at exit if it is still ours.
+class Announcement {
+public:
+    Announcement(const QString& link, const QString& target) : m_link(link), m_target(target) {
+        QDir().mkpath(QFileInfo(link).absolutePath());
+        const QFileInfo existing(link);
+        if (existing.isSymLink() && existing.exists())
+            die(QStringLiteral("%1 announces a running simulator; name another with --link")
+                    .arg(link));
+        if (existing.isSymLink())
+            QFile::remove(link); // left behind by a simulator that was killed
+        if (::symlink(target.toLocal8Bit().constData(), link.toLocal8Bit().constData()) < 0)
+            die(QStringLiteral("cannot create %1: %2")
+                    .arg(link, QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    ~Announcement() {
+        if (QFileInfo(m_link).symLinkTarget() == m_target)
+            QFile::remove(m_link);
+    }
+
+private:
+    QString m_link;
+    QString m_target;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("elmsim"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Simulated ELM323 v1.1 interface on a vehicle, on a pseudo-terminal. Prints the "
+        "terminal's path and the announced link, one per line."));
+    parser.addHelpOption();
+    const QCommandLineOption linkOpt(
+        "link", "Announce the port as PATH instead of <runtime folder>/elmsim.", "PATH");
+    const QCommandLineOption latencyOpt("latency", "Wait MS before each answer.", "MS", "0");
+    const QCommandLineOption chunkOpt("chunk", "Send answers in pieces of N bytes.", "N", "0");
+    const QCommandLineOption chunkPauseOpt("chunk-pause", "Pause MS between pieces.", "MS", "10");
+    const QCommandLineOption silentOpt("silent", "Answer nothing at all.");
+    const QCommandLineOption noPromptOpt("no-prompt", "End answers without the '>' prompt.");
+    const QCommandLineOption errorOpt(
+        "error", "Answer every vehicle request with WORD (e.g. NODATA).", "WORD");
+    const QCommandLineOption replyOpt(
+        "reply", "Answer request CMD with TEXT, e.g. 0100=\"41 00 FF FF FF FF\".", "CMD=TEXT");
+    const QCommandLineOption disconnectOpt("disconnect-after",
+                                           "Answer N requests, then hang up on the next.", "N");
+    parser.addOptions({linkOpt, latencyOpt, chunkOpt, chunkPauseOpt, silentOpt, noPromptOpt,
+                       errorOpt, replyOpt, disconnectOpt});
+    parser.process(app);
+
+    auto number = [&parser](const QCommandLineOption& option) {
+        bool ok = false;
+        const int value = parser.value(option).toInt(&ok);
+        if (!ok || value < 0)
+            die(QStringLiteral("--%1 needs a number >= 0").arg(option.names().first()));
+        return value;
+    };
+    Behaviour behaviour;
+    behaviour.latencyMs = number(latencyOpt);
+    behaviour.chunkSize = number(chunkOpt);
+    behaviour.chunkPauseMs = number(chunkPauseOpt);
+    behaviour.silent = parser.isSet(silentOpt);
+    if (parser.isSet(disconnectOpt))
+        behaviour.disconnectAfter = number(disconnectOpt);
+
+    elmsim::ChipOptions options;
+    options.prompt = !parser.isSet(noPromptOpt);
+    options.errorWord = parser.value(errorOpt);
+    for (const QString& reply : parser.values(replyOpt)) {
+        const qsizetype eq = reply.indexOf(QLatin1Char('='));
+        if (eq <= 0)
+            die(QStringLiteral("--reply needs CMD=TEXT, got %1").arg(reply));
+        options.replies.insert(reply.left(eq).remove(QLatin1Char(' ')).toUpper(),
+                               reply.mid(eq + 1));
+    }
+    elmsim::ElmChip chip(options);
+
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master < 0 || ::grantpt(master) < 0 || ::unlockpt(master) < 0)
+        die(QStringLiteral("no pseudo-terminal: %1")
+                .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    const QString slavePath = QString::fromLocal8Bit(::ptsname(master));
+    // Holding the slave open keeps the master readable between the program's
+    // sessions (otherwise the master reports a hang-up when the program closes).
+    const int slave = ::open(::ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slave < 0)
+        die(QStringLiteral("cannot open %1").arg(slavePath));
+    termios raw{};
+    ::tcgetattr(slave, &raw);
+    ::cfmakeraw(&raw);
+    ::tcsetattr(slave, TCSANOW, &raw);
+
+    const QString link = parser.isSet(linkOpt)
+                             ? QFileInfo(parser.value(linkOpt)).absoluteFilePath()
+                             : QDir(obd::SimulatorPortFolder()).filePath(QStringLiteral("elmsim"));
+    if (!parser.isSet(linkOpt)) {
+        QDir().mkpath(obd::SimulatorPortFolder());
+        QFile::setPermissions(obd::SimulatorPortFolder(), QFileDevice::ReadOwner |
+                                                              QFileDevice::WriteOwner |
+                                                              QFileDevice::ExeOwner);
+    }
+
+    sigset_t stops;
+    sigemptyset(&stops);
+    for (int s : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&stops, s);
+    ::sigprocmask(SIG_BLOCK, &stops, nullptr);
+    const int stopEvents = ::signalfd(-1, &stops, SFD_CLOEXEC);
+
+    const Announcement announcement(link, slavePath);
+    std::printf("%s\n%s\n", qPrintable(slavePath), qPrintable(link));
+    std::fflush(stdout);
+
+    QByteArray pending;
+    int answered = 0;
+    for (;;) {
+        pollfd fds[2] = {{master, POLLIN, 0}, {stopEvents, POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        if (fds[1].revents)
+            break;
+        char buffer[256];
+        const ssize_t n = ::read(master, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        if (behaviour.silent)
+            continue;
+        pending.append(buffer, n);
+        qsizetype end;
+        bool hangUp = false;
+        while (!hangUp && (end = pending.indexOf('\r')) >= 0) {
+            const QByteArray line = pending.left(end).replace('\n', QByteArray());
+            pending.remove(0, end + 1);
+            if (answered == behaviour.disconnectAfter) {
+                hangUp = true;
+                break;
+            }
+            ++answered;
+            pause(behaviour.latencyMs);
+            if (!sendAnswer(master, chip.answer(line), behaviour))
+                hangUp = true;
+        }
+        if (hangUp)
+            break;
+    }
+    ::close(slave);
+    ::close(master);
+    return 0;
+}
