@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -49,12 +50,27 @@ void ProtocolLog::Close() {
 }
 
 void ProtocolLog::WriteEvent(const QString& phrase) {
-    WriteLine(TimeStampText() + QStringLiteral(" - ") + phrase);
+    const QByteArray text = toCp1252(QStringLiteral(" - ") + phrase) + "\r\n";
+    const std::lock_guard lock(m_mutex);
+    writeLocked(toCp1252(stampLocked()) + text);
 }
 
 void ProtocolLog::WriteLine(const QString& text) {
     const QByteArray line = toCp1252(text) + "\r\n";
     const std::lock_guard lock(m_mutex);
+    writeLocked(line);
+}
+
+QString ProtocolLog::stampLocked() {
+    const qint64 now = std::time(nullptr);
+    if (now != m_stampSecond) {
+        m_stamp = TimeStampText(QDateTime::fromSecsSinceEpoch(now));
+        m_stampSecond = now;
+    }
+    return m_stamp;
+}
+
+void ProtocolLog::writeLocked(const QByteArray& line) {
     if (m_fd < 0)
         throw logError("ist nicht zum Schreiben geöffnet", m_fileName, EBADF);
     const char* p = line.constData();

@@ -25,14 +25,21 @@ public:
     // Appends text and CR LF. After Close, or on a write failure, FileError.
     void WriteLine(const QString& text);
     // Appends the time stamp, " - " and the phrase ("S: 0100", "Read DTC", ...).
+    // The stamp is taken under the lock, so stamps never go back in the file.
     void WriteEvent(const QString& phrase);
 
     const QString& fileName() const { return m_fileName; }
 
 private:
+    void writeLocked(const QByteArray& line);
+    QString stampLocked();
+
     QString m_fileName;
     std::mutex m_mutex; // held while one line is written
     int m_fd = -1;
+    // The time stamp text changes once a second; it is made again only then.
+    qint64 m_stampSecond = -1;
+    QString m_stamp;
 };
 
 } // namespace obd
