@@ -1,5 +1,6 @@
 #include "support_tables.h"
 
+#include "common/errors.h"
 #include "support/testenv.h"
 
 #include <QDate>
@@ -50,6 +51,15 @@ QString runPython(const QString& script, const QStringList& args) {
         return QStringLiteral("<python failed>");
     }
     return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+QString errorText(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const TableError& e) {
+        return e.text();
+    }
+    return QStringLiteral("<no error>");
 }
 
 } // namespace obd::test

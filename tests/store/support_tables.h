@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 namespace obd::test {
@@ -24,5 +25,8 @@ void writeBytes(const QString& path, const QByteArray& bytes);
 // Runs a Python script with the system interpreter, which has dbf and
 // dbfread; returns stdout and fails the test on a non-zero exit.
 QString runPython(const QString& script, const QStringList& args = {});
+
+// The text of the TableError that action throws, or "<no error>".
+QString errorText(const std::function<void()>& action);
 
 } // namespace obd::test

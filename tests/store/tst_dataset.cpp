@@ -15,17 +15,9 @@
 #include <sys/resource.h>
 
 using namespace obd;
+using obd::test::errorText;
 
 namespace {
-
-QString errorText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const TableError& e) {
-        return e.text();
-    }
-    return QStringLiteral("<no error>");
-}
 
 QString name(Dataset& t) {
     return t.FieldByName("NAME").AsString();

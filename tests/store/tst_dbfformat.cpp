@@ -10,6 +10,7 @@
 #include <QTest>
 
 using namespace obd;
+using obd::test::errorText;
 using obd::test::readBytes;
 using obd::test::writeBytes;
 
@@ -26,15 +27,6 @@ void postRecord(Dataset& table, const QList<std::pair<QString, QString>>& values
     for (const auto& [field, text] : values)
         table.FieldByName(field).SetAsString(text);
     table.Post();
-}
-
-QString errorText(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const TableError& e) {
-        return e.text();
-    }
-    return QStringLiteral("<no error>");
 }
 
 } // namespace
