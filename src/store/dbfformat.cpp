@@ -84,6 +84,20 @@ bool isNameChar(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
 }
 
+// YYYYMMDD as stored in a D field; an invalid date for anything else.
+QDate storedDate(const QByteArray& stored) {
+    if (stored.size() != 8 ||
+        !std::all_of(stored.begin(), stored.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return {};
+    const auto number = [&](int from, int count) {
+        int value = 0;
+        for (int i = from; i < from + count; ++i)
+            value = value * 10 + (stored[i] - '0');
+        return value;
+    };
+    return QDate(number(0, 4), number(4, 2), number(6, 2));
+}
+
 QByteArray fieldBytes(const FieldDef& field, const char* record) {
     return QByteArray(record + field.offset, field.length);
 }
@@ -246,8 +260,7 @@ QString FieldText(const FieldDef& field, const char* record) {
         const QByteArray stored = raw.trimmed();
         if (stored.isEmpty())
             return {};
-        const QDate date =
-            QDate::fromString(QString::fromLatin1(stored), QStringLiteral("yyyyMMdd"));
+        const QDate date = storedDate(stored);
         // A damaged date is shown as stored rather than hidden.
         return date.isValid() ? ShortDateText(date) : QString::fromLatin1(stored);
     }
