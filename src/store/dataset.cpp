@@ -102,6 +102,9 @@ Field Dataset::FieldByName(const QString& name) {
 
 const dbf::FieldDef& Dataset::fieldDef(int index) const {
     checkActive();
+    // A Field kept across a reopen may point past the fields of the file now open.
+    if (index < 0 || size_t(index) >= m_file.fields().size())
+        fail(QStringLiteral("Das Feld Nr. %1 wurde nicht gefunden").arg(index + 1));
     return m_file.fields()[size_t(index)];
 }
 

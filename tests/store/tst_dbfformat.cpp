@@ -6,6 +6,8 @@
 #include "support/testenv.h"
 #include "support_tables.h"
 
+#include <QCoreApplication>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -292,6 +294,23 @@ private slots:
         const QString expected =
             QStringLiteral("Open: file not found: \"%1\".").arg(path("nowhere/options.dbf"));
         QCOMPARE(errorText([&] { table.Open(); }), expected);
+    }
+
+    void fileWithoutWriteAccessRefused() {
+        // Tables are opened for writing: a file the user may only read fails to open.
+        QTemporaryDir dir;
+        const QString file = dir.filePath("customer.dbf");
+        obd::test::makeCustomerTable(file);
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                      QFile::ExeOwner | QFile::ReadOther |
+                                                      QFile::ExeOther));
+        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadOther));
+        QString output;
+        const int exitCode = obd::test::runUnprivileged(
+            QCoreApplication::applicationDirPath() + "/store_postloop", {file}, &output);
+        QCOMPARE(exitCode, 1);
+        QVERIFY2(output.contains(QStringLiteral("Open: cannot open \"%1\"").arg(file)),
+                 qPrintable(output));
     }
 
     void pythonReadersAgree() {
