@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -255,7 +256,7 @@ private slots:
         QTest::newRow("language driver") << patched(29, "\x65") << "Sprachtreiber 0x65" << 0;
         QTest::newRow("count larger than data") << patched(4, "\x10\x27") << "" << 3;
         QTest::newRow("absurd count") << patched(4, "\xff\xff\xff\xff") << "" << 3;
-        QTest::newRow("count smaller than data") << patched(4, "\x02") << "" << 2;
+        QTest::newRow("count smaller than data") << patched(4, "\x01") << "" << 1;
         QTest::newRow("cut inside a record") << base.left(129 + 2 * 80 + 17) << "" << 2;
         QTest::newRow("no end mark") << base.chopped(1) << "" << 3;
     }
@@ -278,8 +279,10 @@ private slots:
             table.MoveTo(i);
             QCOMPARE(table.FieldByName("DATE").AsString(), QString("02.03.2024"));
         }
-        // A post after a safe reading gives a file the oracle agrees with.
+        // A post after a safe reading gives a file the oracle agrees with, and
+        // nothing of an unfinished earlier post stays behind the end mark.
         postRecord(table, {{"NAME", "Dora"}});
+        QCOMPARE(QFileInfo(file).size(), 129 + (records + 1) * 80 + 1);
         QCOMPARE(obd::test::runPython("import dbfread,sys\n"
                                       "print([r['NAME'] for r in dbfread.DBF(sys.argv[1])])",
                                       {file})
