@@ -141,7 +141,7 @@ QString logicalText(char stored) {
 // Canonical number text for an N or F field: sign, digits, the field's
 // decimals. Empty optional for text that is not a plain decimal number.
 std::optional<QByteArray> numberText(const QString& text, int decimals) {
-    static const QRegularExpression pattern(QStringLiteral("^([+-]?)(\\d*)(?:[.,](\\d*))?$"));
+    static const QRegularExpression pattern(QStringLiteral("^([+-]?)([0-9]*)(?:[.,]([0-9]*))?$"));
     const QString trimmed = text.trimmed();
     const QRegularExpressionMatch m = pattern.match(trimmed);
     if (!m.hasMatch() || (m.capturedLength(2) == 0 && m.capturedLength(3) == 0))
@@ -154,21 +154,15 @@ std::optional<QByteArray> numberText(const QString& text, int decimals) {
         // More decimals than the field keeps: round like the C library does.
         const double value =
             QString(m.captured(1) + (whole.isEmpty() ? "0" : whole) + "." + fraction).toDouble();
-        const QString rounded = QString::number(value, 'f', decimals);
-        const bool negative = rounded.startsWith('-');
-        const QString digits = negative ? rounded.mid(1) : rounded;
-        const qsizetype point = digits.indexOf('.');
-        whole = point < 0 ? digits : digits.left(point);
-        fraction = point < 0 ? QString() : digits.mid(point + 1);
-        return numberText(
-            (negative ? "-" : "") + whole + (fraction.isEmpty() ? "" : "." + fraction), decimals);
+        return numberText(QString::number(value, 'f', decimals), decimals);
     }
     while (whole.size() > 1 && whole.front() == '0')
         whole.remove(0, 1);
     if (whole.isEmpty())
         whole = QStringLiteral("0");
     fraction = fraction.leftJustified(decimals, '0');
-    const bool zero = whole == "0" && !fraction.contains(QRegularExpression("[1-9]"));
+    const bool zero = whole == "0" && std::all_of(fraction.begin(), fraction.end(),
+                                                  [](QChar c) { return c == '0'; });
     QString result = (m.captured(1) == "-" && !zero ? "-" : "") + whole;
     if (decimals > 0)
         result += "." + fraction;
@@ -349,7 +343,7 @@ qint32 FieldInteger(const FieldDef& field, const char* record, const QString& co
     const QString text = QString::fromLatin1(fieldBytes(field, record).trimmed());
     if (text.isEmpty())
         return 0;
-    static const QRegularExpression whole(QStringLiteral("^([+-]?\\d+)(?:\\.0*)?$"));
+    static const QRegularExpression whole(QStringLiteral("^([+-]?[0-9]+)(?:\\.0*)?$"));
     const QRegularExpressionMatch m = whole.match(text);
     if (!m.hasMatch())
         throw TableError(context + QStringLiteral("'%1' im Feld '%2' ist kein gültiger Integerwert")
