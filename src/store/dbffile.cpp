@@ -94,9 +94,16 @@ void DbfFile::Close() {
 void DbfFile::Append(const QByteArray& record) {
     Q_ASSERT(record.size() == m_header.recordLength);
     const qint64 offset = m_header.headerLength + qint64(m_count) * m_header.recordLength;
+    // The record goes out marked deleted and is switched live with a one-byte
+    // write once all of it is in the file: a write cut short by a kill (it can
+    // stop at a page boundary) leaves a hidden record, never a half-filled one,
+    // also for readers that read up to the end mark instead of the count.
     QByteArray tail = record;
+    tail[0] = kDeletedMark;
     tail.append(kEndMark);
     writeAt(offset, tail.constData(), tail.size());
+    if (record[0] != kDeletedMark)
+        writeAt(offset, record.constData(), 1);
     const qint64 end = offset + tail.size();
     // Bytes beyond the new end are the remains of a post that never finished;
     // they must not turn into records later.
