@@ -2,9 +2,13 @@
 // pages: support flags, the decoded monitor status and trouble-code entries.
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <array>
+#include <initializer_list>
+#include <vector>
 
 namespace obd {
 
@@ -55,7 +59,32 @@ struct TTroubleCodeEntry {
     QString Text;
 };
 
-// The trouble-code descriptions, one entry per file line in file order.
-using TTroubleCodeFile = QList<TTroubleCodeEntry>;
+// The trouble-code descriptions, one entry per file line in file order. The
+// table is read-only once made, which lets it keep an index from code to
+// lines: a lookup then costs a hash look-up instead of a walk over every
+// entry, which matters for files of many thousand lines.
+class TTroubleCodeFile {
+public:
+    TTroubleCodeFile() = default;
+    TTroubleCodeFile(QList<TTroubleCodeEntry> entries);
+    TTroubleCodeFile(std::initializer_list<TTroubleCodeEntry> entries);
+
+    const QList<TTroubleCodeEntry>& entries() const { return m_entries; }
+    qsizetype size() const { return m_entries.size(); }
+    bool isEmpty() const { return m_entries.isEmpty(); }
+    const TTroubleCodeEntry& operator[](qsizetype i) const { return m_entries[i]; }
+    QList<TTroubleCodeEntry>::const_iterator begin() const { return m_entries.cbegin(); }
+    QList<TTroubleCodeEntry>::const_iterator end() const { return m_entries.cend(); }
+
+    // The texts of every entry whose code equals code exactly, in file order.
+    QStringList textsOf(const QString& code) const;
+
+private:
+    QList<TTroubleCodeEntry> m_entries;
+    // First line of each code, and for every line the next line of its code
+    // (-1 after the last): the lines of one code in file order.
+    QHash<QString, qsizetype> m_first;
+    std::vector<qsizetype> m_next;
+};
 
 } // namespace obd

@@ -12,46 +12,53 @@ namespace {
 
 constexpr qsizetype CodeLength = 5;
 constexpr qsizetype TextLength = 127;
-constexpr char16_t EndOfFile = 0x1A;
+constexpr char EndOfFile = 0x1A;
 
-// Blanks and control characters, removed from both ends of a description.
-bool IsTrimmed(QChar c) {
-    return c.unicode() <= 0x20;
+// Windows-1252 has one byte per character and maps no byte below 0x21 to a
+// character above 32, so lines are cut, trimmed and shortened on the bytes and
+// only the code and the kept text are decoded.
+QString Decode(QByteArrayView bytes) {
+    return fromCp1252(QByteArray::fromRawData(bytes.data(), bytes.size()));
 }
 
-TTroubleCodeEntry EntryOf(QStringView line) {
+// Blanks and control characters, removed from both ends of a description.
+bool IsTrimmed(char c) {
+    return static_cast<unsigned char>(c) <= 0x20;
+}
+
+TTroubleCodeEntry EntryOf(QByteArrayView line) {
     TTroubleCodeEntry entry;
-    entry.Code = line.left(CodeLength).toString();
-    QStringView text = line.size() > CodeLength ? line.mid(CodeLength) : QStringView();
+    entry.Code = Decode(line.first(qMin(line.size(), CodeLength)));
+    QByteArrayView text = line.size() > CodeLength ? line.sliced(CodeLength) : QByteArrayView();
     while (!text.isEmpty() && IsTrimmed(text.front()))
-        text = text.mid(1);
+        text = text.sliced(1);
     while (!text.isEmpty() && IsTrimmed(text.back()))
         text.chop(1);
-    entry.Text = text.left(TextLength).toString();
+    entry.Text = Decode(text.first(qMin(text.size(), TextLength)));
     return entry;
 }
 
 } // namespace
 
 TTroubleCodeFile ParseTroubleCodeTexts(const QByteArray& content) {
-    QString text = fromCp1252(content);
-    const qsizetype end = text.indexOf(QChar(EndOfFile));
+    QByteArrayView all(content);
+    const qsizetype end = all.indexOf(EndOfFile);
     if (end >= 0)
-        text.truncate(end);
+        all.truncate(end);
 
-    TTroubleCodeFile entries;
-    const QStringView all(text);
+    QList<TTroubleCodeEntry> entries;
+    entries.reserve(all.count('\r') + 1);
     qsizetype pos = 0;
     while (pos < all.size()) {
-        qsizetype cr = all.indexOf(QLatin1Char('\r'), pos);
+        qsizetype cr = all.indexOf('\r', pos);
         if (cr < 0)
             cr = all.size();
-        entries.append(EntryOf(all.mid(pos, cr - pos)));
+        entries.append(EntryOf(all.sliced(pos, cr - pos)));
         pos = cr + 1;
-        if (pos < all.size() && all[pos] == QLatin1Char('\n'))
+        if (pos < all.size() && all[pos] == '\n')
             ++pos;
     }
-    return entries;
+    return TTroubleCodeFile(std::move(entries));
 }
 
 TTroubleCodeFile LoadTroubleCodeTexts(const QString& path) {
@@ -67,11 +74,7 @@ TTroubleCodeFile LoadTroubleCodeTexts(const QString& path) {
 }
 
 QStringList FindTroubleCodeTexts(const TTroubleCodeFile& table, const QString& code) {
-    QStringList texts;
-    for (const TTroubleCodeEntry& entry : table)
-        if (entry.Code == code)
-            texts.append(entry.Text);
-    return texts;
+    return table.textsOf(code);
 }
 
 } // namespace obd
