@@ -1,0 +1,58 @@
+// One open table file: its header and records in memory, and durable writes
+// that keep the file readable whenever the process may be killed.
+#pragma once
+
+#include "store/dbfformat.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace obd::dbf {
+
+class DbfFile {
+public:
+    DbfFile() = default;
+    DbfFile(const DbfFile&) = delete;
+    DbfFile& operator=(const DbfFile&) = delete;
+    ~DbfFile();
+
+    // Opens path for reading and writing, shared with other readers. Throws
+    // TableError for a missing, unreadable or invalid file; context goes in
+    // front of texts that do not stand on their own.
+    void Open(const QString& path, const QString& context);
+    void Close();
+    bool IsOpen() const { return m_fd >= 0; }
+
+    const Header& header() const { return m_header; }
+    const std::vector<FieldDef>& fields() const { return m_header.fields; }
+    const QString& path() const { return m_path; }
+
+    // Records trusted from the file: the stated count, but never more whole
+    // records than the file holds.
+    int RecordCount() const { return m_count; }
+    const char* Record(int index) const {
+        return m_records.constData() + qsizetype(index) * m_header.recordLength;
+    }
+
+    // Writes a new record after the last one, with the end mark, and makes it
+    // durable before the header's count and date are updated and made durable.
+    void Append(const QByteArray& record);
+    // Writes an existing record in place (also to set its deletion mark).
+    void Rewrite(int index, const QByteArray& record);
+
+private:
+    void writeAt(qint64 offset, const char* data, qint64 size);
+    void sync();
+    void updateHeader(quint32 count);
+    [[noreturn]] void writeFailed(int error) const;
+
+    int m_fd = -1;
+    QString m_path;
+    QString m_context;
+    Header m_header;
+    QByteArray m_records;
+    int m_count = 0;
+    qint64 m_fileSize = 0;
+};
+
+} // namespace obd::dbf
