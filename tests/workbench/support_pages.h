@@ -1,0 +1,42 @@
+// Fixture for the page tests: a workbench context of its own (program folder
+// with the delivered tables, recorded message boxes with scripted answers) and
+// the Python oracle for the written table files.
+#pragma once
+
+#include "workbench/context.h"
+#include "workbench/messages.h"
+
+#include <QList>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace obd::test {
+
+struct ShownBox {
+    QString caption;
+    QString text;
+};
+
+class PageFixture {
+public:
+    PageFixture();
+    ~PageFixture();
+
+    // Opens the four tables copied from the build's data folder.
+    void openTables();
+
+    WorkbenchContext ctx;
+    MessageBoxes boxes;
+    QList<ShownBox> shown;
+    QList<BoxButton> answers; // taken in order; OK when none is left
+
+private:
+    QTemporaryDir m_folder;
+};
+
+// Runs a Python script with /usr/bin/python3 (dbfread lives there) and returns
+// its standard output, trimmed; a failing script fails the test through qFatal.
+QString runPython(const QString& script, const QStringList& args = {});
+
+} // namespace obd::test
