@@ -32,6 +32,23 @@ void PageFixture::openTables() {
     ctx.tables->OpenAll(ctx.paths.dataFolder());
 }
 
+void PageFixture::openLink(const QString& portPath) {
+    ctx.port = std::make_unique<TComPort>();
+    ctx.log = std::make_unique<ProtocolLog>(ctx.paths.logFile());
+    ctx.link = std::make_unique<Link>(*ctx.port, ctx.log.get(), notifier);
+    if (portPath.isEmpty()) {
+        ctx.link->DemoMode = true;
+    } else {
+        ctx.port->SetPort(portPath);
+        ctx.port->Open();
+    }
+    ctx.link->CommFailure = false;
+}
+
+QStringList PageFixture::logLines() const {
+    return test::logLines(ctx.paths.logFile());
+}
+
 QString runPython(const QString& script, const QStringList& args) {
     QProcess p;
     p.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), script} + args);

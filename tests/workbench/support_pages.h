@@ -3,6 +3,7 @@
 // the Python oracle for the written table files.
 #pragma once
 
+#include "link/support_link.h"
 #include "workbench/context.h"
 #include "workbench/messages.h"
 
@@ -25,11 +26,16 @@ public:
 
     // Opens the four tables copied from the build's data folder.
     void openTables();
+    // Port, protocol log and exchange; chip boxes land in notifier. With a
+    // port path the port is opened there, otherwise demo mode is switched on.
+    void openLink(const QString& portPath = {});
+    QStringList logLines() const;
 
     WorkbenchContext ctx;
     MessageBoxes boxes;
     QList<ShownBox> shown;
     QList<BoxButton> answers; // taken in order; OK when none is left
+    RecordingNotifier notifier;
 
 private:
     QTemporaryDir m_folder;
