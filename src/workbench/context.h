@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/paths.h"
+#include "common/sensortable.h"
 
 #include <QString>
 #include <QStringList>
@@ -37,6 +38,10 @@ struct WorkbenchContext {
     // Processes events until the poller has ended (returns at once when idle).
     // Every GUI-thread action calls this before it sends on the line.
     std::function<void()> waitForPollerIdle;
+
+    // The 32 service 01 PIDs with their last values, shared by the sensor
+    // page, its polling worker and the report.
+    SensorTable sensorTable;
 
     ~WorkbenchContext();
 };

@@ -41,6 +41,14 @@ private:
     QTemporaryDir m_folder;
 };
 
+// The control of a page by its object name; a missing one ends the test run.
+template <class W> W* child(const QWidget* page, const QString& name) {
+    auto* w = page->findChild<W*>(name);
+    if (!w)
+        qFatal("control %s missing", qPrintable(name));
+    return w;
+}
+
 // Runs a Python script with /usr/bin/python3 (dbfread lives there) and returns
 // its standard output, trimmed; a failing script fails the test through qFatal.
 QString runPython(const QString& script, const QStringList& args = {});

@@ -42,10 +42,7 @@ class TestCustomerPage : public QObject {
     QString today;
 
     template <class W> W* control(const char* name) {
-        auto* w = page->findChild<W*>(QLatin1String(name));
-        if (!w)
-            qFatal("control %s missing", name);
-        return w;
+        return test::child<W>(page.get(), QLatin1String(name));
     }
     void setName(const QString& name) { control<QLineEdit>("edCustomerName")->setText(name); }
     void addCustomer(const QString& name) {

@@ -21,12 +21,7 @@ class TestTerminalPage : public QObject {
     std::unique_ptr<test::PageFixture> f;
     std::unique_ptr<TerminalPage> page;
 
-    template <class W> W* control(const QString& name) {
-        auto* w = page->findChild<W*>(name);
-        if (!w)
-            qFatal("control %s missing", qPrintable(name));
-        return w;
-    }
+    template <class W> W* control(const QString& name) { return test::child<W>(page.get(), name); }
     QString text(const char* name) { return control<QLineEdit>(QLatin1String(name))->text(); }
     void type(const char* name, const QString& t) {
         control<QLineEdit>(QLatin1String(name))->setText(t);
