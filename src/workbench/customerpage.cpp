@@ -129,9 +129,7 @@ CustomerPage::CustomerPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(par
         auto* button =
             named(new QPushButton(QLatin1String(b.caption), details), QLatin1String(b.name));
         button->setGeometry(left, 80, 75, 25);
-        connect(button, &QPushButton::clicked, this, [this, handler = b.handler] {
-            m_ctx.messages->Guard([&] { (this->*handler)(); });
-        });
+        connect(button, &QPushButton::clicked, this, guarded(m_ctx.messages, this, b.handler));
         left += 80;
     }
     layout->addWidget(details);
@@ -239,7 +237,7 @@ bool CustomerPage::eventFilter(QObject* watched, QEvent* event) {
     if (watched == DBGrid1 && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::ControlModifier) {
-            m_ctx.messages->Guard([this] { DBGrid1CtrlDelete(); });
+            guarded(m_ctx.messages, this, &CustomerPage::DBGrid1CtrlDelete)();
             return true;
         }
     }

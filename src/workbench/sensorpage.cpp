@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStyledItemDelegate>
@@ -42,59 +41,6 @@ const QColor TitleColour(255, 209, 87);
 
 const QString One = QStringLiteral("1");
 const QString NotAvailable = QStringLiteral("N/A");
-
-// The four pictures of columns E and S, drawn once: check box on and off
-// (15 x 15), tick and cross (15 x 13), on a transparent ground.
-struct GridPictures {
-    QPixmap boxOn, boxOff, ok, error;
-
-    GridPictures() {
-        boxOff = box(false);
-        boxOn = box(true);
-        ok = mark(true);
-        error = mark(false);
-    }
-
-private:
-    static QPixmap blank(int h) {
-        QPixmap p(15, h);
-        p.fill(Qt::transparent);
-        return p;
-    }
-    static void tick(QPainter& painter, QPointF a, QPointF b, QPointF c) {
-        QPainterPath path(a);
-        path.lineTo(b);
-        path.lineTo(c);
-        painter.drawPath(path);
-    }
-    static QPixmap box(bool on) {
-        QPixmap p = blank(15);
-        QPainter painter(&p);
-        painter.setPen(QColor(64, 64, 64));
-        painter.setBrush(Qt::white);
-        painter.drawRect(1, 1, 12, 12);
-        if (on) {
-            painter.setRenderHint(QPainter::Antialiasing);
-            painter.setPen(QPen(QColor(0, 150, 0), 2));
-            painter.setBrush(Qt::NoBrush);
-            tick(painter, {3.5, 7.5}, {6, 10.5}, {11, 3.5});
-        }
-        return p;
-    }
-    static QPixmap mark(bool ok) {
-        QPixmap p = blank(13);
-        QPainter painter(&p);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QPen(ok ? QColor(0, 160, 0) : QColor(210, 0, 0), 2.2));
-        if (ok) {
-            tick(painter, {2, 6.5}, {5.5, 10.5}, {13, 2});
-        } else {
-            painter.drawLine(QPointF(3, 2), QPointF(12, 11));
-            painter.drawLine(QPointF(12, 2), QPointF(3, 11));
-        }
-        return p;
-    }
-};
 
 // Draws columns E and S as pictures and the value right-aligned, 2 pixels
 // inside the right border and 2 below the top.
@@ -139,7 +85,7 @@ public:
     }
 
 private:
-    GridPictures m_pictures;
+    const PagePictures& m_pictures = PagePictures::Get();
 };
 
 QLabel* label(const QString& name, const QString& caption, QPoint at, QWidget* parent) {
@@ -221,13 +167,13 @@ SensorPage::SensorPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(parent)
     Label6->setMinimumWidth(80);
     layout->addWidget(strip);
 
-    const auto guarded = [this](void (SensorPage::*handler)()) {
-        return [this, handler] { m_ctx.messages->Guard([&] { (this->*handler)(); }); };
-    };
-    connect(btnSensorsRead, &QPushButton::clicked, this, guarded(&SensorPage::btnSensorsReadClick));
-    connect(btnSensorsStop, &QPushButton::clicked, this, guarded(&SensorPage::btnSensorsStopClick));
+    MessageBoxes* boxes = m_ctx.messages;
+    connect(btnSensorsRead, &QPushButton::clicked, this,
+            guarded(boxes, this, &SensorPage::btnSensorsReadClick));
+    connect(btnSensorsStop, &QPushButton::clicked, this,
+            guarded(boxes, this, &SensorPage::btnSensorsStopClick));
     connect(cbShowNotSupported, &QCheckBox::clicked, this,
-            guarded(&SensorPage::cbShowNotSupportedClick));
+            guarded(boxes, this, &SensorPage::cbShowNotSupportedClick));
 
     m_thread = new SensorThread([this](SensorThread& t) { SensorThreadExecute(t); }, this);
     connect(m_thread, &SensorThread::Started, this, &SensorPage::SensorThreadStart);

@@ -52,8 +52,7 @@ TerminalPage::TerminalPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(par
                                QWidget* parent, void (TerminalPage::*handler)()) {
         auto* b = named(new QPushButton(caption, parent), name);
         b->setGeometry(place);
-        connect(b, &QPushButton::clicked, this,
-                [this, handler] { m_ctx.messages->Guard([&] { (this->*handler)(); }); });
+        connect(b, &QPushButton::clicked, this, guarded(m_ctx.messages, this, handler));
     };
 
     FlatEdit1 = edit(QStringLiteral("FlatEdit1"), QRect(8, 8, 193, 21), this);
@@ -99,15 +98,14 @@ TerminalPage::TerminalPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(par
     FlatMemo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     connect(Edit1, &QLineEdit::textChanged, this,
-            [this] { m_ctx.messages->Guard([this] { Edit1Change(); }); });
+            guarded(m_ctx.messages, this, &TerminalPage::Edit1Change));
     connect(Edit3, &QLineEdit::textChanged, this,
-            [this] { m_ctx.messages->Guard([this] { Edit3Change(); }); });
+            guarded(m_ctx.messages, this, &TerminalPage::Edit3Change));
 }
 
 QString TerminalPage::exchange(const QString& command) {
     // The polling worker may still be finishing its pass on the same line.
-    if (m_ctx.waitForPollerIdle)
-        m_ctx.waitForPollerIdle();
+    WaitForPoller(m_ctx);
     m_ctx.link->SendCommand(command);
     return m_ctx.link->ReceiveReply();
 }

@@ -49,6 +49,25 @@ QStringList PageFixture::logLines() const {
     return test::logLines(ctx.paths.logFile());
 }
 
+void PageFixture::useSimulator(const QStringList& args) {
+    simulator = std::make_unique<Simulator>(args);
+    ctx.link->DemoMode = false;
+    ctx.port->SetPort(simulator->slavePath());
+    ctx.port->Open();
+    ctx.link->SendCommand(QStringLiteral("ATE0"));
+    ctx.link->ReceiveReply();
+}
+
+QStringList PageFixture::sentCommands(int from) const {
+    QStringList commands;
+    for (const QString& line : logLines().mid(from)) {
+        const qsizetype at = line.indexOf(QStringLiteral(" - S: "));
+        if (at >= 0)
+            commands << line.mid(at + 6);
+    }
+    return commands;
+}
+
 QString runPython(const QString& script, const QStringList& args) {
     QProcess p;
     p.start(QStringLiteral("/usr/bin/python3"), QStringList{QStringLiteral("-c"), script} + args);

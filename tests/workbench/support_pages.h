@@ -29,13 +29,18 @@ public:
     // Port, protocol log and exchange; chip boxes land in notifier. With a
     // port path the port is opened there, otherwise demo mode is switched on.
     void openLink(const QString& portPath = {});
+    // Switches the link from demo mode to elmsim started with args, echo off.
+    void useSimulator(const QStringList& args = {});
     QStringList logLines() const;
+    // The commands of the log's " - S: " lines from line `from` on.
+    QStringList sentCommands(int from = 0) const;
 
     WorkbenchContext ctx;
     MessageBoxes boxes;
     QList<ShownBox> shown;
     QList<BoxButton> answers; // taken in order; OK when none is left
     RecordingNotifier notifier;
+    std::unique_ptr<Simulator> simulator;
 
 private:
     QTemporaryDir m_folder;

@@ -29,7 +29,6 @@ class TestSensorPage : public QObject {
     Q_OBJECT
 
     std::unique_ptr<test::PageFixture> f;
-    std::unique_ptr<test::Simulator> sim;
     std::unique_ptr<SensorPage> page;
 
     template <class W> W* control(const char* name) {
@@ -55,28 +54,13 @@ class TestSensorPage : public QObject {
     // A page connected like after a successful connection sequence: demo mode,
     // or the simulator (with extra options) with echo switched off.
     void connect(const QStringList& simulatorArgs = {}, bool demo = false) {
-        if (demo) {
-            f->openLink();
-        } else {
-            sim = std::make_unique<test::Simulator>(simulatorArgs);
-            f->openLink(sim->slavePath());
-            f->ctx.link->SendCommand(QStringLiteral("ATE0"));
-            f->ctx.link->ReceiveReply();
-        }
+        f->openLink();
+        if (!demo)
+            f->useSimulator(simulatorArgs);
         page->ApplySupportedPids();
         page->FillSensorGrid();
     }
     // Log lines after the first `from` lines.
-    QStringList logSince(int from) { return f->logLines().mid(from); }
-    static QStringList requests(const QStringList& lines) {
-        QStringList sent;
-        for (const QString& line : lines) {
-            const qsizetype at = line.indexOf(QStringLiteral(" - S: "));
-            if (at >= 0)
-                sent << line.mid(at + 6);
-        }
-        return sent;
-    }
     void stopAndWait() {
         f->ctx.requestPollerStop();
         f->ctx.waitForPollerIdle();
@@ -90,7 +74,6 @@ private slots:
     }
     void cleanup() {
         page.reset();
-        sim.reset();
         f.reset();
     }
 
@@ -222,15 +205,13 @@ private slots:
         const int before = f->logLines().size();
         click("btnSensorsRead");
         QCOMPARE(f->notifier.boxes().size(), 1);
-        QVERIFY(logSince(before).join('\n').endsWith(QStringLiteral(" - Sensordaten Read")));
+        QVERIFY(
+            f->logLines().mid(before).join('\n').endsWith(QStringLiteral(" - Sensordaten Read")));
         QVERIFY(!page->Poller().Running());
     }
     void readWithoutEcuShowsNoConnection() {
         connect({}, true);
-        f->ctx.link->DemoMode = false;
-        sim = std::make_unique<test::Simulator>(QStringList{"--error", "NODATA"});
-        f->ctx.port->SetPort(sim->slavePath());
-        f->ctx.port->Open();
+        f->useSimulator({"--error", "NODATA"});
         click("btnSensorsRead");
         QVERIFY(!page->Poller().Running());
         QCOMPARE(f->shown.size(), 1);
@@ -248,7 +229,7 @@ private slots:
         QStringList expected{QStringLiteral("0100")}; // the link check
         for (const QString& pid : DemoRows)
             expected << QStringLiteral("01") + pid;
-        QCOMPARE(requests(logSince(from)).mid(0, 15), expected);
+        QCOMPARE(f->sentCommands(from).mid(0, 15), expected);
         QCOMPARE(grid()->rowCount(), 14);
         // The first pass's values are shown (the second one, cut by the stop, is not).
         QVERIFY(!column(4).contains(QString()));
@@ -279,7 +260,7 @@ private slots:
         const int counted = passes();
         QTRY_VERIFY(passes() >= counted + 2);
         stopAndWait();
-        const QStringList sent = requests(logSince(from));
+        const QStringList sent = f->sentCommands(from);
         QVERIFY(sent.contains(QStringLiteral("010D")));
         QVERIFY(!sent.contains(QStringLiteral("010C")));
         QCOMPARE(cell(6, 4), QStringLiteral("N/A"));
@@ -289,13 +270,13 @@ private slots:
         connect({"--latency", "20"});
         click("btnSensorsRead");
         QTRY_VERIFY(passes() >= 1);
-        QTRY_VERIFY(requests(logSince(f->logLines().size() - 1)) == QStringList{"0106"});
+        QTRY_VERIFY(f->sentCommands(f->logLines().size() - 1) == QStringList{"0106"});
         click("btnSensorsStop");
         const int counted = passes();
         const QString shownValue = cell(13, 4);
         f->ctx.waitForPollerIdle();
         QCOMPARE(passes(), counted);
-        const QStringList sent = requests(f->logLines());
+        const QStringList sent = f->sentCommands();
         QCOMPARE(sent.last(), QStringLiteral("0115"));
         QCOMPARE(cell(13, 4), shownValue); // the last pass's values stay unshown
     }
@@ -310,8 +291,8 @@ private slots:
         QTest::mouseClick(test::child<QWidget>(&terminal, QStringLiteral("FlatButton1")),
                           Qt::LeftButton);
         QVERIFY(!page->Poller().Running());
-        const QStringList lines = f->logLines();
-        QCOMPARE(requests(lines).mid(requests(lines).size() - 2), (QStringList{"0115", "0100"}));
+        QCOMPARE(f->sentCommands().mid(f->sentCommands().size() - 2),
+                 (QStringList{"0115", "0100"}));
         QCOMPARE(test::child<QLineEdit>(&terminal, QStringLiteral("FlatEdit3"))->text(),
                  QStringLiteral("4100BE3EB811"));
     }
