@@ -27,13 +27,15 @@ void SensorTable::SetUp(const std::function<SensorRowInfo(int pid)>& info) {
 }
 
 QString SensorTable::Value(int k) const {
-    QMutexLocker lock(&m_valueLock);
+    std::lock_guard lock(m_valueLock);
     return (*this)[k].m_value;
 }
 
-void SensorTable::SetValue(int k, const QString& value) {
-    QMutexLocker lock(&m_valueLock);
-    (*this)[k].m_value = value;
+void SensorTable::SetValue(int k, QString value) {
+    // Swapped in under the lock; the old text is released after it, by the
+    // last of its holders.
+    std::lock_guard lock(m_valueLock);
+    (*this)[k].m_value.swap(value);
 }
 
 int SensorTable::IndexOfPid(const QString& pid) const {

@@ -6,11 +6,11 @@
 // being replaced.
 #pragma once
 
-#include <QMutex>
 #include <QString>
 #include <array>
 #include <atomic>
 #include <functional>
+#include <mutex>
 
 namespace obd {
 
@@ -56,7 +56,7 @@ public:
     const TSensorData& operator[](int k) const { return m_entries[static_cast<size_t>(k)]; }
 
     QString Value(int k) const;
-    void SetValue(int k, const QString& value);
+    void SetValue(int k, QString value);
 
     // Entry index of a PID text, or -1.
     int IndexOfPid(const QString& pid) const;
@@ -66,7 +66,7 @@ public:
 
 private:
     std::array<TSensorData, Size> m_entries;
-    mutable QMutex m_valueLock;
+    mutable std::mutex m_valueLock;
 };
 
 } // namespace obd

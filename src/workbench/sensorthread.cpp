@@ -8,7 +8,10 @@
 namespace obd {
 
 SensorThread::SensorThread(Routine execute, QObject* parent)
-    : QObject(parent), m_execute(std::move(execute)) {}
+    : QObject(parent), m_execute(std::move(execute)) {
+    connect(this, &SensorThread::synchronizeRequested, this, &SensorThread::runPending,
+            Qt::QueuedConnection);
+}
 
 SensorThread::~SensorThread() {
     RequestStop();
@@ -23,15 +26,20 @@ void SensorThread::Start() {
         return;
     m_thread.reset();
     m_stopRequested = false;
-    m_error.clear();
+    {
+        std::lock_guard lock(m_lock);
+        m_error.clear();
+    }
     m_running = true;
     emit Started();
     m_thread.reset(QThread::create([this] {
         try {
             m_execute(*this);
         } catch (const Error& e) {
+            std::lock_guard lock(m_lock);
             m_error = e.text();
         } catch (const std::exception& e) {
+            std::lock_guard lock(m_lock);
             m_error = QString::fromLocal8Bit(e.what());
         }
     }));
@@ -43,8 +51,13 @@ void SensorThread::finish() {
     if (!m_running.load())
         return;
     m_thread->wait();
+    QString error;
+    {
+        std::lock_guard lock(m_lock);
+        error = m_error;
+    }
     m_running = false;
-    emit Terminated(m_error);
+    emit Terminated(error);
 }
 
 void SensorThread::RequestStop() {
@@ -53,17 +66,42 @@ void SensorThread::RequestStop() {
 }
 
 bool SensorThread::Synchronize(const std::function<void()>& routine) {
+    std::unique_lock lock(m_lock);
+    m_pending = &routine;
+    m_pendingRan = false;
+    lock.unlock();
+    emit synchronizeRequested();
+    lock.lock();
+    m_pendingDone.wait(lock, [this] { return m_pending == nullptr; });
+    return m_pendingRan;
+}
+
+void SensorThread::runPending() {
+    const std::function<void()>* routine = nullptr;
+    {
+        std::lock_guard lock(m_lock);
+        routine = m_pending;
+    }
+    if (!routine)
+        return;
+    // The worker waits until it is told, whatever the routine does.
     bool ran = false;
-    QMetaObject::invokeMethod(
-        this,
-        [&] {
-            if (m_stopRequested.load())
-                return;
-            routine();
-            ran = true;
-        },
-        Qt::BlockingQueuedConnection);
-    return ran;
+    struct Release {
+        SensorThread* self;
+        bool& ran;
+        ~Release() {
+            {
+                std::lock_guard lock(self->m_lock);
+                self->m_pending = nullptr;
+                self->m_pendingRan = ran;
+            }
+            self->m_pendingDone.notify_all();
+        }
+    } release{this, ran};
+    if (m_stopRequested.load())
+        return;
+    (*routine)();
+    ran = true;
 }
 
 void SensorThread::WaitUntilIdle() {

@@ -9,8 +9,10 @@
 #include <QString>
 #include <QThread>
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 namespace obd {
 
@@ -42,18 +44,27 @@ public:
 
 signals:
     void Started();
+    // Internal: posted by the worker to run the pending synchronized routine.
+    void synchronizeRequested();
     // Delivered once per run on the GUI thread; error is the text of the error
     // that ended the execute routine, empty when it returned normally.
     void Terminated(const QString& error);
 
 private:
     void finish();
+    void runPending();
 
     Routine m_execute;
     std::unique_ptr<QThread> m_thread;
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_stopRequested{false};
-    QString m_error; // written by the worker before it ends, read after
+    // The hand-over of a synchronized call and of the worker's error. Plain
+    // standard primitives, so that the thread sanitizer sees every hand-over.
+    std::mutex m_lock;
+    std::condition_variable m_pendingDone;
+    const std::function<void()>* m_pending = nullptr; // guarded by m_lock
+    bool m_pendingRan = false;                        // guarded by m_lock
+    QString m_error;                                  // guarded by m_lock
 };
 
 } // namespace obd

@@ -77,3 +77,9 @@ QString runPython(const QString& script, const QStringList& args) {
 }
 
 } // namespace obd::test
+
+// Under the thread sanitizer: the page tests start elmsim (fork + exec) while
+// the polling worker of an earlier case may have run; the child only execs.
+extern "C" const char* __tsan_default_options() {
+    return "die_after_fork=0";
+}
