@@ -6,9 +6,11 @@
 #include <QFile>
 #include <QTest>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace obd::test {
@@ -65,6 +67,9 @@ QByteArray ScriptedChip::finish() {
 Simulator::Simulator(const QStringList& args, const QString& link)
     : m_process(std::make_unique<QProcess>()), m_dir(std::make_unique<QTemporaryDir>()) {
     m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // A test that dies must not leave a simulator behind (it would hold the
+    // test runner's output pipe open and stall it).
+    m_process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     const QString linkPath = link.isEmpty() ? m_dir->filePath("elmsim") : link;
     m_process->start(tool("elmsim"), QStringList{"--link", linkPath} + args);
     if (!m_process->waitForStarted(10000))

@@ -270,6 +270,7 @@ void TestComPort::vanishedDevice() {
     if (!killed)
         QCOMPARE(line.ask("ATE0"), "ATE0  OK");
     std::thread killer;
+    QVERIFY(sim.processId() > 0);
     if (killed)
         killer = std::thread([&sim] {
             std::this_thread::sleep_for(std::chrono::milliseconds(200));

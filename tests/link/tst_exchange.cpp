@@ -164,6 +164,13 @@ void TestExchange::failedWriteFreesTheLine() {
     } catch (const DriverError& e) {
         QCOMPARE(e.text(), "WriteFile function failed (win error code: 9)");
     }
+    // Waiting on a closed port fails at once instead of sleeping out the wait.
+    try {
+        b.link.ReceiveReply();
+        QFAIL("waited on a closed port");
+    } catch (const DriverError& e) {
+        QCOMPARE(e.text(), "WaitForEvent method failed (win error code: 9)");
+    }
     // Another thread can still run an exchange afterwards.
     b.link.DemoMode = true;
     std::thread other([&b] {

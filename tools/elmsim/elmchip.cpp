@@ -2,6 +2,7 @@
 
 #include "link/demoreply.h"
 
+#include <cctype>
 #include <string_view>
 
 namespace elmsim {
