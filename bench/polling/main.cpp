@@ -2,7 +2,7 @@
 //  - demo mode: the length of a pass over the 14 supported PIDs (the
 //    responder's 100 ms per reply make 1400 ms the floor);
 //  - elmsim without latency: passes per second, and meanwhile the GUI
-//    thread's event latency (a queued call's wait from posting to running),
+//    thread's event latency (the wait of a call posted from another thread),
 //    beside the same latency measured while nothing polls as the baseline.
 #include "link/comport.h"
 #include "link/link.h"
@@ -24,8 +24,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -78,24 +80,32 @@ private:
     QString m_slave;
 };
 
-// Runs the event loop for ms milliseconds while a 2 ms timer posts queued
-// calls; returns how long each waited before it ran.
+// Runs the GUI thread's event loop for ms milliseconds while another thread
+// posts a call to it every 2 ms, as input from outside would arrive; returns
+// how long each call waited before the GUI thread ran it.
 std::vector<double> eventLatencies(int ms) {
-    std::vector<double> waits;
+    std::vector<double> waits; // written on the GUI thread only
+    QObject receiver;
     QElapsedTimer clock;
     clock.start();
-    QTimer poster;
-    QObject::connect(&poster, &QTimer::timeout, [&] {
-        const qint64 posted = clock.nsecsElapsed();
-        QMetaObject::invokeMethod(
-            &poster, [&, posted] { waits.push_back((clock.nsecsElapsed() - posted) / 1e6); },
-            Qt::QueuedConnection);
+    std::atomic<bool> stop{false};
+    std::thread poster([&] {
+        while (!stop) {
+            const qint64 posted = clock.nsecsElapsed();
+            QMetaObject::invokeMethod(
+                &receiver,
+                [&waits, &clock, posted] {
+                    waits.push_back((clock.nsecsElapsed() - posted) / 1e6);
+                },
+                Qt::QueuedConnection);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
     });
-    poster.start(2);
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
-    poster.stop();
+    stop = true;
+    poster.join();
     QCoreApplication::processEvents();
     return waits;
 }
