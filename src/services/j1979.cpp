@@ -1,0 +1,223 @@
+#include "services/j1979.h"
+
+#include "common/bits.h"
+#include "common/pidtable.h"
+#include "common/regional.h"
+#include "link/link.h"
+
+namespace obd {
+
+namespace {
+
+QString Request(Link& link, const QString& command) {
+    link.SendCommand(command);
+    return link.ReceiveReply();
+}
+
+// Data byte n (from 0) of a positive reply: characters 5 + 2n and 6 + 2n,
+// fixed positions after the four-character head.
+quint8 DataByte(const QString& reply, int n) {
+    return quint8(HexToInt(reply.mid(4 + 2 * n, 2)));
+}
+
+QString TextOrError(const char* text) {
+    return text ? QString::fromUtf8(text) : ReplyError;
+}
+
+constexpr std::array<const char*, 16> DtcPrefixes{
+    "P0", "P1", "P2", "P3", "C0", "C1", "C2", "C3", "B0", "B1", "B2", "B3", "U0", "U1", "U2", "U3",
+};
+
+constexpr int DtcFrameLength = 14;
+
+// The decoded readiness bits of service 01 PID 01: data byte (A = 0), bit, field.
+struct MonitorFlag {
+    quint8 byte;
+    quint8 bit;
+    bool TMonitorStatus::*field;
+};
+
+constexpr std::array<MonitorFlag, 14> MonitorFlags{{
+    {1, 0, &TMonitorStatus::MisfireSupported},
+    {1, 1, &TMonitorStatus::FuelSystemSupported},
+    {1, 2, &TMonitorStatus::ComponentsSupported},
+    {1, 4, &TMonitorStatus::MisfireIncomplete},
+    {1, 5, &TMonitorStatus::FuelSystemIncomplete},
+    {1, 6, &TMonitorStatus::ComponentsIncomplete},
+    {2, 0, &TMonitorStatus::CatalystSupported},
+    {2, 2, &TMonitorStatus::EvapSystemSupported},
+    {2, 5, &TMonitorStatus::OxygenSensorSupported},
+    {2, 6, &TMonitorStatus::OxygenSensorHeaterSupported},
+    {3, 0, &TMonitorStatus::CatalystIncomplete},
+    {3, 2, &TMonitorStatus::EvapSystemIncomplete},
+    {3, 5, &TMonitorStatus::OxygenSensorIncomplete},
+    {3, 6, &TMonitorStatus::OxygenSensorHeaterIncomplete},
+}};
+
+} // namespace
+
+void DecodeSupportedPids(const QString& reply, TSupportedPids& flags) {
+    if (!reply.contains(QLatin1String("4100")))
+        return;
+    const QString data = reply.mid(reply.indexOf(QLatin1String("41")) + 4);
+    for (int i = 0; i < 4; ++i) {
+        const qint32 byte = HexToInt(data.mid(2 * i, 2));
+        for (int bit = 7; bit >= 0; --bit)
+            flags[size_t(i * 8 + 7 - bit)] = TestBit(byte, quint8(bit));
+    }
+}
+
+TMonitorStatus DecodeMonitorStatus(const QString& reply) {
+    TMonitorStatus status;
+    if (!reply.startsWith(QLatin1String("4101")))
+        return status;
+    // All four bytes are converted before any field is written.
+    const std::array<quint8, 4> bytes{DataByte(reply, 0), DataByte(reply, 1), DataByte(reply, 2),
+                                      DataByte(reply, 3)};
+    status.MilOn = TestBit(bytes[0], 7);
+    status.DtcCount = bytes[0] & 0x7F;
+    for (const MonitorFlag& flag : MonitorFlags)
+        status.*flag.field = TestBit(bytes[flag.byte], flag.bit);
+    return status;
+}
+
+QString DecodeSensorValue(int pid, const QString& reply, QChar decimalSeparator) {
+    const PidInfo* info = FindPid(pid);
+    if (!info || info->decoder == PidDecoder::None)
+        return ReplyError;
+    const QString head = QStringLiteral("41%1").arg(pid, 2, 16, QLatin1Char('0')).toUpper();
+    if (!reply.contains(head))
+        return ReplyError;
+    const int a = DataByte(reply, 0);
+    const int b = UsesByteB(info->decoder) ? DataByte(reply, 1) : 0;
+
+    double number = 0;
+    switch (info->decoder) {
+    case PidDecoder::None:
+        return ReplyError;
+    case PidDecoder::MilState:
+        return TestBit(a, 7) ? QStringLiteral("AN") : QStringLiteral("AUS");
+    case PidDecoder::FuelSystem:
+        return TextOrError(HighestBitText(FuelSystemTexts, quint8(a)));
+    case PidDecoder::SecondaryAir:
+        return TextOrError(HighestBitText(SecondaryAirTexts, quint8(a)));
+    case PidDecoder::OxygenSensors:
+        return TextOrError(HighestBitText(OxygenSensorTexts, quint8(a)));
+    case PidDecoder::ObdType:
+        return TextOrError(ValueTextOf(ObdTypeTexts, a));
+    case PidDecoder::LoadPercent:
+        number = a * 100.0 / 255;
+        break;
+    case PidDecoder::Celsius:
+        number = a - 40;
+        break;
+    case PidDecoder::FuelTrim:
+        number = (a - 128) * 100.0 / 128;
+        break;
+    case PidDecoder::FuelPressure:
+        number = a * 3;
+        break;
+    case PidDecoder::Byte:
+        number = a;
+        break;
+    case PidDecoder::Rpm:
+        number = (a * 256 + b) / 4.0;
+        break;
+    case PidDecoder::Advance:
+        number = a * 0.5 - 64;
+        break;
+    case PidDecoder::AirFlow:
+        number = (a * 256 + b) * 0.01;
+        break;
+    case PidDecoder::Throttle:
+        number = a * 0.3922;
+        break;
+    case PidDecoder::OxygenVolts:
+        number = a / 200.0;
+        break;
+    }
+    return info->form == NumberForm::Integer ? IntegerForm(static_cast<long long>(number))
+                                             : DecimalForm(number, decimalSeparator);
+}
+
+QString DtcPrefix(const QString& digit) {
+    if (digit.size() != 1)
+        return QStringLiteral("0");
+    const char16_t u = digit[0].unicode();
+    int value = -1;
+    if (u >= u'0' && u <= u'9')
+        value = u - u'0';
+    else if (u >= u'A' && u <= u'F')
+        value = u - u'A' + 10;
+    return value < 0 ? QStringLiteral("0") : QLatin1String(DtcPrefixes[size_t(value)]);
+}
+
+void SplitDtcFrame(const QString& frame, std::array<TTroubleCodeEntry, 3>& entries) {
+    for (int slot = 0; slot < 3; ++slot) {
+        const QString digits = frame.mid(2 + 4 * slot, 4);
+        const QString prefix = DtcPrefix(digits.left(1));
+        if (prefix != QLatin1String("0"))
+            entries[size_t(slot)].Code = prefix + digits.mid(1);
+    }
+}
+
+QStringList DecodeTroubleCodes(const QString& reply) {
+    QStringList codes;
+    if (!reply.startsWith(QLatin1String("43")))
+        return codes;
+    const qsizetype frames = reply.size() / DtcFrameLength;
+    for (qsizetype k = 0; k < frames; ++k) {
+        std::array<TTroubleCodeEntry, 3> entries;
+        SplitDtcFrame(reply.mid(k * DtcFrameLength, DtcFrameLength), entries);
+        for (const TTroubleCodeEntry& entry : entries)
+            if (!entry.Code.isEmpty() && entry.Code != QLatin1String("P0000"))
+                codes.append(entry.Code);
+    }
+    return codes;
+}
+
+bool DecodeClearConfirmation(const QString& reply) {
+    return reply == QLatin1String("44");
+}
+
+bool CheckEcuLink(Link& link) {
+    for (int attempt = 0; attempt < 2; ++attempt)
+        if (Request(link, QStringLiteral("0100")).contains(QLatin1String("41")))
+            return true;
+    return false;
+}
+
+void ReadSupportedPids(Link& link, TSupportedPids& flags) {
+    DecodeSupportedPids(Request(link, QStringLiteral("0100")), flags);
+}
+
+void ReadMonitorStatus(Link& link, TMonitorStatus& status) {
+    status = DecodeMonitorStatus(Request(link, QStringLiteral("0101")));
+}
+
+void ReadSensorData(Link& link, const TSupportedPids& supported, const QString& service,
+                    const QString& pid, QString& value) {
+    value = ReplyError;
+    const qint32 serviceNumber = HexToInt(service);
+    const qint32 pidNumber = HexToInt(pid);
+    if (serviceNumber != 1)
+        return;
+    // PIDs outside the 32 flags count as unsupported rather than reading past them.
+    if (pidNumber < 1 || pidNumber > int(supported.size()) || !supported[size_t(pidNumber - 1)]) {
+        value = QStringLiteral("N/A");
+        return;
+    }
+    if (FindPid(pidNumber)->decoder == PidDecoder::None)
+        return;
+    value = DecodeSensorValue(pidNumber, Request(link, service + pid), DecimalSeparator());
+}
+
+QStringList ReadTroubleCodes(Link& link) {
+    return DecodeTroubleCodes(Request(link, QStringLiteral("03")));
+}
+
+bool ClearTroubleCodes(Link& link) {
+    return DecodeClearConfirmation(Request(link, QStringLiteral("04")));
+}
+
+} // namespace obd

@@ -1,0 +1,46 @@
+// SAE J1979 requests (services 01, 03, 04) and their decoders. The decoders
+// are pure functions of the cleaned reply text; the requests send one command,
+// take its reply and hand it to them.
+#pragma once
+
+#include "common/obdtypes.h"
+#include "common/pidtable.h"
+
+#include <QChar>
+#include <QString>
+#include <QStringList>
+#include <array>
+
+namespace obd {
+
+class Link;
+
+// True when either of at most two "0100" requests is answered with "41".
+bool CheckEcuLink(Link& link);
+// Writes all 32 flags from the 01 00 bitmap; a reply without "4100" leaves them.
+void ReadSupportedPids(Link& link, TSupportedPids& flags);
+// On a conversion failure the record keeps what it held.
+void ReadMonitorStatus(Link& link, TMonitorStatus& status);
+// value becomes a number, a state text, "N/A" or "Fehler".
+void ReadSensorData(Link& link, const TSupportedPids& supported, const QString& service,
+                    const QString& pid, QString& value);
+QStringList ReadTroubleCodes(Link& link);
+bool ClearTroubleCodes(Link& link);
+
+// Decoders. Bad hexadecimal data where bytes are expected raises ConversionError.
+void DecodeSupportedPids(const QString& reply, TSupportedPids& flags);
+TMonitorStatus DecodeMonitorStatus(const QString& reply);
+// The value of a PID (1 to 32) from its reply; "Fehler" without the reply head
+// "41"+pid, for a PID without a decoder and for a state without a text.
+QString DecodeSensorValue(int pid, const QString& reply, QChar decimalSeparator);
+QStringList DecodeTroubleCodes(const QString& reply);
+bool DecodeClearConfirmation(const QString& reply);
+
+// One 14-character service 03 frame into three codes (empty when a slot's
+// first digit has no prefix).
+void SplitDtcFrame(const QString& frame, std::array<TTroubleCodeEntry, 3>& entries);
+// System letter and digit for the first hexadecimal digit of a code (upper
+// case only), "0" for any other text.
+QString DtcPrefix(const QString& digit);
+
+} // namespace obd

@@ -1,0 +1,118 @@
+// The trouble-code text file: line ends, Ctrl-Z, code and text cutting,
+// lookups, and the delivered dtc-gb.dat.
+#include "common/errors.h"
+#include "store/dtctexts.h"
+#include "support/testenv.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace obd;
+
+class TestDtcTexts : public QObject {
+    Q_OBJECT
+private slots:
+    void parse_data();
+    void parse();
+    void lookups();
+    void missingFile();
+    void unreadableFile();
+    void deliveredFile();
+};
+
+using Entries = QList<QPair<QString, QString>>;
+Q_DECLARE_METATYPE(Entries)
+
+void TestDtcTexts::parse_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<Entries>("entries");
+    const QByteArray long200(200, 'x');
+    QTest::newRow("200-character text") << "P0125   " + long200 + "\r\n"
+                                        << Entries{{"P0125", QString(127, 'x')}};
+    QTest::newRow("code alone") << QByteArray("P0125\r\n") << Entries{{"P0125", ""}};
+    QTest::newRow("short line") << QByteArray("P01\r\n") << Entries{{"P01", ""}};
+    QTest::newRow("leading blank") << QByteArray(" P0125 text\r\n") << Entries{{" P012", "5 text"}};
+    QTest::newRow("no separator") << QByteArray("P0125Text\r\n") << Entries{{"P0125", "Text"}};
+    QTest::newRow("trimmed both ends")
+        << QByteArray("P0125 \t text \t\r\n") << Entries{{"P0125", "text"}};
+    QTest::newRow("last line without end")
+        << QByteArray("P0100 a\r\nP0101 b") << Entries{{"P0100", "a"}, {"P0101", "b"}};
+    QTest::newRow("CR LF at the end")
+        << QByteArray("P0100 a\r\nP0101 b\r\n") << Entries{{"P0100", "a"}, {"P0101", "b"}};
+    QTest::newRow("one more CR LF")
+        << QByteArray("P0100 a\r\n\r\n") << Entries{{"P0100", "a"}, {"", ""}};
+    QTest::newRow("LF only is one line")
+        << QByteArray("P0100 a\nP0101 b\n") << Entries{{"P0100", "a\nP0101 b"}};
+    QTest::newRow("CR only") << QByteArray("P0100 a\rP0101 b\r")
+                             << Entries{{"P0100", "a"}, {"P0101", "b"}};
+    QTest::newRow("Ctrl-Z ends the file")
+        << QByteArray("P0100 a\r\n\x1AP0101 b\r\n") << Entries{{"P0100", "a"}};
+    QTest::newRow("Ctrl-Z mid line") << QByteArray("P0100 ab\x1A"
+                                                   "cd\r\nP0101 b")
+                                     << Entries{{"P0100", "ab"}};
+    QTest::newRow("empty file") << QByteArray() << Entries{};
+    QTest::newRow("Windows-1252") << QByteArray("P0100 K\xFC"
+                                                "hler \x80\r\n")
+                                  << Entries{{"P0100", QString::fromUtf8("Kühler €")}};
+}
+
+void TestDtcTexts::parse() {
+    QFETCH(QByteArray, content);
+    QFETCH(Entries, entries);
+    const TTroubleCodeFile file = ParseTroubleCodeTexts(content);
+    Entries got;
+    for (const TTroubleCodeEntry& e : file)
+        got.append({e.Code, e.Text});
+    QCOMPARE(got, entries);
+}
+
+void TestDtcTexts::lookups() {
+    const TTroubleCodeFile file =
+        ParseTroubleCodeTexts("P0125 first\r\nP0300 other\r\nP0125 second\r\n P0125 shifted\r\n");
+    QCOMPARE(FindTroubleCodeTexts(file, "P0125"), (QStringList{"first", "second"}));
+    QVERIFY(FindTroubleCodeTexts(file, "p0125").isEmpty());
+    QVERIFY(FindTroubleCodeTexts(file, "P012").isEmpty());
+    QVERIFY(FindTroubleCodeTexts(TTroubleCodeFile(), "P0125").isEmpty());
+}
+
+void TestDtcTexts::missingFile() {
+    QTemporaryDir dir;
+    try {
+        LoadTroubleCodeTexts(dir.filePath("dtc-gb.dat"));
+        QFAIL("no file error");
+    } catch (const FileError& e) {
+        QCOMPARE(e.text(), QStringLiteral("Datei nicht gefunden"));
+    }
+}
+
+void TestDtcTexts::unreadableFile() {
+    // A directory in the file's place cannot be read as the file.
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("dtc-gb.dat"));
+    QVERIFY_THROWS_EXCEPTION(FileError, LoadTroubleCodeTexts(dir.filePath("dtc-gb.dat")));
+}
+
+void TestDtcTexts::deliveredFile() {
+    const QString path = obd::test::binDir() + "/dtc-gb.dat";
+    QFile raw(path);
+    QVERIFY(raw.open(QIODevice::ReadOnly));
+    const QByteArray content = raw.readAll();
+    // Every line ends with CR LF, nothing else ends a line.
+    QVERIFY(content.endsWith("\r\n"));
+    QCOMPARE(content.count('\r'), content.count('\n'));
+    QCOMPARE(content.count("\r\n"), content.count('\n'));
+
+    const TTroubleCodeFile file = LoadTroubleCodeTexts(path);
+    for (const TTroubleCodeEntry& e : file) {
+        QCOMPARE(e.Code.size(), 5);
+        QVERIFY2(!e.Text.isEmpty() && e.Text.size() <= 127, qPrintable(e.Code));
+    }
+    for (const char* code : {"P0125", "P0736", "P0455", "P1107", "P1299", "P1198", "B1491",
+                             "B1992", "B2427", "B1390", "U1451", "U2500", "C1141", "C1184",
+                             "C1954", "P0101", "P0300", "P0420", "P0500", "P0700", "U0100"})
+        QVERIFY2(!FindTroubleCodeTexts(file, code).isEmpty(), code);
+}
+
+QTEST_GUILESS_MAIN(TestDtcTexts)
+#include "tst_dtctexts.moc"
