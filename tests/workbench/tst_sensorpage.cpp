@@ -3,6 +3,10 @@
 #include "common/errors.h"
 #include "link/comport.h"
 #include "link/link.h"
+#include "link/portsettings.h"
+#include "link/protocollog.h"
+#include "support/testenv.h"
+#include "workbench/mainwindow.h"
 #include "workbench/sensorpage.h"
 #include "workbench/sensorthread.h"
 #include "workbench/terminalpage.h"
@@ -11,9 +15,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTableWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
 #include <QtTest>
 
 using namespace obd;
@@ -340,6 +347,87 @@ private slots:
         QTRY_VERIFY(passes() >= 1);
         page.reset();
         QVERIFY(f->logLines().last().contains(QStringLiteral(" - R: ")));
+    }
+
+    // The real window against elmsim: connection sequence, the sensor page
+    // through the navigation, a navigation click during polling followed by a
+    // terminal request, and closing the window while polling.
+    void onTheWindow() {
+        QTemporaryDir folder;
+        QVERIFY(QFile::copy(test::binDir() + QStringLiteral("/dtc-gb.dat"),
+                            folder.filePath(QStringLiteral("dtc-gb.dat"))));
+        QDir().mkpath(folder.filePath(QStringLiteral("data")));
+        for (const char* table : {"options.dbf", "customer.dbf", "dtchead.dbf", "dtcmain.dbf"})
+            QVERIFY(QFile::copy(test::binDir() + QStringLiteral("/data/") + QLatin1String(table),
+                                folder.filePath(QStringLiteral("data/")) + QLatin1String(table)));
+        test::Simulator simulator({"--latency", "2"});
+        auto settings = std::make_unique<QSettings>(folder.filePath(QStringLiteral("port.conf")),
+                                                    QSettings::IniFormat);
+        {
+            TComPort port;
+            port.SetPort(simulator.slavePath());
+            StorePortSettings(port, *settings);
+        }
+        QStringList boxes;
+        auto window = std::make_unique<TfMain>(folder.path(), std::move(settings),
+                                               [&](const QString& caption, const QString& text) {
+                                                   boxes << caption + QStringLiteral(": ") + text;
+                                                   return BoxButton::Ok;
+                                               });
+        window->show();
+        WorkbenchContext& ctx = window->Context();
+        QTRY_VERIFY_WITH_TIMEOUT(!ctx.link->CommFailure, 10000);
+        const auto navigate = [&](const char* button) {
+            QTest::mouseClick(test::child<QToolButton>(window.get(), QLatin1String(button)),
+                              Qt::LeftButton);
+        };
+        const auto windowClick = [&](const char* control) {
+            QTest::mouseClick(test::child<QWidget>(window.get(), QLatin1String(control)),
+                              Qt::LeftButton);
+        };
+        const auto counted = [&] {
+            return test::child<QLabel>(window.get(), QStringLiteral("Label6"))->text().toInt();
+        };
+        const QString logFile = ctx.paths.logFile();
+        const auto sent = [&] {
+            QStringList commands;
+            for (const QString& line : test::logLines(logFile)) {
+                const qsizetype at = line.indexOf(QStringLiteral(" - S: "));
+                if (at >= 0)
+                    commands << line.mid(at + 6);
+            }
+            return commands;
+        };
+
+        navigate("btnSensorData");
+        windowClick("btnSensorsRead");
+        QTRY_VERIFY_WITH_TIMEOUT(counted() >= 2, 10000);
+        QCOMPARE(
+            test::child<QTableWidget>(window.get(), QStringLiteral("SensorDataGrid"))->rowCount(),
+            14);
+        // The simulated vehicle answers PID 0B with NODATA: the worker's box,
+        // shown on the GUI thread.
+        QVERIFY(boxes.contains(QStringLiteral("Fehler: ERROR Message: NODATA")));
+
+        navigate("btnTerminal"); // asks the worker to stop
+        QVERIFY(ctx.pollerRunning());
+        windowClick("FlatButton1"); // waits for the worker, then sends 0100
+        QVERIFY(!ctx.pollerRunning());
+        QCOMPARE(sent().mid(sent().size() - 2), (QStringList{"0115", "0100"}));
+
+        navigate("btnSensorData");
+        windowClick("btnSensorsRead");
+        const int before = counted();
+        QTRY_VERIFY(counted() > before);
+        window->close(); // during polling
+        QVERIFY(!ctx.pollerRunning());
+        QVERIFY(!ctx.port->Connected());
+        const QStringList lines = test::logLines(logFile);
+        QVERIFY2(lines.size() >= 3, qPrintable(lines.join('\n')));
+        QVERIFY(lines[lines.size() - 2].endsWith(QStringLiteral(" - Programm terminated")));
+        QVERIFY(lines[lines.size() - 3].contains(QStringLiteral(" - R: ")));
+        QCOMPARE(sent().last(), QStringLiteral("0115")); // the last pass ran to its end
+        window.reset();
     }
 };
 
