@@ -4,6 +4,8 @@
 #pragma once
 
 #include "common/paths.h"
+#include "common/sensortable.h"
+#include "store/dtctexts.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,6 +19,7 @@ class TComPort;
 class ProtocolLog;
 class TableStore;
 class MessageBoxes;
+struct TMonitorStatus;
 
 struct WorkbenchContext {
     ProgramPaths paths;
@@ -37,6 +40,18 @@ struct WorkbenchContext {
     // Processes events until the poller has ended (returns at once when idle).
     // Every GUI-thread action calls this before it sends on the line.
     std::function<void()> waitForPollerIdle;
+
+    // The 32 service 01 PIDs with their last values, shared by the sensor
+    // page, its polling worker and the report.
+    SensorTable sensorTable;
+
+    // The descriptions loaded from dtc-gb.dat at start-up.
+    TTroubleCodeFile TroubleCodeTexts;
+
+    // Set by the main window: the MIL and readiness display of the page
+    // "Start", which the trouble-code page refreshes.
+    std::function<void(const TMonitorStatus&)> showMonitorStatus;
+    std::function<void(bool milOn)> showMilLamp;
 
     ~WorkbenchContext();
 };

@@ -1,0 +1,13 @@
+#include "workbench/context.h"
+
+#include "link/comport.h"
+#include "link/link.h"
+#include "link/protocollog.h"
+#include "store/tablestore.h"
+
+namespace obd {
+
+// Defined here, where the owned types are complete.
+WorkbenchContext::~WorkbenchContext() = default;
+
+} // namespace obd

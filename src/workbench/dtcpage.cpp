@@ -1,0 +1,181 @@
+#include "workbench/dtcpage.h"
+
+#include "link/link.h"
+#include "services/j1979.h"
+#include "workbench/context.h"
+#include "workbench/messages.h"
+#include "workbench/pagelook.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace obd {
+
+namespace {
+
+constexpr int ItemHeight = 19;
+
+const QString DeleteQuestion = QStringLiteral("ACHTUNG!!!\r\n"
+                                              "\r\n"
+                                              "Es werden folgende Daten gelöscht:\r\n"
+                                              "\r\n"
+                                              "    Fehlercodes\r\n"
+                                              "    Freeze-Frame Daten\r\n"
+                                              "    On-Board-Diagnostic Testergebnisse\r\n"
+                                              "\r\n"
+                                              "Wollen Sie alle diese Daten wirklich löschen?");
+
+// One trouble code per item: the error picture 3 pixels in from the item's
+// corner, the text after it, 3 pixels below the top, on the list's colours.
+class CodeItemDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const bool selected = option.state & QStyle::State_Selected;
+        const QPalette& palette = option.palette;
+        painter->fillRect(option.rect, selected ? palette.highlight() : palette.base());
+        const QPixmap& icon = PagePictures::Get().error;
+        painter->drawPixmap(option.rect.topLeft() + QPoint(3, 3), icon);
+        painter->setPen(selected ? palette.color(QPalette::HighlightedText)
+                                 : palette.color(QPalette::Text));
+        painter->drawText(option.rect.adjusted(icon.width() + 6, 3, 0, 0),
+                          Qt::AlignLeft | Qt::AlignTop, index.data().toString());
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), ItemHeight};
+    }
+};
+
+QLabel* heading(const QString& text, QWidget* parent) {
+    return new QLabel(text, parent);
+}
+
+} // namespace
+
+DtcPage::DtcPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(parent), m_ctx(ctx) {
+    setObjectName(QStringLiteral("DTC"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(makePanel(QStringLiteral("Stored DTC's (Mode 01)"), DTC_ListBox,
+                                QStringLiteral("DTC_ListBox"), DTC_Memo,
+                                QStringLiteral("DTC_Memo")),
+                      1);
+    QWidget* pending = makePanel(QStringLiteral("Pending DTC's (Mode 07)"), ListBox1,
+                                 QStringLiteral("ListBox1"), Memo1, QStringLiteral("Memo1"));
+    pending->setFixedHeight(145);
+    layout->addWidget(pending);
+
+    auto* bar = new QHBoxLayout;
+    auto* read =
+        named(new QPushButton(QStringLiteral("Read"), this), QStringLiteral("TroubleCodesRead"));
+    auto* erase = named(new QPushButton(QStringLiteral("Delete"), this),
+                        QStringLiteral("TroubleCodesDelete"));
+    bar->addWidget(read);
+    bar->addWidget(erase);
+    bar->addStretch(1);
+    layout->addLayout(bar);
+
+    MessageBoxes* boxes = m_ctx.messages;
+    connect(read, &QPushButton::clicked, this,
+            guarded(boxes, this, &DtcPage::TroubleCodesReadClick));
+    connect(erase, &QPushButton::clicked, this, guarded(boxes, this, &DtcPage::FlatButton2Click));
+    // Both lists share the click handler, which always works on DTC_ListBox.
+    for (QListWidget* list : {DTC_ListBox, ListBox1})
+        connect(list, &QListWidget::itemClicked, this,
+                guarded(boxes, this, &DtcPage::DTC_ListBoxClick));
+}
+
+QWidget* DtcPage::makePanel(const QString& title, QListWidget*& list, const QString& listName,
+                            QPlainTextEdit*& memo, const QString& memoName) {
+    auto* panel = new QWidget(this);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* bar = new QLabel(title, panel);
+    bar->setStyleSheet(QStringLiteral(
+        "background: rgb(0,70,140); color: white; font-weight: bold; padding: 2px;"));
+    layout->addWidget(bar);
+    auto* columns = new QHBoxLayout;
+    auto* left = new QVBoxLayout;
+    left->addWidget(heading(QStringLiteral("DTC"), panel));
+    list = named(new QListWidget(panel), listName);
+    list->setItemDelegate(new CodeItemDelegate(list));
+    list->setUniformItemSizes(true);
+    list->setFixedWidth(90);
+    left->addWidget(list);
+    auto* right = new QVBoxLayout;
+    right->addWidget(heading(QStringLiteral("DTC-Beschreibung"), panel));
+    memo = named(new QPlainTextEdit(panel), memoName);
+    memo->setReadOnly(true);
+    right->addWidget(memo);
+    columns->addLayout(left);
+    columns->addLayout(right, 1);
+    layout->addLayout(columns, 1);
+    return panel;
+}
+
+void DtcPage::TroubleCodesReadClick() {
+    m_ctx.link->LogEvent(QStringLiteral("Read DTC"));
+    if (m_ctx.link->CheckCommFailure())
+        return;
+    WaitForPoller(m_ctx);
+    TMonitorStatus status;
+    ReadMonitorStatus(*m_ctx.link, status);
+    if (m_ctx.showMonitorStatus)
+        m_ctx.showMonitorStatus(status);
+    ShowTroubleCodes();
+}
+
+void DtcPage::ShowTroubleCodes() {
+    DTC_ListBox->clear();
+    DTC_Memo->clear();
+    QStringList codes = ReadTroubleCodes(*m_ctx.link);
+    std::stable_sort(codes.begin(), codes.end(), [](const QString& a, const QString& b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+    DTC_ListBox->addItems(codes);
+    if (DTC_ListBox->count() == 0)
+        return;
+    DTC_ListBox->setFocus();
+    DTC_ListBox->setCurrentRow(0);
+    DTC_ListBoxClick();
+}
+
+void DtcPage::DTC_ListBoxClick() {
+    DTC_Memo->clear();
+    const QListWidgetItem* selected = DTC_ListBox->currentItem();
+    if (m_ctx.TroubleCodeTexts.isEmpty() || !selected || !selected->isSelected())
+        return;
+    for (const QString& line : FindTroubleCodeTexts(m_ctx.TroubleCodeTexts, selected->text()))
+        DTC_Memo->appendPlainText(line);
+}
+
+void DtcPage::FlatButton2Click() {
+    m_ctx.link->LogEvent(QStringLiteral("Delete DTC"));
+    if (m_ctx.link->CheckCommFailure())
+        return;
+    DeleteTroubleCodes();
+}
+
+void DtcPage::DeleteTroubleCodes() {
+    if (m_ctx.messages->AskYesNoCancel(DeleteQuestion) != BoxButton::Yes)
+        return;
+    if (m_ctx.showMilLamp)
+        m_ctx.showMilLamp(false);
+    DTC_ListBox->clear();
+    DTC_Memo->clear();
+    WaitForPoller(m_ctx);
+    if (ClearTroubleCodes(*m_ctx.link))
+        m_ctx.messages->Information(QStringLiteral("Löschvorgang erfolgreich abgeschlossen!"));
+    else
+        m_ctx.messages->Error(QStringLiteral("Löschvorgang fehlerhaft!"));
+}
+
+} // namespace obd

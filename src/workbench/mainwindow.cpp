@@ -1,0 +1,611 @@
+#include "workbench/mainwindow.h"
+
+#include "link/comport.h"
+#include "link/link.h"
+#include "link/portsettings.h"
+#include "link/protocollog.h"
+#include "store/dtctexts.h"
+#include "store/tablestore.h"
+#include "widgets/qxled.h"
+#include "workbench/customerpage.h"
+#include "workbench/dtcpage.h"
+#include "workbench/guinotifier.h"
+#include "workbench/pagelook.h"
+#include "workbench/sensorpage.h"
+#include "workbench/sensorthread.h"
+#include "workbench/terminalpage.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QStackedWidget>
+#include <QTableWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWindow>
+
+namespace obd {
+
+namespace {
+
+const QColor WindowColour(215, 215, 200);
+const QColor HeadingColour(51, 102, 153);
+const QColor HeadingTextColour(255, 209, 87);
+const QColor PageColour(255, 248, 179);
+constexpr int BorderWidth = 3;
+
+const QString Placeholder = QStringLiteral("In dieser Version nich möglich");
+
+void fill(QWidget* w, const QColor& colour) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, colour);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+// The title strip's button glyphs, 15 x 15, black on the button face.
+enum class Glyph { Close, Maximize, Restore, Minimize };
+
+QIcon glyph(Glyph g) {
+    QPixmap p(15, 15);
+    p.fill(Qt::transparent);
+    QPainter painter(&p);
+    painter.setPen(Qt::black);
+    switch (g) {
+    case Glyph::Close:
+        painter.drawLine(4, 4, 10, 10);
+        painter.drawLine(10, 4, 4, 10);
+        painter.drawLine(5, 4, 11, 10);
+        painter.drawLine(11, 4, 5, 10);
+        break;
+    case Glyph::Maximize:
+        painter.drawRect(3, 3, 8, 8);
+        painter.drawLine(3, 4, 11, 4);
+        break;
+    case Glyph::Restore:
+        painter.drawRect(5, 2, 7, 6);
+        painter.drawRect(2, 6, 7, 6);
+        painter.fillRect(3, 7, 6, 5, QColor(212, 208, 200));
+        painter.drawLine(2, 7, 9, 7);
+        break;
+    case Glyph::Minimize:
+        painter.fillRect(4, 10, 7, 2, Qt::black);
+        break;
+    }
+    return QIcon(p);
+}
+
+// The self-drawn title strip: grey stripes on every second row, the title in
+// a button-face box in the middle; any mouse button on it drags the window.
+class TitleStrip : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect r = rect();
+        painter.setPen(QColor(128, 128, 128));
+        for (int i = r.top(); i <= r.bottom(); ++i) {
+            const int y = r.top() + 2 * i;
+            if (y > r.bottom())
+                break;
+            painter.drawLine(r.left() + 1, y, r.right() - 1, y);
+        }
+        const QString title =
+            QLatin1Char(' ') + QApplication::applicationDisplayName() + QLatin1Char(' ');
+        const QString shown = painter.fontMetrics().elidedText(title, Qt::ElideRight, r.width());
+        QRect box = painter.fontMetrics().boundingRect(r, Qt::AlignCenter, shown);
+        painter.fillRect(box, palette().button());
+        painter.setPen(palette().buttonText().color());
+        painter.drawText(box, Qt::AlignCenter, shown);
+    }
+
+    void mousePressEvent(QMouseEvent* event) override {
+        QWidget* top = window();
+        if (top->windowHandle() && top->windowHandle()->startSystemMove()) {
+            event->accept();
+            return;
+        }
+        m_dragOffset = event->globalPosition().toPoint() - top->frameGeometry().topLeft();
+        m_dragging = true;
+    }
+    // Where the platform cannot move the window itself, it follows the mouse.
+    void mouseMoveEvent(QMouseEvent* event) override {
+        if (m_dragging)
+            window()->move(event->globalPosition().toPoint() - m_dragOffset);
+    }
+    void mouseReleaseEvent(QMouseEvent*) override { m_dragging = false; }
+
+private:
+    QPoint m_dragOffset;
+    bool m_dragging = false;
+};
+
+TQXLed* makeLamp(QWidget* parent, const QString& name, int x) {
+    auto* lamp = named(new TQXLed(parent), name);
+    lamp->SetLedStyle(TLedStyle::Rectangle);
+    lamp->SetLedOnColor(QColor(0, 255, 0));
+    lamp->SetLedOffColor(QColor(0, 128, 0));
+    lamp->SetPenColor(QColor(160, 150, 131));
+    lamp->SetPenWidth(1);
+    lamp->SetBlink(false);
+    lamp->SetLedOn(false);
+    lamp->setGeometry(x, 6, 17, 9);
+    return lamp;
+}
+
+QWidget* panel(QWidget* parent, const QString& name, QRect geometry) {
+    auto* p = named(new QFrame(parent), name);
+    p->setFrameShape(QFrame::StyledPanel);
+    p->setGeometry(geometry);
+    return p;
+}
+
+struct NavButton {
+    const char* name;
+    const char* caption;
+    int tag;
+};
+constexpr NavButton ObdButtons[] = {
+    {"btnStart", "Start", 0},
+    {"btnFehlercodes", "Fehlercodes", 1},
+    {"btnSensorData", "Sensordaten", 5},
+    {"btnFreezeFrames", "Freeze Frames", 2},
+    {"btnO2Sensor", "O2 Sensors", 3},
+    {"btnTerminal", "Terminal", 4},
+};
+constexpr NavButton OptionButtons[] = {
+    {"btnGeneral", "General", 7},
+    {"btnCustomer", "Customer", 6},
+    {"btnVehicle", "Vehicle", 8},
+    {"btnDTCs", "DTC's", 9},
+};
+// The page each tag shows.
+const char* const PageOfTag[] = {"Start",    "DTC",         "Seite2",   "Seite3",
+                                 "Terminal", "Sensordaten", "Customer", "General Options",
+                                 "Vehicle",  "DTC's"};
+
+} // namespace
+
+TfMain::TfMain(const QString& programFolder, std::unique_ptr<QSettings> settings, Answer answer,
+               QWidget* parent)
+    : QWidget(parent), m_messages(this), m_settings(std::move(settings)) {
+    m_messages.answer = std::move(answer);
+    m_ctx.paths.folder = programFolder;
+    m_ctx.messages = &m_messages;
+    m_ctx.tables = std::make_unique<TableStore>();
+    m_notifier = std::make_unique<GuiNotifier>(m_messages);
+
+    setObjectName(QStringLiteral("fMain"));
+    setAccessibleName(objectName());
+    setWindowTitle(QStringLiteral("OBD Torvane"));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint);
+    setGeometry(220, 105, 632, 546);
+    setMouseTracking(true);
+    fill(this, WindowColour);
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(11);
+    setFont(font);
+
+    // The port object exists before any page is built, so every handler can
+    // rely on it; the exchange follows once the log is open (FormCreate).
+    m_ctx.port = CreatePort();
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(BorderWidth, BorderWidth, BorderWidth, BorderWidth);
+    outer->setSpacing(0);
+    outer->addWidget(makeTitleStrip());
+    auto* spacer = named(new QWidget(this), QStringLiteral("Panel7"));
+    spacer->setFixedHeight(2);
+    outer->addWidget(spacer);
+    outer->addWidget(makeToolBar());
+
+    auto* middle = new QHBoxLayout;
+    middle->setSpacing(0);
+    middle->addWidget(makeOutlookBar());
+    auto* pageArea = new QVBoxLayout;
+    pageArea->setSpacing(0);
+    InfoPanel = named(new QLabel(QStringLiteral("  Start"), this), QStringLiteral("InfoPanel"));
+    InfoPanel->setFixedHeight(25);
+    fill(InfoPanel, HeadingColour);
+    QFont headingFont(font);
+    headingFont.setPixelSize(13);
+    headingFont.setBold(true);
+    InfoPanel->setFont(headingFont);
+    QPalette hp = InfoPanel->palette();
+    hp.setColor(QPalette::WindowText, HeadingTextColour);
+    InfoPanel->setPalette(hp);
+    InfoPanel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    pageArea->addWidget(InfoPanel);
+    Notebook = named(new QStackedWidget(this), QStringLiteral("Notebook"));
+    fill(Notebook, PageColour);
+    pageArea->addWidget(Notebook, 1);
+    middle->addLayout(pageArea, 1);
+    outer->addLayout(middle, 1);
+    // The status bar comes before the pages: the start page writes to it.
+    QWidget* statusBar = makeStatusBar();
+    outer->addWidget(statusBar);
+
+    m_startPage = new StartPage(
+        m_ctx, m_status,
+        [this] {
+            m_sensorPage->ApplySupportedPids();
+            m_sensorPage->FillSensorGrid();
+        },
+        Notebook);
+    m_sensorPage = new SensorPage(m_ctx, Notebook);
+    QWidget *seite2 = nullptr, *seite3 = nullptr, *vehicle = nullptr;
+    makePlaceholderPages(&seite2, &seite3, &vehicle);
+    for (QWidget* page :
+         {static_cast<QWidget*>(m_startPage), static_cast<QWidget*>(new DtcPage(m_ctx, Notebook)),
+          static_cast<QWidget*>(m_sensorPage), seite2, seite3,
+          static_cast<QWidget*>(new TerminalPage(m_ctx, Notebook)),
+          static_cast<QWidget*>(new CustomerPage(m_ctx, Notebook)), makeOptionsPage(),
+          makeDtcsPage(), vehicle}) {
+        page->setAccessibleName(page->objectName());
+        Notebook->addWidget(page);
+    }
+    m_ctx.showMonitorStatus = [this](const TMonitorStatus& s) {
+        m_startPage->ShowMonitorStatus(s);
+    };
+    m_ctx.showMilLamp = [this](bool on) { m_startPage->ShowMilLamp(on); };
+
+    m_timer1.setObjectName(QStringLiteral("Timer1"));
+    m_timer1.setInterval(500);
+    m_timer1.setSingleShot(true);
+    connect(&m_timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+
+    FormCreate();
+}
+
+TfMain::~TfMain() {
+    // The exchange refers to the port and the log: it goes first.
+    m_ctx.link.reset();
+    ClosePort(m_ctx.port);
+}
+
+QWidget* TfMain::makeTitleStrip() {
+    auto* strip = named(new TitleStrip(this), QStringLiteral("dxContainer7"));
+    strip->setFixedHeight(15);
+    auto* layout = new QHBoxLayout(strip);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addStretch(1);
+    const auto button = [&](const char* name, Glyph g, auto handler) {
+        auto* b = named(new QToolButton(strip), QString::fromLatin1(name));
+        b->setFixedSize(15, 15);
+        b->setIcon(glyph(g));
+        b->setAutoRaise(false);
+        connect(b, &QToolButton::clicked, this, [this, handler] { m_messages.Guard(handler); });
+        layout->addWidget(b);
+        return b;
+    };
+    button("tbMinimize", Glyph::Minimize, [this] { tbMinimizeClick(); });
+    tbMaximize = button("tbMaximize", Glyph::Maximize, [this] { tbMaximizeClick(); });
+    button("tbClose", Glyph::Close, [this] { close(); });
+    return strip;
+}
+
+QWidget* TfMain::makeToolBar() {
+    auto* bar = named(new QWidget(this), QStringLiteral("FlatPanel2"));
+    bar->setFixedHeight(40);
+    const auto button = [&](const char* name, int left, const QString& tip) {
+        auto* b = named(new QToolButton(bar), QString::fromLatin1(name));
+        b->setGeometry(left, 2, 36, 36);
+        b->setAutoRaise(true);
+        b->setToolTip(tip);
+        return b;
+    };
+    QToolButton* open = button("btnOpen", 2, QStringLiteral("Öffnen"));
+    QToolButton* save = button("btnSave", 40, QStringLiteral("Speichern"));
+    button("btnPrint", 84, QStringLiteral("Drucken"));
+    button("FlatSpeedButton3", 138, QStringLiteral("Info"));
+    QToolButton* quit = button("btnApplicationClose", 192, QStringLiteral("Beenden"));
+    for (QToolButton* b : {open, save})
+        connect(b, &QToolButton::clicked, this,
+                guarded(&m_messages, this, &TfMain::InDieserVersionNichtMoeglich));
+    connect(quit, &QToolButton::clicked, this, [this] { close(); });
+    return bar;
+}
+
+QWidget* TfMain::makeOutlookBar() {
+    auto* bar = named(new QWidget(this), QStringLiteral("OutlookBar"));
+    bar->setFixedWidth(108);
+    auto* layout = new QVBoxLayout(bar);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    const auto group = [&](const char* header, const QString& caption, const auto& buttons) {
+        auto* h = named(new QPushButton(caption, bar), QString::fromLatin1(header));
+        h->setFixedHeight(20);
+        h->setFlat(true);
+        h->setAutoFillBackground(true);
+        QPalette p = h->palette();
+        p.setColor(QPalette::Button, HeadingTextColour);
+        h->setPalette(p);
+        layout->addWidget(h);
+        auto* g = new QWidget(bar);
+        auto* gl = new QVBoxLayout(g);
+        gl->setContentsMargins(5, 4, 5, 4);
+        gl->setSpacing(2);
+        for (const NavButton& nb : buttons) {
+            auto* b = named(new QToolButton(g), QString::fromLatin1(nb.name));
+            b->setText(QString::fromUtf8(nb.caption));
+            b->setProperty("Tag", nb.tag);
+            b->setFixedSize(98, 56);
+            b->setIconSize({32, 32});
+            b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+            b->setAutoRaise(true);
+            connect(b, &QToolButton::clicked, this,
+                    [this, b] { m_messages.Guard([this, b] { MenuBarBtnClick(b); }); });
+            gl->addWidget(b);
+        }
+        gl->addStretch(1);
+        layout->addWidget(g, 1);
+        return std::pair{h, g};
+    };
+    auto [header2, options] = group("Header2", QStringLiteral("Optionen"), OptionButtons);
+    auto [header1, obd] = group("Header1", QStringLiteral("OBD-II"), ObdButtons);
+    m_groupOptions = options;
+    m_groupObd = obd;
+    connect(header1, &QPushButton::clicked, this, [this] {
+        m_groupOptions->hide();
+        m_groupObd->show();
+    });
+    connect(header2, &QPushButton::clicked, this, [this] {
+        m_groupObd->hide();
+        m_groupOptions->show();
+    });
+    return bar;
+}
+
+QWidget* TfMain::makeStatusBar() {
+    auto* bar = named(new QFrame(this), QStringLiteral("FlatPanel1"));
+    bar->setFixedHeight(21);
+    auto* icon = named(new QLabel(bar), QStringLiteral("Image2"));
+    icon->setGeometry(3, 3, 16, 16);
+    {
+        QPixmap p(16, 16);
+        p.fill(Qt::transparent);
+        QPainter painter(&p);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QColor(40, 40, 40));
+        painter.setBrush(QColor(51, 102, 153));
+        painter.drawRoundedRect(1, 4, 14, 9, 2, 2);
+        painter.setBrush(HeadingTextColour);
+        for (int x : {4, 8, 12})
+            painter.drawEllipse(QPointF(x, 8.5), 1.3, 1.3);
+        icon->setPixmap(p);
+    }
+    m_status.InterfaceLabel =
+        named(new QLabel(QStringLiteral("Interface wird initialisiert..."), bar),
+              QStringLiteral("InterfaceLabel"));
+    m_status.InterfaceLabel->setGeometry(22, 4, 136, 14);
+
+    QWidget* com = panel(bar, QStringLiteral("FlatPanel21"), {160, 0, 86, 21});
+    named(new QLabel(QStringLiteral("Port:"), com), QStringLiteral("Label9"))
+        ->setGeometry(3, 4, 26, 14);
+    m_status.COM_Label =
+        named(new QLabel(QStringLiteral("COM?"), com), QStringLiteral("COM_Label"));
+    m_status.COM_Label->setGeometry(29, 4, 36, 14);
+    m_status.COM_Led = makeLamp(com, QStringLiteral("COM_Led"), 66);
+
+    QWidget* elm = panel(bar, QStringLiteral("FlatPanel13"), {245, 0, 50, 21});
+    named(new QLabel(QStringLiteral("ELM"), elm), QStringLiteral("Label10"))
+        ->setGeometry(4, 4, 24, 14);
+    m_status.ELM_Led = makeLamp(elm, QStringLiteral("ELM_Led"), 29);
+
+    QWidget* ecu = panel(bar, QStringLiteral("FlatPanel22"), {294, 0, 50, 21});
+    named(new QLabel(QStringLiteral("ECU"), ecu), QStringLiteral("Label11"))
+        ->setGeometry(4, 4, 24, 14);
+    m_status.ECU_Led = makeLamp(ecu, QStringLiteral("ECU_Led"), 29);
+    return bar;
+}
+
+QWidget* TfMain::makeOptionsPage() {
+    auto* page = new QWidget(Notebook);
+    page->setObjectName(QStringLiteral("General Options"));
+    auto* com =
+        named(new QGroupBox(QStringLiteral("COM-Port"), page), QStringLiteral("FlatGroupBox3"));
+    com->setGeometry(8, 8, 220, 80);
+    auto* comLayout = new QVBoxLayout(com);
+    COM_CB = named(new QComboBox(com), QStringLiteral("COM_CB"));
+    COM_CB->setEditable(false);
+    comLayout->addWidget(COM_CB);
+    auto* auto_ = named(new QCheckBox(QStringLiteral("automatisch erkennen"), com),
+                        QStringLiteral("FlatCheckBox1"));
+    auto_->setEnabled(false);
+    comLayout->addWidget(auto_);
+    connect(COM_CB, &QComboBox::textActivated, this, [this](const QString& text) {
+        m_messages.Guard([this, text] { COM_CBChange(text); });
+    });
+
+    auto* units =
+        named(new QGroupBox(QStringLiteral("Maßsystem"), page), QStringLiteral("FlatGroupBox4"));
+    units->setGeometry(8, 96, 220, 70);
+    auto* unitsLayout = new QVBoxLayout(units);
+    auto* metric = named(new QRadioButton(QStringLiteral("Metrisch"), units),
+                         QStringLiteral("FlatRadioButton1"));
+    metric->setChecked(true);
+    unitsLayout->addWidget(metric);
+    unitsLayout->addWidget(
+        named(new QRadioButton(QStringLiteral("US"), units), QStringLiteral("FlatRadioButton2")));
+    units->setEnabled(false);
+    return page;
+}
+
+void TfMain::makePlaceholderPages(QWidget** seite2, QWidget** seite3, QWidget** vehicle) {
+    const auto notYet = [this](const QString& name, const QString& label) {
+        auto* page = new QWidget(Notebook);
+        page->setObjectName(name);
+        named(new QLabel(QStringLiteral("Leider noch nicht möglich."), page), label)->move(8, 8);
+        return page;
+    };
+    *seite2 = notYet(QStringLiteral("Seite2"), QStringLiteral("Label17"));
+    *seite3 = notYet(QStringLiteral("Seite3"), QStringLiteral("Label18"));
+    *vehicle = new QWidget(Notebook);
+    (*vehicle)->setObjectName(QStringLiteral("Vehicle"));
+}
+
+QWidget* TfMain::makeDtcsPage() {
+    auto* page = new QWidget(Notebook);
+    page->setObjectName(QStringLiteral("DTC's"));
+    named(new QLabel(QStringLiteral("Label16"), page), QStringLiteral("Label16"))->move(8, 12);
+    auto* combo = named(new QComboBox(page), QStringLiteral("FlatComboBox3"));
+    combo->setEditable(true);
+    combo->setEditText(QStringLiteral("FlatComboBox3"));
+    combo->setGeometry(60, 8, 160, 21);
+    named(new QToolButton(page), QStringLiteral("FlatSpeedButton4"))->setText(QStringLiteral("+"));
+    named(new QToolButton(page), QStringLiteral("FlatSpeedButton5"))->setText(QStringLiteral("-"));
+    page->findChild<QToolButton*>(QStringLiteral("FlatSpeedButton4"))->setGeometry(224, 8, 21, 21);
+    page->findChild<QToolButton*>(QStringLiteral("FlatSpeedButton5"))->setGeometry(248, 8, 21, 21);
+    auto* grid = named(new QTableWidget(0, 0, page), QStringLiteral("DBGrid3"));
+    grid->setGeometry(8, 36, 480, 300);
+    return page;
+}
+
+void TfMain::FormCreate() {
+    const auto step = [this](const std::function<void()>& body) { m_messages.Guard(body); };
+    // Each step reports its own error; the later steps that do not depend on
+    // it still run, so a missing file leaves the rest of start-up intact.
+    QDir().mkpath(m_ctx.paths.dataFolder());
+    step([this] { m_ctx.tables->OpenAll(m_ctx.paths.dataFolder()); });
+    step([this] {
+        QStringList ports;
+        ListComPorts(ports);
+        COM_CB->addItems(ports);
+    });
+    step([this] { m_ctx.log = std::make_unique<ProtocolLog>(m_ctx.paths.logFile()); });
+    // Without the log the exchange runs and drops its lines.
+    m_ctx.link = std::make_unique<Link>(*m_ctx.port, m_ctx.log.get(), *m_notifier);
+    step([this] { m_ctx.TroubleCodeTexts = LoadTroubleCodeTexts(m_ctx.paths.troubleCodeFile()); });
+    PagePictures::Get();
+    step([this] { LoadOrStorePortSettings(*m_ctx.port, *m_settings); });
+    COM_CB->setCurrentIndex(COM_CB->findText(m_ctx.port->Port()));
+    step([this] { m_sensorPage->FillSensorGrid(); });
+    m_groupOptions->hide();
+    m_groupObd->show();
+    showPage(QStringLiteral("Start"));
+    m_timer1.start();
+}
+
+void TfMain::Timer1Timer() {
+    m_timer1.stop();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_messages.Guard([this] { m_startPage->InitInterface(); });
+    QApplication::restoreOverrideCursor();
+}
+
+void TfMain::showPage(const QString& name) {
+    Notebook->setCurrentWidget(Notebook->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly));
+}
+
+void TfMain::MenuBarBtnClick(QToolButton* sender) {
+    if (m_ctx.pollerRunning && m_ctx.pollerRunning() && m_ctx.requestPollerStop)
+        m_ctx.requestPollerStop();
+    const int tag = sender->property("Tag").toInt();
+    if (tag >= 0 && tag < int(std::size(PageOfTag)))
+        showPage(QString::fromUtf8(PageOfTag[tag]));
+    else
+        InDieserVersionNichtMoeglich();
+    InfoPanel->setText(QStringLiteral("  ") + sender->text());
+}
+
+void TfMain::InDieserVersionNichtMoeglich() {
+    m_messages.Plain(Placeholder);
+}
+
+void TfMain::tbMaximizeClick() {
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) {
+        showNormal();
+        tbMaximize->setIcon(glyph(Glyph::Maximize));
+    } else {
+        showMaximized();
+        tbMaximize->setIcon(glyph(Glyph::Restore));
+    }
+}
+
+void TfMain::tbMinimizeClick() {
+    showMinimized();
+}
+
+void TfMain::COM_CBChange(const QString& text) {
+    m_ctx.port->SetPort(text);
+    StorePortSettings(*m_ctx.port, *m_settings);
+}
+
+void TfMain::closeEvent(QCloseEvent* event) {
+    if (!m_closed) {
+        m_closed = true;
+        m_messages.Guard([this] { FormClose(); });
+    }
+    event->accept();
+}
+
+void TfMain::FormClose() {
+    if (m_ctx.pollerRunning && m_ctx.pollerRunning()) {
+        m_ctx.requestPollerStop();
+        while (m_ctx.pollerRunning())
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    // The port object itself stays until the window is destroyed: the
+    // exchange refers to it.
+    m_ctx.port->Close();
+    if (m_ctx.log)
+        m_ctx.log->Close();
+}
+
+void TfMain::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (!m_painted) {
+        m_painted = true;
+        emit firstPaint();
+    }
+}
+
+Qt::Edges TfMain::edgesAt(QPoint p) const {
+    Qt::Edges edges;
+    if (p.x() < BorderWidth)
+        edges |= Qt::LeftEdge;
+    if (p.x() >= width() - BorderWidth)
+        edges |= Qt::RightEdge;
+    if (p.y() < BorderWidth)
+        edges |= Qt::TopEdge;
+    if (p.y() >= height() - BorderWidth)
+        edges |= Qt::BottomEdge;
+    return edges;
+}
+
+void TfMain::mousePressEvent(QMouseEvent* event) {
+    const Qt::Edges edges = edgesAt(event->position().toPoint());
+    if (edges && windowHandle())
+        windowHandle()->startSystemResize(edges);
+}
+
+void TfMain::mouseMoveEvent(QMouseEvent* event) {
+    const Qt::Edges edges = edgesAt(event->position().toPoint());
+    const bool horizontal = edges & (Qt::LeftEdge | Qt::RightEdge);
+    const bool vertical = edges & (Qt::TopEdge | Qt::BottomEdge);
+    if (horizontal && vertical)
+        setCursor(edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge)
+                      ? Qt::SizeFDiagCursor
+                      : Qt::SizeBDiagCursor);
+    else if (horizontal)
+        setCursor(Qt::SizeHorCursor);
+    else if (vertical)
+        setCursor(Qt::SizeVerCursor);
+    else
+        unsetCursor();
+}
+
+} // namespace obd

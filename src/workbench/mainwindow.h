@@ -1,0 +1,91 @@
+// The main window fMain: a caption-less frame with its own title strip, the
+// tool bar, the navigation bar, the heading over the page stack and the status
+// bar with its three lamps. It owns the objects that live from start-up to
+// shutdown (the workbench context) and runs start-up and shutdown.
+#pragma once
+
+#include "workbench/context.h"
+#include "workbench/messages.h"
+#include "workbench/startpage.h"
+
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QSettings;
+class QStackedWidget;
+class QToolButton;
+
+namespace obd {
+
+class GuiNotifier;
+class SensorPage;
+
+class TfMain : public QWidget {
+    Q_OBJECT
+public:
+    using Answer = std::function<BoxButton(const QString& caption, const QString& text)>;
+
+    // programFolder holds the log, dtc-gb.dat and the data folder; settings
+    // is the store of the port settings. A test passes answer to reply to the
+    // boxes of start-up without showing them.
+    TfMain(const QString& programFolder, std::unique_ptr<QSettings> settings, Answer answer = {},
+           QWidget* parent = nullptr);
+    ~TfMain() override;
+
+    WorkbenchContext& Context() { return m_ctx; }
+    MessageBoxes& Messages() { return m_messages; }
+    QTimer& Timer1() { return m_timer1; }
+
+    void MenuBarBtnClick(QToolButton* sender);
+    void InDieserVersionNichtMoeglich();
+    void tbMaximizeClick();
+    void tbMinimizeClick();
+    void COM_CBChange(const QString& text);
+    void Timer1Timer();
+
+signals:
+    // The first paint of the window (start-up measurement).
+    void firstPaint();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormClose();
+    QWidget* makeTitleStrip();
+    QWidget* makeToolBar();
+    QWidget* makeOutlookBar();
+    QWidget* makeStatusBar();
+    QWidget* makeOptionsPage();
+    void makePlaceholderPages(QWidget** seite2, QWidget** seite3, QWidget** vehicle);
+    QWidget* makeDtcsPage();
+    void showPage(const QString& name);
+    Qt::Edges edgesAt(QPoint position) const;
+
+    WorkbenchContext m_ctx;
+    MessageBoxes m_messages;
+    std::unique_ptr<GuiNotifier> m_notifier;
+    std::unique_ptr<QSettings> m_settings;
+    QTimer m_timer1;
+    bool m_closed = false;
+    bool m_painted = false;
+
+    ConnectionStatus m_status;
+    StartPage* m_startPage = nullptr;
+    SensorPage* m_sensorPage = nullptr;
+    QLabel* InfoPanel = nullptr;
+    QStackedWidget* Notebook = nullptr;
+    QComboBox* COM_CB = nullptr;
+    QToolButton* tbMaximize = nullptr;
+    QWidget* m_groupObd = nullptr;
+    QWidget* m_groupOptions = nullptr;
+};
+
+} // namespace obd

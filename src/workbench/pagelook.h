@@ -1,0 +1,43 @@
+// Small helpers the working pages share when they build their controls.
+#pragma once
+
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+namespace obd {
+
+// Gives a control its object name (the name tests and the layout refer to) and
+// the same accessible name, and returns it.
+template <class W> W* named(W* widget, const QString& name) {
+    widget->setObjectName(name);
+    widget->setAccessibleName(name);
+    return widget;
+}
+
+struct WorkbenchContext;
+
+// A page handler as a slot: its body runs through the event guard, which
+// shows an error that ends it in the general error box.
+template <class Boxes, class Page>
+std::function<void()> guarded(Boxes* boxes, Page* page, void (Page::*handler)()) {
+    return [boxes, page, handler] { boxes->Guard([page, handler] { (page->*handler)(); }); };
+}
+
+// Before a GUI-thread request goes on the line: lets a stopping poller finish.
+void WaitForPoller(WorkbenchContext& ctx);
+
+// The pictures the pages draw, made once in code: check box on and off
+// (15 x 15, sensor column E), tick and cross (15 x 13, sensor column S and the
+// trouble-code lists), on a transparent ground.
+struct PagePictures {
+    QPixmap boxOn, boxOff, ok, error;
+
+    static const PagePictures& Get();
+
+private:
+    PagePictures();
+};
+
+} // namespace obd

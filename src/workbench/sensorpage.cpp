@@ -1,0 +1,354 @@
+#include "workbench/sensorpage.h"
+
+#include "common/sensortable.h"
+#include "link/link.h"
+#include "workbench/context.h"
+#include "workbench/messages.h"
+#include "workbench/pagelook.h"
+#include "workbench/sensorthread.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QStyledItemDelegate>
+#include <QTabBar>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace obd {
+
+namespace {
+
+enum Column { ColEnabled, ColSupported, ColPid, ColName, ColValue, ColUnit, ColumnCount };
+
+struct GridColumn {
+    const char* title;
+    int width;
+};
+constexpr GridColumn GridColumns[ColumnCount] = {{" E", 15},      {" S", 17},     {"PID", 22},
+                                                 {"Sensor", 228}, {"Value", 101}, {"", 42}};
+
+constexpr int RowHeight = 17;
+const QColor CellColour(240, 240, 240);
+const QColor TitleColour(255, 209, 87);
+
+const QString One = QStringLiteral("1");
+const QString NotAvailable = QStringLiteral("N/A");
+
+// Draws columns E and S as pictures and the value right-aligned, 2 pixels
+// inside the right border and 2 below the top.
+class SensorCellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const QString text = index.data().toString();
+        const QRect cell = option.rect;
+        switch (index.column()) {
+        case ColEnabled:
+            QStyledItemDelegate::paint(painter, option, index);
+            painter->drawPixmap(cell.left(), cell.top() + 1,
+                                text == One ? m_pictures.boxOn : m_pictures.boxOff);
+            return;
+        case ColSupported:
+            painter->fillRect(cell, CellColour);
+            painter->drawPixmap(cell.left() + 1, cell.top() + 2,
+                                text == One ? m_pictures.ok : m_pictures.error);
+            return;
+        case ColValue: {
+            QStyleOptionViewItem background = option;
+            background.text.clear();
+            initStyleOption(&background, index);
+            background.text.clear();
+            option.widget->style()->drawControl(QStyle::CE_ItemViewItem, &background, painter,
+                                                option.widget);
+            painter->save();
+            painter->setClipRect(cell);
+            painter->setPen(option.state & QStyle::State_Selected
+                                ? option.palette.color(QPalette::HighlightedText)
+                                : option.palette.color(QPalette::Text));
+            painter->drawText(cell.adjusted(0, 2, -2, 0), Qt::AlignRight | Qt::AlignTop, text);
+            painter->restore();
+            return;
+        }
+        default:
+            QStyledItemDelegate::paint(painter, option, index);
+        }
+    }
+
+private:
+    const PagePictures& m_pictures = PagePictures::Get();
+};
+
+QLabel* label(const QString& name, const QString& caption, QPoint at, QWidget* parent) {
+    auto* l = named(new QLabel(caption, parent), name);
+    l->move(at);
+    return l;
+}
+
+struct SinglePanel {
+    QPoint at;
+    const char* caption;
+};
+constexpr SinglePanel SinglePanels[] = {
+    {{8, 12}, "7500,0"}, {{236, 12}, "156,2"}, {{8, 156}, "13,8"}, {{236, 156}, "0,0"}};
+
+} // namespace
+
+SensorPage::SensorPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(parent), m_ctx(ctx) {
+    setObjectName(QStringLiteral("Sensordaten"));
+    m_ctx.sensorTable.SetUp([](int pid) {
+        const PidInfo& info = PidTable[size_t(pid - 1)];
+        return SensorRowInfo{QString::fromUtf8(info.name), QString::fromUtf8(info.unit),
+                             info.sensorRow};
+    });
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 0);
+    layout->setSpacing(0);
+    tcSensordata = named(new QTabBar(this), QStringLiteral("tcSensordata"));
+    tcSensordata->addTab(QStringLiteral("Tabelle"));
+    tcSensordata->addTab(QStringLiteral("Einzeln"));
+    layout->addWidget(tcSensordata);
+    nbSensordata = named(new QStackedWidget(this), QStringLiteral("nbSensordata"));
+    layout->addWidget(nbSensordata, 1);
+
+    auto* table = new QWidget(nbSensordata);
+    table->setObjectName(QStringLiteral("Tabelle"));
+    auto* tableLayout = new QVBoxLayout(table);
+    tableLayout->setContentsMargins(0, 0, 0, 0);
+    SensorDataGrid =
+        named(new QTableWidget(1, ColumnCount, table), QStringLiteral("SensorDataGrid"));
+    for (int c = 0; c < ColumnCount; ++c) {
+        SensorDataGrid->setHorizontalHeaderItem(
+            c, new QTableWidgetItem(QLatin1String(GridColumns[c].title)));
+    }
+    SensorDataGrid->horizontalHeader()->setMinimumSectionSize(1);
+    for (int c = 0; c < ColumnCount; ++c)
+        SensorDataGrid->setColumnWidth(c, GridColumns[c].width);
+    SensorDataGrid->verticalHeader()->hide();
+    SensorDataGrid->verticalHeader()->setDefaultSectionSize(RowHeight);
+    SensorDataGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    SensorDataGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+    SensorDataGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SensorDataGrid->setItemDelegate(new SensorCellDelegate(SensorDataGrid));
+    SensorDataGrid->setStyleSheet(
+        QStringLiteral("QTableWidget { background: rgb(240,240,240); }"
+                       "QHeaderView::section { background: rgb(255,209,87); }"));
+    SensorDataGrid->viewport()->installEventFilter(this);
+    tableLayout->addWidget(SensorDataGrid);
+    nbSensordata->addWidget(table);
+    nbSensordata->addWidget(makeSinglePage());
+    connect(tcSensordata, &QTabBar::currentChanged, this, &SensorPage::tcSensordataTabChanged);
+
+    auto* strip = new QWidget(this);
+    strip->setFixedHeight(31);
+    label(QStringLiteral("Label10"), QStringLiteral("S - Supported"), {8, 2}, strip);
+    label(QStringLiteral("Label9"), QStringLiteral("E - Enabled"), {8, 14}, strip);
+    cbShowNotSupported = named(new QCheckBox(QStringLiteral("Show not Supported"), strip),
+                               QStringLiteral("cbShowNotSupported"));
+    cbShowNotSupported->setGeometry(96, 6, 121, 17);
+    btnSensorsRead =
+        named(new QPushButton(QStringLiteral("Read"), strip), QStringLiteral("btnSensorsRead"));
+    btnSensorsRead->setGeometry(224, 4, 75, 25);
+    btnSensorsStop =
+        named(new QPushButton(QStringLiteral("Stop"), strip), QStringLiteral("btnSensorsStop"));
+    btnSensorsStop->setGeometry(304, 4, 75, 25);
+    btnSensorsStop->setEnabled(false);
+    Label6 = label(QStringLiteral("Label6"), QStringLiteral("0"), {392, 10}, strip);
+    Label6->setMinimumWidth(80);
+    layout->addWidget(strip);
+
+    MessageBoxes* boxes = m_ctx.messages;
+    connect(btnSensorsRead, &QPushButton::clicked, this,
+            guarded(boxes, this, &SensorPage::btnSensorsReadClick));
+    connect(btnSensorsStop, &QPushButton::clicked, this,
+            guarded(boxes, this, &SensorPage::btnSensorsStopClick));
+    connect(cbShowNotSupported, &QCheckBox::clicked, this,
+            guarded(boxes, this, &SensorPage::cbShowNotSupportedClick));
+
+    m_thread = new SensorThread([this](SensorThread& t) { SensorThreadExecute(t); }, this);
+    connect(m_thread, &SensorThread::Started, this, &SensorPage::SensorThreadStart);
+    connect(m_thread, &SensorThread::Terminated, this, &SensorPage::SensorThreadTerminate);
+    m_ctx.pollerRunning = [this] { return m_thread->Running(); };
+    m_ctx.requestPollerStop = [this] { m_thread->RequestStop(); };
+    m_ctx.waitForPollerIdle = [this] { m_thread->WaitUntilIdle(); };
+
+    FillSensorGrid();
+}
+
+SensorPage::~SensorPage() {
+    // The worker must end before the page it refreshes goes away.
+    m_ctx.pollerRunning = nullptr;
+    m_ctx.requestPollerStop = nullptr;
+    m_ctx.waitForPollerIdle = nullptr;
+    delete m_thread;
+}
+
+QWidget* SensorPage::makeSinglePage() {
+    auto* page = new QWidget(nbSensordata);
+    page->setObjectName(QStringLiteral("Einzeln"));
+    QFont listFont(QStringLiteral("Tahoma"));
+    listFont.setPixelSize(11);
+    listFont.setBold(true);
+    QFont valueFont(listFont);
+    valueFont.setPixelSize(48);
+    int n = 1;
+    for (const SinglePanel& p : SinglePanels) {
+        auto* panel = new QFrame(page);
+        panel->setFrameShape(QFrame::StyledPanel);
+        panel->setGeometry(QRect(p.at, QSize(221, 133)));
+        auto* list = named(new QComboBox(panel), QStringLiteral("cbSD%1").arg(n++));
+        list->setGeometry(8, 8, 205, 21);
+        list->setFont(listFont);
+        list->setStyleSheet(QStringLiteral("background: rgb(255,248,179);"));
+        auto* value = new QLabel(QLatin1String(p.caption), panel);
+        value->setGeometry(8, 36, 205, 89);
+        value->setFont(valueFont);
+    }
+    return page;
+}
+
+void SensorPage::ApplySupportedPids() {
+    // The worker reads both copies; they change only while it is not running.
+    m_thread->WaitUntilIdle();
+    TSupportedPids scratch{};
+    ReadSupportedPids(*m_ctx.link, scratch);
+    m_supportedPids = scratch;
+    for (int k = 0; k < SensorTable::Size; ++k)
+        m_ctx.sensorTable[k].Supported = scratch[size_t(k)];
+}
+
+void SensorPage::FillSensorGrid() {
+    const SensorTable& table = m_ctx.sensorTable;
+    const bool showAll = cbShowNotSupported->isChecked();
+    const auto put = [this](int row, int column, const QString& text) {
+        QTableWidgetItem* item = SensorDataGrid->item(row, column);
+        if (!item)
+            SensorDataGrid->setItem(row, column, new QTableWidgetItem(text));
+        else if (item->text() != text)
+            item->setText(text);
+    };
+    int row = 0;
+    for (int k = 0; k < SensorTable::Size; ++k) {
+        const TSensorData& e = table[k];
+        const bool supported = e.Supported;
+        if (!e.IsSensor || !(supported || showAll))
+            continue;
+        if (SensorDataGrid->rowCount() <= row)
+            SensorDataGrid->setRowCount(row + 1);
+        const bool polled = supported && e.Enabled;
+        put(row, ColEnabled, polled ? One : QStringLiteral("0"));
+        put(row, ColSupported, supported ? One : QStringLiteral("0"));
+        put(row, ColPid, e.Pid);
+        put(row, ColName, e.Name);
+        put(row, ColValue, polled ? table.Value(k) : NotAvailable);
+        put(row, ColUnit, e.UnitText);
+        ++row;
+    }
+    SensorDataGrid->setRowCount(std::max(row, 1));
+}
+
+void SensorPage::btnSensorsReadClick() {
+    m_ctx.link->LogEvent(QStringLiteral("Sensordaten Read"));
+    if (m_ctx.link->CheckCommFailure())
+        return;
+    if (!CheckEcuLink(*m_ctx.link)) {
+        m_ctx.messages->Error(QStringLiteral("Keine Verbindung!!!"));
+        return;
+    }
+    FillSensorGrid();
+    m_thread->Start();
+}
+
+void SensorPage::btnSensorsStopClick() {
+    m_thread->RequestStop();
+}
+
+void SensorPage::cbShowNotSupportedClick() {
+    FillSensorGrid();
+    m_ctx.sensorTable.ShowNotSupported = cbShowNotSupported->isChecked();
+}
+
+void SensorPage::tcSensordataTabChanged(int index) {
+    static const QString pages[] = {QStringLiteral("Tabelle"), QStringLiteral("Einzeln")};
+    if (index < 0 || index > 1)
+        return;
+    if (auto* page = nbSensordata->findChild<QWidget*>(pages[index], Qt::FindDirectChildrenOnly))
+        nbSensordata->setCurrentWidget(page);
+}
+
+void SensorPage::SensorDataGridMouseUp(QPoint position) {
+    const QModelIndex cell = SensorDataGrid->indexAt(position);
+    if (!cell.isValid() || cell.column() != ColEnabled)
+        return;
+    const int row = cell.row();
+    const auto text = [this, row](int column) {
+        const QTableWidgetItem* item = SensorDataGrid->item(row, column);
+        return item ? item->text() : QString();
+    };
+    if (text(ColSupported) == One) {
+        const QString toggled = text(ColEnabled) == One ? QStringLiteral("0") : One;
+        if (QTableWidgetItem* item = SensorDataGrid->item(row, ColEnabled))
+            item->setText(toggled);
+    }
+    const int k = m_ctx.sensorTable.IndexOfPid(text(ColPid));
+    if (k >= 0)
+        m_ctx.sensorTable[k].Enabled = text(ColEnabled) == One;
+}
+
+bool SensorPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == SensorDataGrid->viewport() && event->type() == QEvent::MouseButtonRelease)
+        SensorDataGridMouseUp(static_cast<QMouseEvent*>(event)->position().toPoint());
+    return QWidget::eventFilter(watched, event);
+}
+
+void SensorPage::SensorThreadStart() {
+    btnSensorsRead->setEnabled(false);
+    btnSensorsStop->setEnabled(true);
+}
+
+void SensorPage::SensorThreadExecute(SensorThread& thread) {
+    SensorTable& table = m_ctx.sensorTable;
+    const QString service = QStringLiteral("01");
+    while (true) {
+        for (int k = 0; k < SensorTable::Size; ++k) {
+            const TSensorData& e = table[k];
+            const bool supported = e.Supported;
+            if (!e.IsSensor || !(supported || table.ShowNotSupported))
+                continue;
+            if (supported && e.Enabled) {
+                QString value;
+                ReadSensorData(*m_ctx.link, m_supportedPids, service, e.Pid, value);
+                table.SetValue(k, value);
+            } else {
+                table.SetValue(k, NotAvailable);
+            }
+        }
+        if (thread.StopRequested())
+            return;
+        thread.Synchronize([this] { NotifyEvent1(); });
+    }
+}
+
+void SensorPage::NotifyEvent1() {
+    FillSensorGrid();
+    Label6->setText(QString::number(Label6->text().toLongLong() + 1));
+}
+
+void SensorPage::SensorThreadTerminate(const QString& error) {
+    btnSensorsRead->setEnabled(true);
+    btnSensorsStop->setEnabled(false);
+    if (!error.isEmpty())
+        m_ctx.messages->Error(error);
+}
+
+} // namespace obd

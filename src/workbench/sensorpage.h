@@ -1,0 +1,64 @@
+// The "Sensordaten" page: the sensor grid with its owner-drawn columns E and S,
+// "Show not Supported", the tabs "Tabelle" and "Einzeln", and live polling on
+// the worker thread with the pass counter.
+#pragma once
+
+#include "services/j1979.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QStackedWidget;
+class QTabBar;
+class QTableWidget;
+
+namespace obd {
+
+struct WorkbenchContext;
+class SensorThread;
+
+class SensorPage : public QWidget {
+    Q_OBJECT
+public:
+    // Sets up the sensor table from the PID table, fills the grid and installs
+    // the poller hooks of the context.
+    SensorPage(WorkbenchContext& ctx, QWidget* parent = nullptr);
+    ~SensorPage() override;
+
+    // Connection sequence, right after a successful CheckEcuLink.
+    void ApplySupportedPids();
+    void FillSensorGrid();
+
+    void btnSensorsReadClick();
+    void btnSensorsStopClick();
+    void cbShowNotSupportedClick();
+    void tcSensordataTabChanged(int index);
+    void SensorDataGridMouseUp(QPoint position);
+
+    SensorThread& Poller() { return *m_thread; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void SensorThreadStart();
+    void SensorThreadExecute(SensorThread& thread);
+    void NotifyEvent1();
+    void SensorThreadTerminate(const QString& error);
+    QWidget* makeSinglePage();
+
+    WorkbenchContext& m_ctx;
+    TSupportedPids m_supportedPids{}; // written only by ApplySupportedPids
+    SensorThread* m_thread = nullptr;
+    QTableWidget* SensorDataGrid = nullptr;
+    QCheckBox* cbShowNotSupported = nullptr;
+    QPushButton* btnSensorsRead = nullptr;
+    QPushButton* btnSensorsStop = nullptr;
+    QLabel* Label6 = nullptr;
+    QTabBar* tcSensordata = nullptr;
+    QStackedWidget* nbSensordata = nullptr;
+};
+
+} // namespace obd

@@ -1,0 +1,403 @@
+#include "workbench/startpage.h"
+
+#include "common/errors.h"
+#include "link/comport.h"
+#include "link/link.h"
+#include "services/elm.h"
+#include "services/j1979.h"
+#include "widgets/qxled.h"
+#include "workbench/messages.h"
+#include "workbench/pagelook.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+
+namespace obd {
+
+namespace {
+
+const QString NotAvailable = QStringLiteral("N/A");
+
+// One status line: the brush fills the line, the picture sits 3 pixels in
+// from the top-left corner, the text starts 2 pixels in, or 6 pixels after
+// the picture, 3 pixels below the top.
+class StatusLineDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const QRect r = option.rect;
+        const bool selected = option.state & QStyle::State_Selected;
+        painter->fillRect(r, selected ? option.palette.highlight() : option.palette.base());
+        int x = r.left() + 2;
+        const QVariant ok = index.data(StartPage::OkRole);
+        if (ok.isValid()) {
+            const PagePictures& pictures = PagePictures::Get();
+            const QPixmap& picture = ok.toBool() ? pictures.ok : pictures.error;
+            painter->drawPixmap(r.left() + 3, r.top() + 3, picture);
+            x = r.left() + picture.width() + 6;
+        }
+        painter->setPen(selected ? option.palette.highlightedText().color()
+                                 : option.palette.text().color());
+        painter->setFont(option.font);
+        const QRect textRect(x, r.top() + 3, r.right() - x, r.height() - 3);
+        painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                          index.data(Qt::DisplayRole).toString());
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return {QStyledItemDelegate::sizeHint(option, index).width(), 19};
+    }
+};
+
+// The MIL pictures, 48 x 32 on black: an engine outline over the word CHECK,
+// lit yellow or as a dim outline.
+QPixmap milPicture(bool lit) {
+    QPixmap p(48, 32);
+    p.fill(Qt::black);
+    QPainter painter(&p);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor colour = lit ? QColor(255, 210, 0) : QColor(90, 90, 70);
+    QPainterPath engine;
+    engine.moveTo(10, 6);
+    engine.lineTo(30, 6);
+    engine.lineTo(34, 10);
+    engine.lineTo(38, 10);
+    engine.lineTo(38, 8);
+    engine.lineTo(42, 8);
+    engine.lineTo(42, 19);
+    engine.lineTo(38, 19);
+    engine.lineTo(38, 17);
+    engine.lineTo(34, 17);
+    engine.lineTo(30, 21);
+    engine.lineTo(12, 21);
+    engine.lineTo(10, 17);
+    engine.lineTo(6, 17);
+    engine.lineTo(6, 10);
+    engine.lineTo(10, 10);
+    engine.closeSubpath();
+    engine.moveTo(16, 6);
+    engine.lineTo(16, 3);
+    engine.lineTo(24, 3);
+    engine.lineTo(24, 6);
+    if (lit) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colour);
+        painter.drawPath(engine);
+    } else {
+        painter.setPen(QPen(colour, 1.2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(engine);
+    }
+    QFont font;
+    font.setPixelSize(8);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(colour);
+    painter.drawText(QRect(0, 22, 48, 10), Qt::AlignCenter, QStringLiteral("CHECK"));
+    return p;
+}
+
+QLabel* cell(QWidget* parent, const QString& name) {
+    auto* label = named(new QLabel(NotAvailable, parent), name);
+    label->setAlignment(Qt::AlignCenter);
+    return label;
+}
+
+struct MonitorRow {
+    const char* caption;
+    const char* supportedCell;
+    const char* completedCell;
+};
+
+constexpr MonitorRow ContinuousRows[] = {
+    {"Misfire:", "labMisfire_S", "labMisfire_C"},
+    {"Fuel system:", "labFuelsystem_S", "labFuelsystem_C"},
+    {"Components:", "labComponents_S", "labComponents_C"},
+};
+constexpr MonitorRow NonContinuousRows[] = {
+    {"Catalyst:", "labCatalyst_S", "labCatalyst_C"},
+    {"Evaporative system:", "labEvaporativesys_S", "labEvaporativesys_C"},
+    {"Oxygen sensor:", "labOxygensensor_S", "labOxygensensor_C"},
+    {"Oxygen sensor heater:", "labOxygensensorheater_S", "labOxygensensorheater_C"},
+};
+
+} // namespace
+
+StartPage::StartPage(WorkbenchContext& ctx, ConnectionStatus status, std::function<void()> applyEcu,
+                     QWidget* parent)
+    : QWidget(parent), m_ctx(ctx), m_status(status), m_applyEcu(std::move(applyEcu)) {
+    setObjectName(QStringLiteral("Start"));
+    setAccessibleName(objectName());
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(0);
+
+    // Left column: the status list under its heading.
+    auto* left = new QWidget(this);
+    left->setFixedWidth(231);
+    auto* leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->setSpacing(0);
+    auto* heading =
+        named(new QLabel(QStringLiteral("Init-Status"), left), QStringLiteral("Label1"));
+    heading->setContentsMargins(4, 4, 4, 4);
+    leftLayout->addWidget(heading);
+    LogListBox = named(new QListWidget(left), QStringLiteral("LogListBox"));
+    LogListBox->setFrameShape(QFrame::NoFrame);
+    LogListBox->setItemDelegate(new StatusLineDelegate(LogListBox));
+    LogListBox->setUniformItemSizes(true);
+    QPalette listPalette = LogListBox->palette();
+    listPalette.setColor(QPalette::Base, QColor(240, 240, 240));
+    LogListBox->setPalette(listPalette);
+    LogListBox->setAutoFillBackground(true);
+    leftLayout->addWidget(LogListBox, 1);
+    grid->addWidget(left, 0, 0);
+
+    grid->addWidget(makeMilColumn(), 0, 1);
+
+    // Bottom strip: "Neu Initialisieren" and the demo switch.
+    auto* strip = named(new QWidget(this), QStringLiteral("FlatPanel3"));
+    strip->setFixedHeight(31);
+    auto* stripLayout = new QHBoxLayout(strip);
+    stripLayout->setContentsMargins(4, 3, 4, 3);
+    NeuInitialisierenBtn = named(new QPushButton(QStringLiteral("Neu Initialisieren"), strip),
+                                 QStringLiteral("NeuInitialisierenBtn"));
+    NeuInitialisierenBtn->setFixedWidth(97);
+    stripLayout->addWidget(NeuInitialisierenBtn);
+    cbDemoMode =
+        named(new QCheckBox(QStringLiteral("Demo-Mode"), strip), QStringLiteral("cbDemoMode"));
+    stripLayout->addWidget(cbDemoMode);
+    stripLayout->addStretch(1);
+    grid->addWidget(strip, 1, 0, 1, 2);
+    grid->setRowStretch(0, 1);
+    grid->setColumnStretch(1, 1);
+
+    connect(NeuInitialisierenBtn, &QPushButton::clicked, this,
+            guarded(m_ctx.messages, this, &StartPage::NeuInitialisierenBtnClick));
+    connect(cbDemoMode, &QCheckBox::clicked, this,
+            guarded(m_ctx.messages, this, &StartPage::DemoModeClick));
+}
+
+QWidget* StartPage::makeMilColumn() {
+    auto* column = new QWidget(this);
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(8, 8, 8, 4);
+
+    auto* top = new QGridLayout;
+    auto* milFrame = named(new QFrame(column), QStringLiteral("Panel1"));
+    milFrame->setStyleSheet(QStringLiteral("#Panel1 { border: 1px solid black; }"));
+    auto* milFrameLayout = new QVBoxLayout(milFrame);
+    milFrameLayout->setContentsMargins(1, 1, 1, 1);
+    MIL_Image = named(new QLabel(milFrame), QStringLiteral("MIL_Image"));
+    MIL_Image->setFixedSize(48, 32);
+    milFrameLayout->addWidget(MIL_Image);
+    top->addWidget(milFrame, 0, 0, 2, 1);
+    top->addWidget(
+        named(new QLabel(QStringLiteral("MIL Status:"), column), QStringLiteral("labMIL_Status1")),
+        0, 1);
+    labMIL_Status = named(new QLabel(column), QStringLiteral("labMIL_Status"));
+    top->addWidget(labMIL_Status, 0, 2);
+    top->addWidget(
+        named(new QLabel(QStringLiteral("DTCs gelesen:"), column), QStringLiteral("Label2")), 1, 1);
+    DTCCountLabel = named(new QLabel(QStringLiteral("0"), column), QStringLiteral("DTCCountLabel"));
+    top->addWidget(DTCCountLabel, 1, 2);
+    top->setColumnStretch(3, 1);
+    layout->addLayout(top);
+
+    auto group = [&](const char* name, const QString& title, const auto& rows) {
+        auto* box = named(new QGroupBox(title, column), QString::fromLatin1(name));
+        auto* g = new QGridLayout(box);
+        g->addWidget(new QLabel(QStringLiteral("Supported"), box), 0, 1, Qt::AlignCenter);
+        g->addWidget(new QLabel(QStringLiteral("Completed"), box), 0, 2, Qt::AlignCenter);
+        int r = 1;
+        for (const MonitorRow& row : rows) {
+            g->addWidget(new QLabel(QString::fromLatin1(row.caption), box), r, 0);
+            QLabel* s = cell(box, QString::fromLatin1(row.supportedCell));
+            QLabel* c = cell(box, QString::fromLatin1(row.completedCell));
+            g->addWidget(s, r, 1);
+            g->addWidget(c, r, 2);
+            m_readiness.append(std::pair{s, c});
+            ++r;
+        }
+        layout->addWidget(box);
+    };
+    group("FlatGroupBox1", QStringLiteral("Continuous Monitoring tests"), ContinuousRows);
+    group("FlatGroupBox2", QStringLiteral("non-Continuous Monitoring tests"), NonContinuousRows);
+
+    auto* fields = new QGridLayout;
+    fields->addWidget(
+        named(new QLabel(QStringLiteral("OBD Type"), column), QStringLiteral("Label3")), 0, 0);
+    edOBDType = named(new QLineEdit(column), QStringLiteral("edOBDType"));
+    fields->addWidget(edOBDType, 0, 1);
+    fields->addWidget(named(new QLabel(QStringLiteral("VIN"), column), QStringLiteral("Label4")), 1,
+                      0);
+    FlatEdit4 = named(new QLineEdit(column), QStringLiteral("FlatEdit4"));
+    fields->addWidget(FlatEdit4, 1, 1);
+    layout->addLayout(fields);
+    layout->addStretch(1);
+
+    ShowMilLamp(false);
+    return column;
+}
+
+void StartPage::add(const QString& text, bool ok) {
+    auto* item = new QListWidgetItem(text, LogListBox);
+    item->setData(OkRole, ok);
+}
+
+void StartPage::showProgress() {
+    LogListBox->repaint();
+}
+
+void StartPage::InitInterface() {
+    // The sequence closes and reopens the port: a running poller ends first.
+    if (m_ctx.pollerRunning && m_ctx.pollerRunning() && m_ctx.requestPollerStop)
+        m_ctx.requestPollerStop();
+    WaitForPoller(m_ctx);
+
+    TComPort& port = *m_ctx.port;
+    Link& link = *m_ctx.link;
+    bool failed = false;
+
+    if (port.Connected())
+        port.Close();
+
+    LogListBox->clear();
+    m_status.COM_Led->SetLedOn(false);
+    m_status.ELM_Led->SetLedOn(false);
+    m_status.ECU_Led->SetLedOn(false);
+    window()->repaint();
+
+    try {
+        port.Open();
+    } catch (const obd::Error&) {
+        // The driver's own text is not shown; the answer is not used.
+        m_ctx.messages->ErrorYesNo(port.Port() + QStringLiteral(" kann nicht geöffnet werden!"));
+    }
+
+    if (port.Connected()) {
+        add(QStringLiteral("Port: ") + port.Port() + QStringLiteral(" bereit"), true);
+        m_status.COM_Label->setText(port.Port());
+        m_status.COM_Led->SetLedOn(true);
+        port.Purge(true, true);
+    } else {
+        add(QStringLiteral("Port: ") + port.Port() + QStringLiteral(" kann nicht geöffnet werden"),
+            false);
+        m_status.COM_Label->setText(QStringLiteral("COM?"));
+        m_status.COM_Led->SetLedOn(false);
+        failed = true;
+    }
+    showProgress();
+
+    if (!failed) {
+        const QString r = ElmReset(link);
+        failed = r == ReplyError;
+        add(QStringLiteral("Chip Reset: ") + r, !failed);
+        m_status.ELM_Led->SetLedOn(!failed);
+        showProgress();
+    }
+
+    // Echo off and line feeds off: the ELM lamp is not touched.
+    const auto chipStep = [&](const QString& prefix, const QString& r) {
+        failed = r == ReplyError;
+        add(prefix + r, !failed);
+        showProgress();
+    };
+    if (!failed)
+        chipStep(QStringLiteral("Echo ausschalten: "), ElmSetEcho(link, false));
+    if (!failed)
+        chipStep(QStringLiteral("LF ausschalten: "), ElmSetLinefeeds(link, false));
+
+    QString identification;
+    if (!failed) {
+        identification = ElmIdentify(link);
+        m_status.InterfaceLabel->setText(QStringLiteral("Interface: ") + identification);
+        chipStep(QStringLiteral("Chip Info: "), identification);
+    }
+
+    if (failed) {
+        add(QStringLiteral("Keine Verbindung zum Interface"), false);
+        m_status.InterfaceLabel->setText(QStringLiteral("Interface: ") + ReplyError);
+    } else {
+        add(QStringLiteral("Interface ist betriebsbereit"), true);
+    }
+    showProgress();
+
+    if (!failed) {
+        if (CheckEcuLink(link)) {
+            add(QStringLiteral("Verbindung mit ECU: OK"), true);
+            m_status.ECU_Led->SetLedOn(true);
+            showProgress();
+            m_applyEcu();
+            TSupportedPids supported{};
+            for (int k = 0; k < SensorTable::Size; ++k)
+                supported[size_t(k)] = m_ctx.sensorTable[k].Supported;
+            QString obdType;
+            ReadSensorData(link, supported, QStringLiteral("01"), QStringLiteral("1C"), obdType);
+            edOBDType->setText(obdType);
+        } else {
+            // The check keeps no reply; the identification is the text the
+            // sequence holds at this point.
+            add(QStringLiteral("Verbindung mit ECU: ") + identification, false);
+            m_status.ECU_Led->SetLedOn(false);
+            failed = true;
+            showProgress();
+        }
+    }
+
+    if (!failed) {
+        TMonitorStatus status;
+        ReadMonitorStatus(link, status);
+        ShowMonitorStatus(status);
+    }
+
+    link.CommFailure = failed;
+}
+
+void StartPage::NeuInitialisierenBtnClick() {
+    m_ctx.link->LogEvent(QStringLiteral("New Init"));
+    InitInterface();
+}
+
+void StartPage::DemoModeClick() {
+    const bool on = cbDemoMode->isChecked();
+    m_ctx.link->DemoMode = on;
+    m_ctx.link->LogEvent(on ? QStringLiteral("Demo-Mode ON") : QStringLiteral("Demo-Mode OFF"));
+}
+
+void StartPage::ShowMilLamp(bool milOn) {
+    MIL_Image->setPixmap(milPicture(milOn));
+    labMIL_Status->setText(milOn ? QStringLiteral("AN") : QStringLiteral("AUS"));
+}
+
+void StartPage::ShowMonitorStatus(TMonitorStatus status) {
+    ShowMilLamp(status.MilOn);
+    DTCCountLabel->setText(QString::number(status.DtcCount));
+    const std::pair<bool, bool> monitors[] = {
+        {status.MisfireSupported, status.MisfireIncomplete},
+        {status.FuelSystemSupported, status.FuelSystemIncomplete},
+        {status.ComponentsSupported, status.ComponentsIncomplete},
+        {status.CatalystSupported, status.CatalystIncomplete},
+        {status.EvapSystemSupported, status.EvapSystemIncomplete},
+        {status.OxygenSensorSupported, status.OxygenSensorIncomplete},
+        {status.OxygenSensorHeaterSupported, status.OxygenSensorHeaterIncomplete},
+    };
+    const auto yesNo = [](bool v) { return v ? QStringLiteral("Yes") : QStringLiteral("No"); };
+    for (size_t k = 0; k < std::size(monitors); ++k) {
+        m_readiness[qsizetype(k)].first->setText(yesNo(monitors[k].first));
+        m_readiness[qsizetype(k)].second->setText(yesNo(!monitors[k].second));
+    }
+}
+
+} // namespace obd

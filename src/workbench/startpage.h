@@ -1,0 +1,72 @@
+// The page "Start": the status list of the connection sequence, the OBD type
+// and VIN fields, the MIL and readiness column, "Neu Initialisieren" and the
+// demo switch. InitInterface brings the link up from nothing and sets
+// CommFailure.
+#pragma once
+
+#include "workbench/context.h"
+
+#include <QWidget>
+#include <functional>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace obd {
+
+class TQXLed;
+struct TMonitorStatus;
+
+// The status bar controls the connection sequence writes.
+struct ConnectionStatus {
+    QLabel* InterfaceLabel = nullptr;
+    QLabel* COM_Label = nullptr;
+    TQXLed* COM_Led = nullptr;
+    TQXLed* ELM_Led = nullptr;
+    TQXLed* ECU_Led = nullptr;
+};
+
+class StartPage : public QWidget {
+    Q_OBJECT
+public:
+    // applyEcu: after a successful ECU check, reads the supported PIDs into
+    // the sensor table and refills the sensor grid.
+    StartPage(WorkbenchContext& ctx, ConnectionStatus status, std::function<void()> applyEcu,
+              QWidget* parent = nullptr);
+
+    void InitInterface();
+    void NeuInitialisierenBtnClick();
+    void DemoModeClick();
+
+    void ShowMilLamp(bool milOn);
+    void ShowMonitorStatus(TMonitorStatus status);
+
+    // Status list line roles: the text, and whether it carries the OK (true)
+    // or the error picture (false).
+    static constexpr int OkRole = Qt::UserRole + 1;
+
+private:
+    void add(const QString& text, bool ok);
+    void showProgress();
+    QWidget* makeMilColumn();
+
+    WorkbenchContext& m_ctx;
+    ConnectionStatus m_status;
+    std::function<void()> m_applyEcu;
+
+    QListWidget* LogListBox = nullptr;
+    QLineEdit* edOBDType = nullptr;
+    QLineEdit* FlatEdit4 = nullptr;
+    QPushButton* NeuInitialisierenBtn = nullptr;
+    QCheckBox* cbDemoMode = nullptr;
+    QLabel* MIL_Image = nullptr;
+    QLabel* labMIL_Status = nullptr;
+    QLabel* DTCCountLabel = nullptr;
+    // Supported and Completed cells, monitor by monitor in display order.
+    QList<std::pair<QLabel*, QLabel*>> m_readiness;
+};
+
+} // namespace obd

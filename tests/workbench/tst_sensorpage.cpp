@@ -1,0 +1,435 @@
+#include "support_pages.h"
+
+#include "common/errors.h"
+#include "link/comport.h"
+#include "link/link.h"
+#include "link/portsettings.h"
+#include "link/protocollog.h"
+#include "support/testenv.h"
+#include "workbench/mainwindow.h"
+#include "workbench/sensorpage.h"
+#include "workbench/sensorthread.h"
+#include "workbench/terminalpage.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace obd;
+
+namespace {
+
+const QStringList DemoRows = {"03", "04", "05", "06", "07", "0B", "0C",
+                              "0D", "0E", "0F", "11", "13", "14", "15"};
+
+} // namespace
+
+class TestSensorPage : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::PageFixture> f;
+    std::unique_ptr<SensorPage> page;
+
+    template <class W> W* control(const char* name) {
+        return test::child<W>(page.get(), QLatin1String(name));
+    }
+    QTableWidget* grid() { return control<QTableWidget>("SensorDataGrid"); }
+    QString cell(int row, int column) {
+        const QTableWidgetItem* item = grid()->item(row, column);
+        return item ? item->text() : QString();
+    }
+    QStringList column(int c) {
+        QStringList texts;
+        for (int row = 0; row < grid()->rowCount(); ++row)
+            texts << cell(row, c);
+        return texts;
+    }
+    int passes() { return control<QLabel>("Label6")->text().toInt(); }
+    void click(const char* name) { QTest::mouseClick(control<QWidget>(name), Qt::LeftButton); }
+    void clickCell(int row, int c) {
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {},
+                          grid()->visualRect(grid()->model()->index(row, c)).center());
+    }
+    // A page connected like after a successful connection sequence: demo mode,
+    // or the simulator (with extra options) with echo switched off.
+    void connect(const QStringList& simulatorArgs = {}, bool demo = false) {
+        f->openLink();
+        if (!demo)
+            f->useSimulator(simulatorArgs);
+        page->ApplySupportedPids();
+        page->FillSensorGrid();
+    }
+    // Log lines after the first `from` lines.
+    void stopAndWait() {
+        f->ctx.requestPollerStop();
+        f->ctx.waitForPollerIdle();
+    }
+
+private slots:
+    void init() {
+        f = std::make_unique<test::PageFixture>();
+        page = std::make_unique<SensorPage>(f->ctx);
+        page->show();
+    }
+    void cleanup() {
+        page.reset();
+        f.reset();
+    }
+
+    // The worker component alone: notices, stop flag, synchronized call.
+    void threadRunsUntilStopAndNotifiesOnce() {
+        std::atomic<int> passes{0};
+        int refreshes = 0;
+        SensorThread thread([&](SensorThread& self) {
+            while (true) {
+                ++passes;
+                QThread::msleep(2);
+                if (self.StopRequested())
+                    return;
+                self.Synchronize([&] { ++refreshes; });
+            }
+        });
+        QVERIFY(!thread.Running());
+        QSignalSpy started(&thread, &SensorThread::Started);
+        QSignalSpy ended(&thread, &SensorThread::Terminated);
+        thread.Start();
+        QCOMPARE(started.count(), 1); // on the calling thread, before the first pass
+        QVERIFY(thread.Running());
+        thread.Start(); // a second start while running does nothing
+        QCOMPARE(started.count(), 1);
+        QTRY_VERIFY(refreshes >= 3);
+        thread.RequestStop();
+        QVERIFY(thread.Running()); // the stop request does not wait
+        thread.WaitUntilIdle();
+        QVERIFY(!thread.Running());
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(ended.at(0).at(0).toString(), QString());
+        // The last pass ends without a refresh; the one before may have met the
+        // stop while its refresh waited, which then is skipped too.
+        QVERIFY(refreshes == passes - 1 || refreshes == passes - 2);
+        QTest::qWait(20);
+        QCOMPARE(ended.count(), 1);
+    }
+    void synchronizedCallSkippedAfterStop() {
+        bool ran = false;
+        bool result = true;
+        SensorThread thread([&](SensorThread& self) {
+            while (!self.StopRequested())
+                QThread::msleep(1);
+            result = self.Synchronize([&] { ran = true; });
+        });
+        thread.Start();
+        thread.RequestStop();
+        thread.WaitUntilIdle();
+        QVERIFY(!ran);
+        QVERIFY(!result);
+    }
+    void errorEndsWorkerAndIsReported() {
+        SensorThread thread([](SensorThread&) {
+            throw ConversionError(QStringLiteral("'$4G' ist kein gültiger Integerwert"));
+        });
+        QSignalSpy ended(&thread, &SensorThread::Terminated);
+        thread.Start();
+        thread.WaitUntilIdle();
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(ended.at(0).at(0).toString(),
+                 QStringLiteral("'$4G' ist kein gültiger Integerwert"));
+        // A new run starts clean.
+        thread.Start();
+        thread.WaitUntilIdle();
+        QCOMPARE(ended.count(), 2);
+    }
+    void destroyingWhileRunningWaitsForWorker() {
+        std::atomic<bool> ended{false};
+        {
+            SensorThread thread([&](SensorThread& self) {
+                while (!self.StopRequested())
+                    self.Synchronize([] {});
+                ended = true;
+            });
+            thread.Start();
+            QTest::qWait(10);
+        }
+        QVERIFY(ended);
+    }
+
+    // The page itself.
+    void beforeConnectionOneEmptyRow() {
+        QCOMPARE(grid()->rowCount(), 1);
+        QCOMPARE(cell(0, 0), QString());
+        QCOMPARE(grid()->horizontalHeaderItem(0)->text(), QStringLiteral(" E"));
+        QCOMPARE(grid()->horizontalHeaderItem(4)->text(), QStringLiteral("Value"));
+        QVERIFY(control<QPushButton>("btnSensorsRead")->isEnabled());
+        QVERIFY(!control<QPushButton>("btnSensorsStop")->isEnabled());
+        QCOMPARE(control<QLabel>("Label6")->text(), QStringLiteral("0"));
+    }
+    void demoVehicleRowsAndShowNotSupported() {
+        connect({}, true);
+        QCOMPARE(column(2), DemoRows);
+        QCOMPARE(column(0), QStringList(14, QStringLiteral("1")));
+        QCOMPARE(column(1), QStringList(14, QStringLiteral("1")));
+        QCOMPARE(column(4), QStringList(14, QStringLiteral("0")));
+        QCOMPARE(cell(6, 3), QStringLiteral("Engine RPM"));
+        QCOMPARE(cell(6, 5), QStringLiteral("U/min"));
+        click("cbShowNotSupported");
+        QCOMPARE(grid()->rowCount(), 27);
+        QCOMPARE(column(1).count(QStringLiteral("0")), 13);
+        QCOMPARE(column(4).count(QStringLiteral("N/A")), 13);
+        QVERIFY(f->ctx.sensorTable.ShowNotSupported);
+        QCOMPARE(cell(26, 2), QStringLiteral("1E"));
+        click("cbShowNotSupported");
+        QCOMPARE(grid()->rowCount(), 14);
+        QVERIFY(!f->ctx.sensorTable.ShowNotSupported);
+    }
+    void columnEClicks() {
+        connect({}, true);
+        clickCell(6, 0); // 0C: off at once
+        QCOMPARE(cell(6, 0), QStringLiteral("0"));
+        QVERIFY(!f->ctx.sensorTable[11].Enabled);
+        page->FillSensorGrid();
+        QCOMPARE(cell(6, 4), QStringLiteral("N/A"));
+        clickCell(6, 0);
+        QVERIFY(f->ctx.sensorTable[11].Enabled);
+        clickCell(6, 3); // another column only selects
+        QVERIFY(f->ctx.sensorTable[11].Enabled);
+        click("cbShowNotSupported");
+        QCOMPARE(cell(7, 2), QStringLiteral("0A")); // unsupported: nothing visible changes
+        clickCell(7, 0);
+        QCOMPARE(cell(7, 0), QStringLiteral("0"));
+        QVERIFY(!f->ctx.sensorTable[9].Enabled);
+    }
+    void readRefusedWhileCommFailure() {
+        connect({}, true);
+        f->ctx.link->CommFailure = true;
+        const int before = f->logLines().size();
+        click("btnSensorsRead");
+        QCOMPARE(f->notifier.boxes().size(), 1);
+        QVERIFY(
+            f->logLines().mid(before).join('\n').endsWith(QStringLiteral(" - Sensordaten Read")));
+        QVERIFY(!page->Poller().Running());
+    }
+    void readWithoutEcuShowsNoConnection() {
+        connect({}, true);
+        f->useSimulator({"--error", "NODATA"});
+        click("btnSensorsRead");
+        QVERIFY(!page->Poller().Running());
+        QCOMPARE(f->shown.size(), 1);
+        QCOMPARE(f->shown[0].caption, QStringLiteral("Fehler"));
+        QCOMPARE(f->shown[0].text, QStringLiteral("Keine Verbindung!!!"));
+    }
+    void demoPassFillsRowsAndCounts() {
+        connect({}, true);
+        const int from = f->logLines().size();
+        click("btnSensorsRead");
+        QVERIFY(!control<QPushButton>("btnSensorsRead")->isEnabled());
+        QVERIFY(control<QPushButton>("btnSensorsStop")->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(passes(), 1, 5000);
+        stopAndWait();
+        QStringList expected{QStringLiteral("0100")}; // the link check
+        for (const QString& pid : DemoRows)
+            expected << QStringLiteral("01") + pid;
+        QCOMPARE(f->sentCommands(from).mid(0, 15), expected);
+        QCOMPARE(grid()->rowCount(), 14);
+        // The first pass's values are shown (the second one, cut by the stop, is not).
+        QVERIFY(!column(4).contains(QString()));
+        QVERIFY(!column(4).contains(QStringLiteral("N/A")));
+        QVERIFY(cell(6, 4) != QStringLiteral("0"));
+    }
+    void pollingCountsAndGoesOnCounting() {
+        connect();
+        click("btnSensorsRead");
+        QTRY_VERIFY(passes() >= 3);
+        QVERIFY(cell(6, 4) != QStringLiteral("0")); // engine speed read
+        click("btnSensorsStop");
+        f->ctx.waitForPollerIdle();
+        QVERIFY(control<QPushButton>("btnSensorsRead")->isEnabled());
+        QVERIFY(!control<QPushButton>("btnSensorsStop")->isEnabled());
+        const int counted = passes();
+        click("btnSensorsRead");
+        QTRY_VERIFY(passes() >= counted + 2);
+        stopAndWait();
+    }
+    // The worker looks at Enabled per row: after the click no request for it.
+    void untickedRowIsNotRequestedFromTheClick() {
+        connect();
+        click("btnSensorsRead");
+        QTRY_VERIFY(passes() >= 1);
+        clickCell(6, 0); // 0C
+        const int from = f->logLines().size();
+        const int counted = passes();
+        QTRY_VERIFY(passes() >= counted + 2);
+        stopAndWait();
+        const QStringList sent = f->sentCommands(from);
+        QVERIFY(sent.contains(QStringLiteral("010D")));
+        QVERIFY(!sent.contains(QStringLiteral("010C")));
+        QCOMPARE(cell(6, 4), QStringLiteral("N/A"));
+    }
+    // Stop in the middle of a pass: the pass runs to its end, no refresh follows.
+    void stopMidPassFinishesPassWithoutRefresh() {
+        connect({"--latency", "20"});
+        click("btnSensorsRead");
+        QTRY_VERIFY(passes() >= 1);
+        QTRY_VERIFY(f->sentCommands(f->logLines().size() - 1) == QStringList{"0106"});
+        click("btnSensorsStop");
+        const int counted = passes();
+        const QString shownValue = cell(13, 4);
+        f->ctx.waitForPollerIdle();
+        QCOMPARE(passes(), counted);
+        const QStringList sent = f->sentCommands();
+        QCOMPARE(sent.last(), QStringLiteral("0115"));
+        QCOMPARE(cell(13, 4), shownValue); // the last pass's values stay unshown
+    }
+    // A navigation click asks for the stop; a terminal request then waits for
+    // the worker, so its command comes after the worker's last reply.
+    void terminalRequestWaitsForStoppingWorker() {
+        connect({"--latency", "10"});
+        TerminalPage terminal(f->ctx);
+        click("btnSensorsRead");
+        QTRY_VERIFY(passes() >= 1);
+        f->ctx.requestPollerStop(); // what the navigation does
+        QTest::mouseClick(test::child<QWidget>(&terminal, QStringLiteral("FlatButton1")),
+                          Qt::LeftButton);
+        QVERIFY(!page->Poller().Running());
+        QCOMPARE(f->sentCommands().mid(f->sentCommands().size() - 2),
+                 (QStringList{"0115", "0100"}));
+        QCOMPARE(test::child<QLineEdit>(&terminal, QStringLiteral("FlatEdit3"))->text(),
+                 QStringLiteral("4100BE3EB811"));
+    }
+    void malformedReplyEndsWorkerAndIsReportedOnce() {
+        connect({"--reply", "010D=41 0D ZZ"});
+        click("btnSensorsRead");
+        QTRY_VERIFY(!page->Poller().Running());
+        QCOMPARE(passes(), 0);
+        QCOMPARE(f->shown.size(), 1);
+        QCOMPARE(f->shown[0].caption, QStringLiteral("Fehler"));
+        QVERIFY2(f->shown[0].text.contains(QStringLiteral("ist kein gültiger Integerwert")),
+                 qPrintable(f->shown[0].text));
+        QVERIFY(control<QPushButton>("btnSensorsRead")->isEnabled());
+        QCOMPARE(f->ctx.sensorTable.Value(13), QStringLiteral("0")); // rows after it keep theirs
+    }
+    void tabsSwitchPagesWithoutStopping() {
+        connect();
+        click("btnSensorsRead");
+        control<QTabBar>("tcSensordata")->setCurrentIndex(1);
+        QCOMPARE(control<QStackedWidget>("nbSensordata")->currentWidget()->objectName(),
+                 QStringLiteral("Einzeln"));
+        QVERIFY(page->Poller().Running());
+        const int counted = passes();
+        QTRY_VERIFY(passes() > counted);
+        control<QTabBar>("tcSensordata")->setCurrentIndex(0);
+        QCOMPARE(control<QStackedWidget>("nbSensordata")->currentWidget()->objectName(),
+                 QStringLiteral("Tabelle"));
+        stopAndWait();
+    }
+    // Closing during polling: the page goes, the worker ends, nothing hangs.
+    void closingDuringPolling() {
+        connect({"--latency", "5"});
+        click("btnSensorsRead");
+        QTRY_VERIFY(passes() >= 1);
+        f->ctx.requestPollerStop();
+        while (f->ctx.pollerRunning())
+            QCoreApplication::processEvents();
+        page.reset();
+        QVERIFY(!f->ctx.waitForPollerIdle);
+        QVERIFY(f->logLines().last().contains(QStringLiteral(" - R: ")));
+    }
+    void destroyingThePageWhilePollingEndsTheWorker() {
+        connect();
+        click("btnSensorsRead");
+        QTRY_VERIFY(passes() >= 1);
+        page.reset();
+        QVERIFY(f->logLines().last().contains(QStringLiteral(" - R: ")));
+    }
+
+    // The real window against elmsim: connection sequence, the sensor page
+    // through the navigation, a navigation click during polling followed by a
+    // terminal request, and closing the window while polling.
+    void onTheWindow() {
+        QTemporaryDir folder;
+        QVERIFY(QFile::copy(test::binDir() + QStringLiteral("/dtc-gb.dat"),
+                            folder.filePath(QStringLiteral("dtc-gb.dat"))));
+        QDir().mkpath(folder.filePath(QStringLiteral("data")));
+        for (const char* table : {"options.dbf", "customer.dbf", "dtchead.dbf", "dtcmain.dbf"})
+            QVERIFY(QFile::copy(test::binDir() + QStringLiteral("/data/") + QLatin1String(table),
+                                folder.filePath(QStringLiteral("data/")) + QLatin1String(table)));
+        test::Simulator simulator({"--latency", "2"});
+        auto settings = std::make_unique<QSettings>(folder.filePath(QStringLiteral("port.conf")),
+                                                    QSettings::IniFormat);
+        {
+            TComPort port;
+            port.SetPort(simulator.slavePath());
+            StorePortSettings(port, *settings);
+        }
+        QStringList boxes;
+        auto window = std::make_unique<TfMain>(folder.path(), std::move(settings),
+                                               [&](const QString& caption, const QString& text) {
+                                                   boxes << caption + QStringLiteral(": ") + text;
+                                                   return BoxButton::Ok;
+                                               });
+        window->show();
+        WorkbenchContext& ctx = window->Context();
+        QTRY_VERIFY_WITH_TIMEOUT(!ctx.link->CommFailure, 10000);
+        const auto navigate = [&](const char* button) {
+            QTest::mouseClick(test::child<QToolButton>(window.get(), QLatin1String(button)),
+                              Qt::LeftButton);
+        };
+        const auto windowClick = [&](const char* control) {
+            QTest::mouseClick(test::child<QWidget>(window.get(), QLatin1String(control)),
+                              Qt::LeftButton);
+        };
+        const auto counted = [&] {
+            return test::child<QLabel>(window.get(), QStringLiteral("Label6"))->text().toInt();
+        };
+        const QString logFile = ctx.paths.logFile();
+        const auto sent = [&] {
+            QStringList commands;
+            for (const QString& line : test::logLines(logFile)) {
+                const qsizetype at = line.indexOf(QStringLiteral(" - S: "));
+                if (at >= 0)
+                    commands << line.mid(at + 6);
+            }
+            return commands;
+        };
+
+        navigate("btnSensorData");
+        windowClick("btnSensorsRead");
+        QTRY_VERIFY_WITH_TIMEOUT(counted() >= 2, 10000);
+        QCOMPARE(
+            test::child<QTableWidget>(window.get(), QStringLiteral("SensorDataGrid"))->rowCount(),
+            14);
+        // The simulated vehicle answers PID 0B with NODATA: the worker's box,
+        // shown on the GUI thread.
+        QVERIFY(boxes.contains(QStringLiteral("Fehler: ERROR Message: NODATA")));
+
+        navigate("btnTerminal"); // asks the worker to stop
+        QVERIFY(ctx.pollerRunning());
+        windowClick("FlatButton1"); // waits for the worker, then sends 0100
+        QVERIFY(!ctx.pollerRunning());
+        QCOMPARE(sent().mid(sent().size() - 2), (QStringList{"0115", "0100"}));
+
+        navigate("btnSensorData");
+        windowClick("btnSensorsRead");
+        const int before = counted();
+        QTRY_VERIFY(counted() > before);
+        window->close(); // during polling
+        QVERIFY(!ctx.pollerRunning());
+        QVERIFY(!ctx.port->Connected());
+        const QStringList lines = test::logLines(logFile);
+        QVERIFY2(lines.size() >= 3, qPrintable(lines.join('\n')));
+        QVERIFY(lines[lines.size() - 2].endsWith(QStringLiteral(" - Programm terminated")));
+        QVERIFY(lines[lines.size() - 3].contains(QStringLiteral(" - R: ")));
+        QCOMPARE(sent().last(), QStringLiteral("0115")); // the last pass ran to its end
+        window.reset();
+    }
+};
+
+QTEST_MAIN(TestSensorPage)
+#include "tst_sensorpage.moc"
