@@ -22,6 +22,7 @@ namespace obd {
 
 class GuiNotifier;
 class SensorPage;
+class TfReport;
 
 class TfMain : public QWidget {
     Q_OBJECT
@@ -41,6 +42,7 @@ public:
 
     void MenuBarBtnClick(QToolButton* sender);
     void InDieserVersionNichtMoeglich();
+    void btnPrintClick();
     void tbMaximizeClick();
     void tbMinimizeClick();
     void COM_CBChange(const QString& text);
@@ -80,6 +82,7 @@ private:
     ConnectionStatus m_status;
     StartPage* m_startPage = nullptr;
     SensorPage* m_sensorPage = nullptr;
+    TfReport* m_report = nullptr;
     QLabel* InfoPanel = nullptr;
     QStackedWidget* Notebook = nullptr;
     QComboBox* COM_CB = nullptr;
