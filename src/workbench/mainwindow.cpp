@@ -12,6 +12,7 @@
 #include "workbench/customerpage.h"
 #include "workbench/dtcpage.h"
 #include "workbench/guinotifier.h"
+#include "workbench/infobox.h"
 #include "workbench/pagelook.h"
 #include "workbench/sensorpage.h"
 #include "workbench/sensorthread.h"
@@ -270,6 +271,7 @@ TfMain::TfMain(const QString& programFolder, std::unique_ptr<QSettings> settings
     connect(&m_timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
 
     FormCreate();
+    m_info = new TfInfo(this);
     m_report = new TfReport(this);
     m_report->setObjectName(QStringLiteral("fReport"));
 }
@@ -317,13 +319,15 @@ QWidget* TfMain::makeToolBar() {
     QToolButton* open = button("btnOpen", 2, QStringLiteral("Öffnen"), ToolGlyph::Open);
     QToolButton* save = button("btnSave", 40, QStringLiteral("Speichern"), ToolGlyph::Save);
     QToolButton* print = button("btnPrint", 84, QStringLiteral("Drucken"), ToolGlyph::Print);
-    button("FlatSpeedButton3", 138, QStringLiteral("Info"), ToolGlyph::Info);
+    QToolButton* about = button("FlatSpeedButton3", 138, QStringLiteral("Info"), ToolGlyph::Info);
     QToolButton* quit =
         button("btnApplicationClose", 192, QStringLiteral("Beenden"), ToolGlyph::Close);
     for (QToolButton* b : {open, save})
         connect(b, &QToolButton::clicked, this,
                 guarded(&m_messages, this, &TfMain::InDieserVersionNichtMoeglich));
     connect(print, &QToolButton::clicked, this, guarded(&m_messages, this, &TfMain::btnPrintClick));
+    connect(about, &QToolButton::clicked, this,
+            guarded(&m_messages, this, &TfMain::FlatSpeedButton3Click));
     connect(quit, &QToolButton::clicked, this, [this] { close(); });
     return bar;
 }
@@ -533,6 +537,10 @@ void TfMain::MenuBarBtnClick(QToolButton* sender) {
 
 void TfMain::btnPrintClick() {
     m_report->ShowPreview(this);
+}
+
+void TfMain::FlatSpeedButton3Click() {
+    m_info->ShowModal();
 }
 
 void TfMain::InDieserVersionNichtMoeglich() {

@@ -13,6 +13,7 @@
 #include <QSettings>
 #include <QStackedWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 using Replies = QHash<QByteArray, QByteArray>;
@@ -31,6 +32,7 @@ private slots:
     void navigation_data();
     void navigation();
     void placeholderNotices();
+    void aboutBoxFromToolBar();
     void portChoiceIsStored();
     void firstStartStoresDefaultsLaterStartLoadsThem();
     void closeEndsLogAfterPortClosed();
@@ -234,6 +236,22 @@ void TestMainWindow::placeholderNotices() {
     QCOMPARE(f.shown.size(), 3);
     QCOMPARE(stack->currentWidget()->objectName(), QStringLiteral("Start"));
     QCOMPARE(f.label("InfoPanel"), QStringLiteral("  Terminal"));
+}
+
+void TestMainWindow::aboutBoxFromToolBar() {
+    MainFixture f;
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            shown = box->objectName();
+            box->close();
+        }
+    });
+    child<QToolButton>(&w, QStringLiteral("FlatSpeedButton3"))->click();
+    QCOMPARE(shown, QStringLiteral("fInfo"));
+    QVERIFY(f.shown.isEmpty());
 }
 
 void TestMainWindow::portChoiceIsStored() {
