@@ -234,6 +234,8 @@ TfMain::TfMain(const QString& programFolder, std::unique_ptr<QSettings> settings
     pageArea->addWidget(InfoPanel);
     Notebook = named(new QStackedWidget(this), QStringLiteral("Notebook"));
     fill(Notebook, PageColour);
+    // The pages lay out within the designed window size rather than widen it.
+    Notebook->setMinimumSize(1, 1);
     pageArea->addWidget(Notebook, 1);
     middle->addLayout(pageArea, 1);
     outer->addLayout(middle, 1);

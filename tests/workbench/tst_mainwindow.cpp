@@ -33,6 +33,7 @@ private slots:
     void navigation();
     void placeholderNotices();
     void aboutBoxFromToolBar();
+    void maximizeToggles();
     void portChoiceIsStored();
     void firstStartStoresDefaultsLaterStartLoadsThem();
     void closeEndsLogAfterPortClosed();
@@ -252,6 +253,21 @@ void TestMainWindow::aboutBoxFromToolBar() {
     child<QToolButton>(&w, QStringLiteral("FlatSpeedButton3"))->click();
     QCOMPARE(shown, QStringLiteral("fInfo"));
     QVERIFY(f.shown.isEmpty());
+}
+
+void TestMainWindow::maximizeToggles() {
+    MainFixture f;
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    QCOMPARE(w.geometry(), QRect(220, 105, 632, 546));
+    auto* button = child<QToolButton>(&w, QStringLiteral("tbMaximize"));
+    const qint64 maximizeGlyph = button->icon().cacheKey();
+    button->click();
+    QTRY_VERIFY(w.isMaximized());
+    QVERIFY(button->icon().cacheKey() != maximizeGlyph);
+    button->click();
+    QTRY_VERIFY(!w.isMaximized());
+    QCOMPARE(w.size(), QSize(632, 546));
 }
 
 void TestMainWindow::portChoiceIsStored() {
