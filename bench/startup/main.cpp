@@ -4,9 +4,15 @@
 // run, the same libraries as the program) and prints the medians:
 //   BENCH startup.first_paint_ms <median> ms
 //   BENCH startup.rss_mb <median> MB
+//   BENCH startup.connected_ms <median> ms
+// The last figure runs against elmsim answering after 20 ms: from process
+// start to the seventh status line of a successful connection sequence (the
+// 500 ms start timer included).
 // Each child gets a program folder of its own with the delivered dtc-gb.dat
 // and tables, and a settings folder of its own, like a first start.
 #include "workbench/mainwindow.h"
+
+#include <QListWidget>
 
 #include <QApplication>
 #include <QDir>
@@ -67,8 +73,19 @@ int Child(int argc, char** argv) {
         std::fprintf(stderr, "box: %s\n", qPrintable(text));
         return obd::BoxButton::Ok;
     });
+    const bool untilConnected = qEnvironmentVariableIsSet("BENCH_UNTIL_CONNECTED");
     QObject::connect(&window, &obd::TfMain::firstPaint, &app, [&] {
         std::printf("%.3f %.3f\n", MonotonicMs(), ResidentMb());
+        std::fflush(stdout);
+        if (!untilConnected)
+            QTimer::singleShot(0, &app, [&] { window.close(); });
+    });
+    auto* list = window.findChild<QListWidget*>(QStringLiteral("LogListBox"));
+    QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, &app, [&] {
+        if (!untilConnected || list->count() < 7)
+            return;
+        const bool ok = list->item(6)->text() == QLatin1String("Verbindung mit ECU: OK");
+        std::printf("%.3f\n", ok ? MonotonicMs() : -1.0);
         std::fflush(stdout);
         QTimer::singleShot(0, &app, [&] { window.close(); });
     });
@@ -89,8 +106,17 @@ int main(int argc, char** argv) {
 
     QCoreApplication app(argc, argv);
     const QString binDir = QCoreApplication::applicationDirPath();
-    std::vector<double> paintMs, rssMb;
-    for (int run = 0; run < kRuns; ++run) {
+    QProcess sim;
+    sim.start(binDir + QStringLiteral("/elmsim"),
+              {QStringLiteral("--latency"), QStringLiteral("20")});
+    if (!sim.waitForStarted(10000) || !sim.waitForReadyRead(10000)) {
+        std::fprintf(stderr, "bench_startup: elmsim does not start\n");
+        return 1;
+    }
+    const QString simPort = QString::fromLocal8Bit(sim.readLine()).trimmed();
+    std::vector<double> paintMs, rssMb, connectedMs;
+    for (int run = 0; run < 2 * kRuns; ++run) {
+        const bool untilConnected = run >= kRuns;
         QTemporaryDir folder, config;
         if (!folder.isValid() || !config.isValid() || !MakeProgramFolder(binDir, folder.path())) {
             std::fprintf(stderr, "bench_startup: cannot set up a program folder from %s\n",
@@ -101,6 +127,12 @@ int main(int argc, char** argv) {
         env.insert(QStringLiteral("BENCH_PROGRAM_FOLDER"), folder.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        if (untilConnected) {
+            env.insert(QStringLiteral("BENCH_UNTIL_CONNECTED"), QStringLiteral("1"));
+            QSettings stored(config.path() + QStringLiteral("/Quorix/OBDTorvane.conf"),
+                             QSettings::IniFormat);
+            stored.setValue(QStringLiteral("Port"), simPort);
+        }
         QProcess child;
         child.setProcessEnvironment(env);
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -110,15 +142,27 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "bench_startup: run %d failed\n", run);
             return 1;
         }
-        const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
-        if (fields.size() != 2) {
+        const QList<QByteArray> lines = child.readAllStandardOutput().trimmed().split('\n');
+        const QList<QByteArray> fields = lines.first().split(' ');
+        if (fields.size() != 2 || (untilConnected && lines.size() != 2)) {
             std::fprintf(stderr, "bench_startup: run %d gave no first paint\n", run);
             return 1;
+        }
+        if (untilConnected) {
+            if (lines[1].toDouble() < 0) {
+                std::fprintf(stderr, "bench_startup: run %d did not connect\n", run);
+                return 1;
+            }
+            connectedMs.push_back(lines[1].toDouble() - started);
+            continue;
         }
         paintMs.push_back(fields[0].toDouble() - started);
         rssMb.push_back(fields[1].toDouble());
     }
+    sim.terminate();
+    sim.waitForFinished(5000);
     std::printf("BENCH startup.first_paint_ms %.1f ms\n", Median(paintMs));
     std::printf("BENCH startup.rss_mb %.1f MB\n", Median(rssMb));
+    std::printf("BENCH startup.connected_ms %.1f ms\n", Median(connectedMs));
     return 0;
 }

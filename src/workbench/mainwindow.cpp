@@ -4,12 +4,15 @@
 #include "link/link.h"
 #include "link/portsettings.h"
 #include "link/protocollog.h"
+#include "report/report.h"
 #include "store/dtctexts.h"
 #include "store/tablestore.h"
+#include "widgets/pictures.h"
 #include "widgets/qxled.h"
 #include "workbench/customerpage.h"
 #include "workbench/dtcpage.h"
 #include "workbench/guinotifier.h"
+#include "workbench/infobox.h"
 #include "workbench/pagelook.h"
 #include "workbench/sensorpage.h"
 #include "workbench/sensorthread.h"
@@ -156,20 +159,21 @@ struct NavButton {
     const char* name;
     const char* caption;
     int tag;
+    NavIcon icon;
 };
 constexpr NavButton ObdButtons[] = {
-    {"btnStart", "Start", 0},
-    {"btnFehlercodes", "Fehlercodes", 1},
-    {"btnSensorData", "Sensordaten", 5},
-    {"btnFreezeFrames", "Freeze Frames", 2},
-    {"btnO2Sensor", "O2 Sensors", 3},
-    {"btnTerminal", "Terminal", 4},
+    {"btnStart", "Start", 0, NavIcon::Start},
+    {"btnFehlercodes", "Fehlercodes", 1, NavIcon::Fehlercodes},
+    {"btnSensorData", "Sensordaten", 5, NavIcon::Sensordaten},
+    {"btnFreezeFrames", "Freeze Frames", 2, NavIcon::FreezeFrames},
+    {"btnO2Sensor", "O2 Sensors", 3, NavIcon::O2Sensors},
+    {"btnTerminal", "Terminal", 4, NavIcon::Terminal},
 };
 constexpr NavButton OptionButtons[] = {
-    {"btnGeneral", "General", 7},
-    {"btnCustomer", "Customer", 6},
-    {"btnVehicle", "Vehicle", 8},
-    {"btnDTCs", "DTC's", 9},
+    {"btnGeneral", "General", 7, NavIcon::General},
+    {"btnCustomer", "Customer", 6, NavIcon::Customer},
+    {"btnVehicle", "Vehicle", 8, NavIcon::Vehicle},
+    {"btnDTCs", "DTC's", 9, NavIcon::DTCs},
 };
 // The page each tag shows.
 const char* const PageOfTag[] = {"Start",    "DTC",         "Seite2",   "Seite3",
@@ -230,6 +234,8 @@ TfMain::TfMain(const QString& programFolder, std::unique_ptr<QSettings> settings
     pageArea->addWidget(InfoPanel);
     Notebook = named(new QStackedWidget(this), QStringLiteral("Notebook"));
     fill(Notebook, PageColour);
+    // The pages lay out within the designed window size rather than widen it.
+    Notebook->setMinimumSize(1, 1);
     pageArea->addWidget(Notebook, 1);
     middle->addLayout(pageArea, 1);
     outer->addLayout(middle, 1);
@@ -267,6 +273,9 @@ TfMain::TfMain(const QString& programFolder, std::unique_ptr<QSettings> settings
     connect(&m_timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
 
     FormCreate();
+    m_info = new TfInfo(this);
+    m_report = new TfReport(this);
+    m_report->setObjectName(QStringLiteral("fReport"));
 }
 
 TfMain::~TfMain() {
@@ -300,21 +309,27 @@ QWidget* TfMain::makeTitleStrip() {
 QWidget* TfMain::makeToolBar() {
     auto* bar = named(new QWidget(this), QStringLiteral("FlatPanel2"));
     bar->setFixedHeight(40);
-    const auto button = [&](const char* name, int left, const QString& tip) {
+    const auto button = [&](const char* name, int left, const QString& tip, ToolGlyph g) {
         auto* b = named(new QToolButton(bar), QString::fromLatin1(name));
         b->setGeometry(left, 2, 36, 36);
+        b->setIcon(QIcon(ToolBarGlyph(g)));
+        b->setIconSize({kToolGlyphSize, kToolGlyphSize});
         b->setAutoRaise(true);
         b->setToolTip(tip);
         return b;
     };
-    QToolButton* open = button("btnOpen", 2, QStringLiteral("Öffnen"));
-    QToolButton* save = button("btnSave", 40, QStringLiteral("Speichern"));
-    button("btnPrint", 84, QStringLiteral("Drucken"));
-    button("FlatSpeedButton3", 138, QStringLiteral("Info"));
-    QToolButton* quit = button("btnApplicationClose", 192, QStringLiteral("Beenden"));
+    QToolButton* open = button("btnOpen", 2, QStringLiteral("Öffnen"), ToolGlyph::Open);
+    QToolButton* save = button("btnSave", 40, QStringLiteral("Speichern"), ToolGlyph::Save);
+    QToolButton* print = button("btnPrint", 84, QStringLiteral("Drucken"), ToolGlyph::Print);
+    QToolButton* about = button("FlatSpeedButton3", 138, QStringLiteral("Info"), ToolGlyph::Info);
+    QToolButton* quit =
+        button("btnApplicationClose", 192, QStringLiteral("Beenden"), ToolGlyph::Close);
     for (QToolButton* b : {open, save})
         connect(b, &QToolButton::clicked, this,
                 guarded(&m_messages, this, &TfMain::InDieserVersionNichtMoeglich));
+    connect(print, &QToolButton::clicked, this, guarded(&m_messages, this, &TfMain::btnPrintClick));
+    connect(about, &QToolButton::clicked, this,
+            guarded(&m_messages, this, &TfMain::FlatSpeedButton3Click));
     connect(quit, &QToolButton::clicked, this, [this] { close(); });
     return bar;
 }
@@ -343,7 +358,8 @@ QWidget* TfMain::makeOutlookBar() {
             b->setText(QString::fromUtf8(nb.caption));
             b->setProperty("Tag", nb.tag);
             b->setFixedSize(98, 56);
-            b->setIconSize({32, 32});
+            b->setIcon(QIcon(NavigationIcon(nb.icon)));
+            b->setIconSize({kNavIconSize, kNavIconSize});
             b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
             b->setAutoRaise(true);
             connect(b, &QToolButton::clicked, this,
@@ -519,6 +535,14 @@ void TfMain::MenuBarBtnClick(QToolButton* sender) {
     else
         InDieserVersionNichtMoeglich();
     InfoPanel->setText(QStringLiteral("  ") + sender->text());
+}
+
+void TfMain::btnPrintClick() {
+    m_report->ShowPreview(this);
+}
+
+void TfMain::FlatSpeedButton3Click() {
+    m_info->ShowModal();
 }
 
 void TfMain::InDieserVersionNichtMoeglich() {

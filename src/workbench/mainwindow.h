@@ -22,6 +22,8 @@ namespace obd {
 
 class GuiNotifier;
 class SensorPage;
+class TfReport;
+class TfInfo;
 
 class TfMain : public QWidget {
     Q_OBJECT
@@ -41,6 +43,8 @@ public:
 
     void MenuBarBtnClick(QToolButton* sender);
     void InDieserVersionNichtMoeglich();
+    void btnPrintClick();
+    void FlatSpeedButton3Click();
     void tbMaximizeClick();
     void tbMinimizeClick();
     void COM_CBChange(const QString& text);
@@ -80,6 +84,8 @@ private:
     ConnectionStatus m_status;
     StartPage* m_startPage = nullptr;
     SensorPage* m_sensorPage = nullptr;
+    TfInfo* m_info = nullptr;
+    TfReport* m_report = nullptr;
     QLabel* InfoPanel = nullptr;
     QStackedWidget* Notebook = nullptr;
     QComboBox* COM_CB = nullptr;

@@ -218,6 +218,7 @@ QWidget* StartPage::makeMilColumn() {
     auto group = [&](const char* name, const QString& title, const auto& rows) {
         auto* box = named(new QGroupBox(title, column), QString::fromLatin1(name));
         auto* g = new QGridLayout(box);
+        g->setColumnStretch(0, 1);
         g->addWidget(new QLabel(QStringLiteral("Supported"), box), 0, 1, Qt::AlignCenter);
         g->addWidget(new QLabel(QStringLiteral("Completed"), box), 0, 2, Qt::AlignCenter);
         int r = 1;
@@ -257,6 +258,9 @@ void StartPage::add(const QString& text, bool ok) {
 }
 
 void StartPage::showProgress() {
+    // The view lays out new lines only when the event loop runs; the
+    // sequence keeps the GUI thread busy, so it lays them out itself.
+    LogListBox->doItemsLayout();
     LogListBox->repaint();
 }
 

@@ -1,0 +1,339 @@
+// The main window on the offscreen platform: the connection sequence against
+// the simulator and against failing chips, navigation, placeholder notices,
+// the port choice, and the close.
+#include "link/comport.h"
+#include "link/link.h"
+#include "support_main.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QStackedWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+using Replies = QHash<QByteArray, QByteArray>;
+using namespace obd;
+using namespace obd::test;
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sequenceSucceedsAgainstSimulator();
+    void sequenceFails_data();
+    void sequenceFails();
+    void unopenablePortFailsAtPortStep_data();
+    void unopenablePortFailsAtPortStep();
+    void navigation_data();
+    void navigation();
+    void placeholderNotices();
+    void aboutBoxFromToolBar();
+    void maximizeToggles();
+    void portChoiceIsStored();
+    void firstStartStoresDefaultsLaterStartLoadsThem();
+    void closeEndsLogAfterPortClosed();
+};
+
+void TestMainWindow::sequenceSucceedsAgainstSimulator() {
+    Simulator sim;
+    MainFixture f;
+    f.storePort(sim.slavePath());
+    TfMain& w = f.start();
+    QCOMPARE(f.label("InterfaceLabel"), QStringLiteral("Interface wird initialisiert..."));
+    QVERIFY(w.Timer1().isActive());
+    QCOMPARE(w.Timer1().interval(), 500);
+    QTRY_COMPARE_WITH_TIMEOUT(f.statusLines().size(), 7, 5000);
+    QVERIFY(!w.Timer1().isActive());
+
+    QCOMPARE(f.statusLines(),
+             (QStringList{
+                 QStringLiteral("Port: ") + sim.slavePath() + QStringLiteral(" bereit"),
+                 QStringLiteral("Chip Reset: OK"),
+                 QStringLiteral("Echo ausschalten: OK"),
+                 QStringLiteral("LF ausschalten: OK"),
+                 QStringLiteral("Chip Info: ELM323 v1.1"),
+                 QStringLiteral("Interface ist betriebsbereit"),
+                 QStringLiteral("Verbindung mit ECU: OK"),
+             }));
+    QCOMPARE(f.statusPictures(), QList<bool>(7, true));
+    QVERIFY(f.lamp("COM_Led") && f.lamp("ELM_Led") && f.lamp("ECU_Led"));
+    QCOMPARE(f.label("COM_Label"), sim.slavePath());
+    QCOMPARE(f.label("InterfaceLabel"), QStringLiteral("Interface: ELM323 v1.1"));
+    QVERIFY(!w.Context().link->CommFailure);
+    QVERIFY(!child<QLineEdit>(&w, QStringLiteral("edOBDType"))->text().isEmpty());
+    // The demo vehicle's monitor status: lamp off, no codes, all supported
+    // and complete.
+    QCOMPARE(f.label("labMIL_Status"), QStringLiteral("AUS"));
+    QCOMPARE(f.label("DTCCountLabel"), QStringLiteral("0"));
+    QCOMPARE(f.label("labCatalyst_S"), QStringLiteral("Yes"));
+    QCOMPARE(f.label("labOxygensensorheater_C"), QStringLiteral("Yes"));
+    QVERIFY(f.shown.isEmpty());
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+}
+
+void TestMainWindow::sequenceFails_data() {
+    QTest::addColumn<Replies>("replies");
+    QTest::addColumn<QStringList>("tail");
+    QTest::addColumn<bool>("elmLamp");
+
+    const QByteArray id = "ELM323 v1.1";
+    QTest::newRow("silent chip") << Replies{{"ATZ", ""}}
+                                 << QStringList{"Chip Reset: Fehler",
+                                                "Keine Verbindung zum Interface"}
+                                 << false;
+    QTest::newRow("echo off refused") << Replies{{"ATZ", id}, {"ATE0", "ok"}}
+                                      << QStringList{"Chip Reset: OK", "Echo ausschalten: Fehler",
+                                                     "Keine Verbindung zum Interface"}
+                                      << true;
+    QTest::newRow("ECU silent")
+        << Replies{{"ATZ", id}, {"ATE0", "OK"}, {"ATL0", "OK"}, {"ATI", id}, {"0100", "NO DATA"}}
+        << QStringList{"Chip Reset: OK",
+                       "Echo ausschalten: OK",
+                       "LF ausschalten: OK",
+                       "Chip Info: ELM323 v1.1",
+                       "Interface ist betriebsbereit",
+                       "Verbindung mit ECU: ELM323 v1.1"}
+        << true;
+}
+
+void TestMainWindow::sequenceFails() {
+    QFETCH(Replies, replies);
+    QFETCH(QStringList, tail);
+    QFETCH(bool, elmLamp);
+
+    TableChip chip(replies);
+    MainFixture f;
+    f.storePort(chip.slavePath());
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    w.Context().link->SetReplyWaitForTesting(300);
+    f.runTimer();
+
+    const QStringList lines = f.statusLines();
+    QCOMPARE(lines.first(),
+             QStringLiteral("Port: ") + chip.slavePath() + QStringLiteral(" bereit"));
+    QCOMPARE(lines.mid(1), tail);
+    QList<bool> pictures(lines.size(), true);
+    pictures.last() = false;
+    if (tail.last() == QLatin1String("Keine Verbindung zum Interface"))
+        pictures[lines.size() - 2] = false;
+    QCOMPARE(f.statusPictures(), pictures);
+    QVERIFY(f.lamp("COM_Led"));
+    QCOMPARE(f.lamp("ELM_Led"), elmLamp);
+    QVERIFY(!f.lamp("ECU_Led"));
+    QVERIFY(w.Context().link->CommFailure);
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+}
+
+void TestMainWindow::unopenablePortFailsAtPortStep_data() {
+    QTest::addColumn<bool>("demo");
+    QTest::newRow("serial") << false;
+    QTest::newRow("demo mode") << true;
+}
+
+void TestMainWindow::unopenablePortFailsAtPortStep() {
+    QFETCH(bool, demo);
+    MainFixture f;
+    const QString port = f.folder() + QStringLiteral("/no-such-tty");
+    f.storePort(port);
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    if (demo) {
+        child<QCheckBox>(&w, QStringLiteral("cbDemoMode"))->click();
+        QVERIFY(w.Context().link->DemoMode);
+    }
+    f.answers = {BoxButton::No};
+    child<QPushButton>(&w, QStringLiteral("NeuInitialisierenBtn"))->click();
+
+    QCOMPARE(f.shown.size(), 1);
+    QCOMPARE(f.shown[0].caption, QStringLiteral("Fehler"));
+    QCOMPARE(f.shown[0].text, port + QStringLiteral(" kann nicht geöffnet werden!"));
+    QCOMPARE(f.statusLines(), (QStringList{QStringLiteral("Port: ") + port +
+                                               QStringLiteral(" kann nicht geöffnet werden"),
+                                           QStringLiteral("Keine Verbindung zum Interface")}));
+    QCOMPARE(f.statusPictures(), (QList<bool>{false, false}));
+    QCOMPARE(f.label("COM_Label"), QStringLiteral("COM?"));
+    QCOMPARE(f.label("InterfaceLabel"), QStringLiteral("Interface: Fehler"));
+    QVERIFY(!f.lamp("COM_Led") && !f.lamp("ELM_Led") && !f.lamp("ECU_Led"));
+    QVERIFY(w.Context().link->CommFailure);
+    const QStringList log = f.logLines();
+    QVERIFY(log.last().endsWith(QStringLiteral(" - New Init")));
+    QCOMPARE(log.filter(QStringLiteral(" - Demo-Mode ON")).size(), demo ? 1 : 0);
+    QVERIFY(log.filter(QStringLiteral(" - S: ")).isEmpty());
+}
+
+void TestMainWindow::navigation_data() {
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("heading");
+    const QList<std::array<const char*, 3>> rows = {
+        {"btnStart", "Start", "Start"},
+        {"btnFehlercodes", "DTC", "Fehlercodes"},
+        {"btnSensorData", "Sensordaten", "Sensordaten"},
+        {"btnFreezeFrames", "Seite2", "Freeze Frames"},
+        {"btnO2Sensor", "Seite3", "O2 Sensors"},
+        {"btnTerminal", "Terminal", "Terminal"},
+        {"btnGeneral", "General Options", "General"},
+        {"btnCustomer", "Customer", "Customer"},
+        {"btnVehicle", "Vehicle", "Vehicle"},
+        {"btnDTCs", "DTC's", "DTC's"},
+    };
+    for (const auto& r : rows)
+        QTest::newRow(r[0]) << QString::fromUtf8(r[0]) << QString::fromUtf8(r[1])
+                            << QString::fromUtf8(r[2]);
+}
+
+void TestMainWindow::navigation() {
+    QFETCH(QString, button);
+    QFETCH(QString, page);
+    QFETCH(QString, heading);
+    bool polling = true; // outlives the window, whose close asks it again
+    MainFixture f;
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    int stops = 0;
+    w.Context().pollerRunning = [&polling] { return polling; };
+    w.Context().requestPollerStop = [&stops] { ++stops; };
+
+    auto* stack = child<QStackedWidget>(&w, QStringLiteral("Notebook"));
+    QCOMPARE(stack->currentWidget()->objectName(), QStringLiteral("Start"));
+    // Buttons of the closed group are hidden; the call is what a click does.
+    w.MenuBarBtnClick(child<QToolButton>(&w, button));
+    QCOMPARE(stack->currentWidget()->objectName(), page);
+    QCOMPARE(f.label("InfoPanel"), QStringLiteral("  ") + heading);
+    QCOMPARE(stops, 1);
+    w.MenuBarBtnClick(child<QToolButton>(&w, button));
+    QCOMPARE(stops, 2);
+    polling = false;
+    QVERIFY(f.shown.isEmpty());
+}
+
+void TestMainWindow::placeholderNotices() {
+    MainFixture f;
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    const QStringList order{"Start",    "DTC",      "Sensordaten",     "Seite2", "Seite3",
+                            "Terminal", "Customer", "General Options", "DTC's",  "Vehicle"};
+    auto* stack = child<QStackedWidget>(&w, QStringLiteral("Notebook"));
+    for (int i = 0; i < stack->count(); ++i)
+        QCOMPARE(stack->widget(i)->objectName(), order[i]);
+    QCOMPARE(child<QLabel>(stack->widget(3), QStringLiteral("Label17"))->text(),
+             QStringLiteral("Leider noch nicht möglich."));
+
+    child<QToolButton>(&w, QStringLiteral("btnOpen"))->click();
+    child<QToolButton>(&w, QStringLiteral("btnSave"))->click();
+    QCOMPARE(f.shown.size(), 2);
+    QCOMPARE(f.shown[1].text, QStringLiteral("In dieser Version nich möglich"));
+
+    // A tag outside 0..9 shows the notice, keeps the page, changes the heading.
+    auto* terminal = child<QToolButton>(&w, QStringLiteral("btnTerminal"));
+    terminal->setProperty("Tag", 10);
+    w.MenuBarBtnClick(terminal);
+    QCOMPARE(f.shown.size(), 3);
+    QCOMPARE(stack->currentWidget()->objectName(), QStringLiteral("Start"));
+    QCOMPARE(f.label("InfoPanel"), QStringLiteral("  Terminal"));
+}
+
+void TestMainWindow::aboutBoxFromToolBar() {
+    MainFixture f;
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            shown = box->objectName();
+            box->close();
+        }
+    });
+    child<QToolButton>(&w, QStringLiteral("FlatSpeedButton3"))->click();
+    QCOMPARE(shown, QStringLiteral("fInfo"));
+    QVERIFY(f.shown.isEmpty());
+}
+
+void TestMainWindow::maximizeToggles() {
+    MainFixture f;
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    QCOMPARE(w.geometry(), QRect(220, 105, 632, 546));
+    auto* button = child<QToolButton>(&w, QStringLiteral("tbMaximize"));
+    const qint64 maximizeGlyph = button->icon().cacheKey();
+    button->click();
+    QTRY_VERIFY(w.isMaximized());
+    QVERIFY(button->icon().cacheKey() != maximizeGlyph);
+    button->click();
+    QTRY_VERIFY(!w.isMaximized());
+    QCOMPARE(w.size(), QSize(632, 546));
+}
+
+void TestMainWindow::portChoiceIsStored() {
+    MainFixture f;
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    auto* combo = child<QComboBox>(&w, QStringLiteral("COM_CB"));
+    const QString chosen = f.folder() + QStringLiteral("/another-tty");
+    combo->addItem(chosen);
+    combo->setCurrentIndex(combo->count() - 1);
+    emit combo->textActivated(chosen);
+    QVERIFY(f.shown.isEmpty());
+    QCOMPARE(w.Context().port->Port(), chosen);
+    QCOMPARE(QSettings(f.settingsFile(), QSettings::IniFormat).value("Port").toString(), chosen);
+}
+
+void TestMainWindow::firstStartStoresDefaultsLaterStartLoadsThem() {
+    MainFixture f;
+    {
+        TfMain& w = f.start();
+        w.Timer1().stop();
+        QCOMPARE(w.Context().port->Port(), DefaultPortName);
+        f.window->close();
+        f.window.reset();
+    }
+    {
+        QSettings stored(f.settingsFile(), QSettings::IniFormat);
+        QCOMPARE(stored.value("Port").toString(), DefaultPortName);
+        QCOMPARE(stored.value("BaudRate").toString(), QStringLiteral("9600"));
+        QCOMPARE(stored.value("Parity").toString(), QStringLiteral("None"));
+        QCOMPARE(stored.value("FlowControl").toString(), QStringLiteral("Custom"));
+    }
+    const QStringList firstRun = f.logLines();
+    QCOMPARE(firstRun.mid(0, 2), (QStringList{" ", QString(49, '*') + ' '}));
+    QVERIFY(firstRun[2].endsWith(QStringLiteral(" - Programmstart")));
+
+    const QString stored = f.folder() + QStringLiteral("/chosen-tty");
+    f.storePort(stored);
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    QCOMPARE(w.Context().port->Port(), stored);
+    // Not among the ports found: no selection.
+    QCOMPARE(child<QComboBox>(&w, QStringLiteral("COM_CB"))->currentIndex(), -1);
+    // The second run's block follows the first one's.
+    QCOMPARE(f.logLines().mid(firstRun.size(), 1), QStringList{" "});
+}
+
+void TestMainWindow::closeEndsLogAfterPortClosed() {
+    Simulator sim;
+    MainFixture f;
+    f.storePort(sim.slavePath());
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    f.runTimer();
+    QVERIFY(w.Context().port->Connected());
+    w.close();
+    QVERIFY(!w.Context().port->Connected());
+    const QStringList log = f.logLines();
+    QVERIFY(log[log.size() - 2].endsWith(QStringLiteral(" - Programm terminated")));
+    QCOMPARE(log.last(), QString(49, '*') + ' ');
+    // The simulator can be opened again: the port was given back.
+    TComPort again;
+    again.SetPort(sim.slavePath());
+    again.Open();
+    QVERIFY(again.Connected());
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
