@@ -215,40 +215,213 @@ void DrawExit(QPainter& p) { // leave the program: a door and an arrow
     p.drawPolyline(QPolygonF({QPointF(17, 8), QPointF(21, 12), QPointF(17, 16)}));
 }
 
+// The small marks, drawn plain and crisp for their 13 and 15 pixel cells.
+
+void Tick(QPainter& p, QPointF a, QPointF b, QPointF c) {
+    QPainterPath path(a);
+    path.lineTo(b);
+    path.lineTo(c);
+    p.drawPath(path);
+}
+
+void DrawOk(QPainter& p) {
+    p.setPen(QPen(QColor(0, 160, 0), 2.2));
+    Tick(p, {2, 6.5}, {5.5, 10.5}, {13, 2});
+}
+
+void DrawError(QPainter& p) {
+    p.setPen(QPen(QColor(210, 0, 0), 2.2));
+    p.drawLine(QPointF(3, 2), QPointF(12, 11));
+    p.drawLine(QPointF(12, 2), QPointF(3, 11));
+}
+
+void DrawBoxOff(QPainter& p) {
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QColor(64, 64, 64));
+    p.setBrush(Qt::white);
+    p.drawRect(1, 1, 12, 12);
+    p.setRenderHint(QPainter::Antialiasing);
+}
+
+void DrawBoxOn(QPainter& p) {
+    DrawBoxOff(p);
+    p.setPen(QPen(QColor(0, 150, 0), 2));
+    p.setBrush(Qt::NoBrush);
+    Tick(p, {3.5, 7.5}, {6, 10.5}, {11, 3.5});
+}
+
+// Title strip glyphs: one-pixel black lines, no smoothing.
+
+void DrawClose(QPainter& p) {
+    p.drawLine(4, 4, 10, 10);
+    p.drawLine(10, 4, 4, 10);
+    p.drawLine(5, 4, 11, 10);
+    p.drawLine(11, 4, 5, 10);
+}
+
+void DrawMaximize(QPainter& p) {
+    p.drawRect(3, 3, 8, 8);
+    p.drawLine(3, 4, 11, 4);
+}
+
+void DrawRestore(QPainter& p) {
+    p.drawRect(5, 2, 7, 6);
+    p.drawRect(2, 6, 7, 6);
+    p.fillRect(3, 7, 6, 5, QColor(212, 208, 200));
+    p.drawLine(2, 7, 9, 7);
+}
+
+void DrawMinimize(QPainter& p) {
+    p.fillRect(4, 10, 7, 2, Qt::black);
+}
+
+// The MIL: the engine filled when lit, a dim outline when not.
+void DrawMil(QPainter& p, bool lit) {
+    const QColor colour = lit ? QColor(255, 210, 0) : QColor(90, 90, 70);
+    QPainterPath engine;
+    engine.addPolygon(QPolygonF({{10, 6},
+                                 {30, 6},
+                                 {34, 10},
+                                 {38, 10},
+                                 {38, 8},
+                                 {42, 8},
+                                 {42, 19},
+                                 {38, 19},
+                                 {38, 17},
+                                 {34, 17},
+                                 {30, 21},
+                                 {12, 21},
+                                 {10, 17},
+                                 {6, 17},
+                                 {6, 10},
+                                 {10, 10}}));
+    engine.closeSubpath();
+    engine.moveTo(16, 6);
+    engine.lineTo(16, 3);
+    engine.lineTo(24, 3);
+    engine.lineTo(24, 6);
+    if (lit) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(colour);
+    } else {
+        p.setPen(QPen(colour, 1.2));
+        p.setBrush(Qt::NoBrush);
+    }
+    p.drawPath(engine);
+    QFont font;
+    font.setPixelSize(8);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(colour);
+    p.drawText(QRect(0, 22, 48, 10), Qt::AlignCenter, QStringLiteral("CHECK"));
+}
+
+void DrawMilOn(QPainter& p) {
+    DrawMil(p, true);
+}
+void DrawMilOff(QPainter& p) {
+    DrawMil(p, false);
+}
+
+// The status bar's icon: the interface box with its three lamps.
+void DrawInterface(QPainter& p) {
+    p.setPen(QColor(40, 40, 40));
+    p.setBrush(QColor(51, 102, 153));
+    p.drawRoundedRect(1, 4, 14, 9, 2, 2);
+    p.setBrush(kYellow);
+    for (int x : {4, 8, 12})
+        p.drawEllipse(QPointF(x, 8.5), 1.3, 1.3);
+}
+
 using Draw = void (*)(QPainter&);
 
-constexpr Draw kNavDrawings[kNavIconCount] = {
-    DrawStart,    DrawWarning, DrawGauge,  DrawSnowflake, DrawOxygen,
-    DrawTerminal, DrawGear,    DrawPerson, DrawCar,       DrawCodeBook,
+// One picture of the set: its drawing, its size, its ground, and whether
+// its lines are smoothed.
+struct Drawing {
+    Draw draw;
+    int width, height;
+    Qt::GlobalColor ground = Qt::transparent;
+    bool smooth = true;
 };
-constexpr Draw kToolDrawings[kToolGlyphCount] = {DrawOpen, DrawSave, DrawPrint, DrawInfo, DrawExit};
 
-QPixmap Render(int size, Draw draw) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
+constexpr Drawing kNavDrawings[kNavIconCount] = {
+    {DrawStart, kNavIconSize, kNavIconSize},  {DrawWarning, kNavIconSize, kNavIconSize},
+    {DrawGauge, kNavIconSize, kNavIconSize},  {DrawSnowflake, kNavIconSize, kNavIconSize},
+    {DrawOxygen, kNavIconSize, kNavIconSize}, {DrawTerminal, kNavIconSize, kNavIconSize},
+    {DrawGear, kNavIconSize, kNavIconSize},   {DrawPerson, kNavIconSize, kNavIconSize},
+    {DrawCar, kNavIconSize, kNavIconSize},    {DrawCodeBook, kNavIconSize, kNavIconSize},
+};
+constexpr Drawing kToolDrawings[kToolGlyphCount] = {
+    {DrawOpen, kToolGlyphSize, kToolGlyphSize},  {DrawSave, kToolGlyphSize, kToolGlyphSize},
+    {DrawPrint, kToolGlyphSize, kToolGlyphSize}, {DrawInfo, kToolGlyphSize, kToolGlyphSize},
+    {DrawExit, kToolGlyphSize, kToolGlyphSize},
+};
+constexpr Drawing kMarkDrawings[] = {
+    {DrawOk, 15, 13}, {DrawError, 15, 13}, {DrawBoxOn, 15, 15}, {DrawBoxOff, 15, 15}};
+constexpr Drawing kTitleDrawings[] = {{DrawClose, 15, 15, Qt::transparent, false},
+                                      {DrawMaximize, 15, 15, Qt::transparent, false},
+                                      {DrawRestore, 15, 15, Qt::transparent, false},
+                                      {DrawMinimize, 15, 15, Qt::transparent, false}};
+constexpr Drawing kMilDrawings[] = {{DrawMilOff, 48, 32, Qt::black},
+                                    {DrawMilOn, 48, 32, Qt::black}};
+constexpr Drawing kStatusDrawings[] = {{DrawInterface, 16, 16}};
+
+QPixmap Render(const Drawing& d) {
+    QPixmap pixmap(d.width, d.height);
+    pixmap.fill(d.ground);
     QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    draw(p);
+    p.setRenderHint(QPainter::Antialiasing, d.smooth);
+    p.setPen(Qt::black);
+    d.draw(p);
     return pixmap;
 }
 
-template <std::size_t N> std::array<QPixmap, N> RenderAll(int size, const Draw (&drawings)[N]) {
+template <std::size_t N> std::array<QPixmap, N> RenderAll(const Drawing (&drawings)[N]) {
     std::array<QPixmap, N> all;
     for (std::size_t i = 0; i < N; ++i)
-        all[i] = Render(size, drawings[i]);
+        all[i] = Render(drawings[i]);
     return all;
 }
 
 } // namespace
 
 const QPixmap& NavigationIcon(NavIcon icon) {
-    static const auto icons = RenderAll(kNavIconSize, kNavDrawings);
+    static const auto icons = RenderAll(kNavDrawings);
     return icons[static_cast<std::size_t>(icon)];
 }
 
 const QPixmap& ToolBarGlyph(ToolGlyph glyph) {
-    static const auto glyphs = RenderAll(kToolGlyphSize, kToolDrawings);
+    static const auto glyphs = RenderAll(kToolDrawings);
     return glyphs[static_cast<std::size_t>(glyph)];
+}
+
+const QPixmap& MarkPicture(Mark mark) {
+    static const auto marks = RenderAll(kMarkDrawings);
+    return marks[static_cast<std::size_t>(mark)];
+}
+
+const QPixmap& TitleButtonGlyph(TitleGlyph glyph) {
+    static const auto glyphs = RenderAll(kTitleDrawings);
+    return glyphs[static_cast<std::size_t>(glyph)];
+}
+
+const QPixmap& MilPicture(bool lit) {
+    static const auto pictures = RenderAll(kMilDrawings);
+    return pictures[lit ? 1 : 0];
+}
+
+const QPixmap& StatusBarIcon() {
+    static const auto icon = RenderAll(kStatusDrawings);
+    return icon[0];
+}
+
+void PreparePictures() {
+    NavigationIcon(NavIcon::Start);
+    ToolBarGlyph(ToolGlyph::Open);
+    MarkPicture(Mark::Ok);
+    TitleButtonGlyph(TitleGlyph::Close);
+    MilPicture(false);
+    StatusBarIcon();
 }
 
 } // namespace obd

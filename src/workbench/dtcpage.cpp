@@ -2,6 +2,7 @@
 
 #include "link/link.h"
 #include "services/j1979.h"
+#include "widgets/pictures.h"
 #include "workbench/context.h"
 #include "workbench/messages.h"
 #include "workbench/pagelook.h"
@@ -43,7 +44,7 @@ public:
         const bool selected = option.state & QStyle::State_Selected;
         const QPalette& palette = option.palette;
         painter->fillRect(option.rect, selected ? palette.highlight() : palette.base());
-        const QPixmap& icon = PagePictures::Get().error;
+        const QPixmap& icon = MarkPicture(Mark::Error);
         painter->drawPixmap(option.rect.topLeft() + QPoint(3, 3), icon);
         painter->setPen(selected ? palette.color(QPalette::HighlightedText)
                                  : palette.color(QPalette::Text));

@@ -56,38 +56,6 @@ void fill(QWidget* w, const QColor& colour) {
     w->setAutoFillBackground(true);
 }
 
-// The title strip's button glyphs, 15 x 15, black on the button face.
-enum class Glyph { Close, Maximize, Restore, Minimize };
-
-QIcon glyph(Glyph g) {
-    QPixmap p(15, 15);
-    p.fill(Qt::transparent);
-    QPainter painter(&p);
-    painter.setPen(Qt::black);
-    switch (g) {
-    case Glyph::Close:
-        painter.drawLine(4, 4, 10, 10);
-        painter.drawLine(10, 4, 4, 10);
-        painter.drawLine(5, 4, 11, 10);
-        painter.drawLine(11, 4, 5, 10);
-        break;
-    case Glyph::Maximize:
-        painter.drawRect(3, 3, 8, 8);
-        painter.drawLine(3, 4, 11, 4);
-        break;
-    case Glyph::Restore:
-        painter.drawRect(5, 2, 7, 6);
-        painter.drawRect(2, 6, 7, 6);
-        painter.fillRect(3, 7, 6, 5, QColor(212, 208, 200));
-        painter.drawLine(2, 7, 9, 7);
-        break;
-    case Glyph::Minimize:
-        painter.fillRect(4, 10, 7, 2, Qt::black);
-        break;
-    }
-    return QIcon(p);
-}
-
 // The self-drawn title strip: grey stripes on every second row, the title in
 // a button-face box in the middle; any mouse button on it drags the window.
 class TitleStrip : public QWidget {
@@ -291,18 +259,18 @@ QWidget* TfMain::makeTitleStrip() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addStretch(1);
-    const auto button = [&](const char* name, Glyph g, auto handler) {
+    const auto button = [&](const char* name, TitleGlyph g, auto handler) {
         auto* b = named(new QToolButton(strip), QString::fromLatin1(name));
         b->setFixedSize(15, 15);
-        b->setIcon(glyph(g));
+        b->setIcon(QIcon(TitleButtonGlyph(g)));
         b->setAutoRaise(false);
         connect(b, &QToolButton::clicked, this, [this, handler] { m_messages.Guard(handler); });
         layout->addWidget(b);
         return b;
     };
-    button("tbMinimize", Glyph::Minimize, [this] { tbMinimizeClick(); });
-    tbMaximize = button("tbMaximize", Glyph::Maximize, [this] { tbMaximizeClick(); });
-    button("tbClose", Glyph::Close, [this] { close(); });
+    button("tbMinimize", TitleGlyph::Minimize, [this] { tbMinimizeClick(); });
+    tbMaximize = button("tbMaximize", TitleGlyph::Maximize, [this] { tbMaximizeClick(); });
+    button("tbClose", TitleGlyph::Close, [this] { close(); });
     return strip;
 }
 
@@ -390,19 +358,7 @@ QWidget* TfMain::makeStatusBar() {
     bar->setFixedHeight(21);
     auto* icon = named(new QLabel(bar), QStringLiteral("Image2"));
     icon->setGeometry(3, 3, 16, 16);
-    {
-        QPixmap p(16, 16);
-        p.fill(Qt::transparent);
-        QPainter painter(&p);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(QColor(40, 40, 40));
-        painter.setBrush(QColor(51, 102, 153));
-        painter.drawRoundedRect(1, 4, 14, 9, 2, 2);
-        painter.setBrush(HeadingTextColour);
-        for (int x : {4, 8, 12})
-            painter.drawEllipse(QPointF(x, 8.5), 1.3, 1.3);
-        icon->setPixmap(p);
-    }
+    icon->setPixmap(StatusBarIcon());
     m_status.InterfaceLabel =
         named(new QLabel(QStringLiteral("Interface wird initialisiert..."), bar),
               QStringLiteral("InterfaceLabel"));
@@ -505,7 +461,7 @@ void TfMain::FormCreate() {
     // Without the log the exchange runs and drops its lines.
     m_ctx.link = std::make_unique<Link>(*m_ctx.port, m_ctx.log.get(), *m_notifier);
     step([this] { m_ctx.TroubleCodeTexts = LoadTroubleCodeTexts(m_ctx.paths.troubleCodeFile()); });
-    PagePictures::Get();
+    PreparePictures();
     step([this] { LoadOrStorePortSettings(*m_ctx.port, *m_settings); });
     COM_CB->setCurrentIndex(COM_CB->findText(m_ctx.port->Port()));
     step([this] { m_sensorPage->FillSensorGrid(); });
@@ -552,10 +508,10 @@ void TfMain::InDieserVersionNichtMoeglich() {
 void TfMain::tbMaximizeClick() {
     if (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) {
         showNormal();
-        tbMaximize->setIcon(glyph(Glyph::Maximize));
+        tbMaximize->setIcon(QIcon(TitleButtonGlyph(TitleGlyph::Maximize)));
     } else {
         showMaximized();
-        tbMaximize->setIcon(glyph(Glyph::Restore));
+        tbMaximize->setIcon(QIcon(TitleButtonGlyph(TitleGlyph::Restore)));
     }
 }
 

@@ -1,7 +1,6 @@
 // Small helpers the working pages share when they build their controls.
 #pragma once
 
-#include <QPixmap>
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -27,17 +26,5 @@ std::function<void()> guarded(Boxes* boxes, Page* page, void (Page::*handler)())
 
 // Before a GUI-thread request goes on the line: lets a stopping poller finish.
 void WaitForPoller(WorkbenchContext& ctx);
-
-// The pictures the pages draw, made once in code: check box on and off
-// (15 x 15, sensor column E), tick and cross (15 x 13, sensor column S and the
-// trouble-code lists), on a transparent ground.
-struct PagePictures {
-    QPixmap boxOn, boxOff, ok, error;
-
-    static const PagePictures& Get();
-
-private:
-    PagePictures();
-};
 
 } // namespace obd

@@ -2,6 +2,7 @@
 
 #include "common/sensortable.h"
 #include "link/link.h"
+#include "widgets/pictures.h"
 #include "workbench/context.h"
 #include "workbench/messages.h"
 #include "workbench/pagelook.h"
@@ -56,12 +57,12 @@ public:
         case ColEnabled:
             QStyledItemDelegate::paint(painter, option, index);
             painter->drawPixmap(cell.left(), cell.top() + 1,
-                                text == One ? m_pictures.boxOn : m_pictures.boxOff);
+                                MarkPicture(text == One ? Mark::BoxOn : Mark::BoxOff));
             return;
         case ColSupported:
             painter->fillRect(cell, CellColour);
             painter->drawPixmap(cell.left() + 1, cell.top() + 2,
-                                text == One ? m_pictures.ok : m_pictures.error);
+                                MarkPicture(text == One ? Mark::Ok : Mark::Error));
             return;
         case ColValue: {
             QStyleOptionViewItem background = option;
@@ -83,9 +84,6 @@ public:
             QStyledItemDelegate::paint(painter, option, index);
         }
     }
-
-private:
-    const PagePictures& m_pictures = PagePictures::Get();
 };
 
 QLabel* label(const QString& name, const QString& caption, QPoint at, QWidget* parent) {

@@ -5,6 +5,7 @@
 #include "link/link.h"
 #include "services/elm.h"
 #include "services/j1979.h"
+#include "widgets/pictures.h"
 #include "widgets/qxled.h"
 #include "workbench/messages.h"
 #include "workbench/pagelook.h"
@@ -41,8 +42,7 @@ public:
         int x = r.left() + 2;
         const QVariant ok = index.data(StartPage::OkRole);
         if (ok.isValid()) {
-            const PagePictures& pictures = PagePictures::Get();
-            const QPixmap& picture = ok.toBool() ? pictures.ok : pictures.error;
+            const QPixmap& picture = MarkPicture(ok.toBool() ? Mark::Ok : Mark::Error);
             painter->drawPixmap(r.left() + 3, r.top() + 3, picture);
             x = r.left() + picture.width() + 6;
         }
@@ -58,54 +58,6 @@ public:
         return {QStyledItemDelegate::sizeHint(option, index).width(), 19};
     }
 };
-
-// The MIL pictures, 48 x 32 on black: an engine outline over the word CHECK,
-// lit yellow or as a dim outline.
-QPixmap milPicture(bool lit) {
-    QPixmap p(48, 32);
-    p.fill(Qt::black);
-    QPainter painter(&p);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QColor colour = lit ? QColor(255, 210, 0) : QColor(90, 90, 70);
-    QPainterPath engine;
-    engine.moveTo(10, 6);
-    engine.lineTo(30, 6);
-    engine.lineTo(34, 10);
-    engine.lineTo(38, 10);
-    engine.lineTo(38, 8);
-    engine.lineTo(42, 8);
-    engine.lineTo(42, 19);
-    engine.lineTo(38, 19);
-    engine.lineTo(38, 17);
-    engine.lineTo(34, 17);
-    engine.lineTo(30, 21);
-    engine.lineTo(12, 21);
-    engine.lineTo(10, 17);
-    engine.lineTo(6, 17);
-    engine.lineTo(6, 10);
-    engine.lineTo(10, 10);
-    engine.closeSubpath();
-    engine.moveTo(16, 6);
-    engine.lineTo(16, 3);
-    engine.lineTo(24, 3);
-    engine.lineTo(24, 6);
-    if (lit) {
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(colour);
-        painter.drawPath(engine);
-    } else {
-        painter.setPen(QPen(colour, 1.2));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPath(engine);
-    }
-    QFont font;
-    font.setPixelSize(8);
-    font.setBold(true);
-    painter.setFont(font);
-    painter.setPen(colour);
-    painter.drawText(QRect(0, 22, 48, 10), Qt::AlignCenter, QStringLiteral("CHECK"));
-    return p;
-}
 
 QLabel* cell(QWidget* parent, const QString& name) {
     auto* label = named(new QLabel(NotAvailable, parent), name);
@@ -381,7 +333,7 @@ void StartPage::DemoModeClick() {
 }
 
 void StartPage::ShowMilLamp(bool milOn) {
-    MIL_Image->setPixmap(milPicture(milOn));
+    MIL_Image->setPixmap(MilPicture(milOn));
     labMIL_Status->setText(milOn ? QStringLiteral("AN") : QStringLiteral("AUS"));
 }
 
