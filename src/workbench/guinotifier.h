@@ -1,6 +1,6 @@
 // The exchange's two message boxes, shown on the GUI thread. Called from the
-// polling worker, the call waits (blocking queued) until the user has closed
-// the box, as a modal box would on one thread.
+// polling worker, the call waits until the user has closed the box, as a
+// modal box would on one thread.
 #pragma once
 
 #include "link/link.h"
