@@ -133,6 +133,8 @@ SensorPage::SensorPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(parent)
     for (int c = 0; c < ColumnCount; ++c)
         SensorDataGrid->setColumnWidth(c, GridColumns[c].width);
     SensorDataGrid->verticalHeader()->hide();
+    // Narrow columns show what fits rather than an ellipsis ("0D" stays "0D").
+    SensorDataGrid->setTextElideMode(Qt::ElideNone);
     SensorDataGrid->verticalHeader()->setDefaultSectionSize(RowHeight);
     SensorDataGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
     SensorDataGrid->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -153,15 +155,19 @@ SensorPage::SensorPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(parent)
     label(QStringLiteral("Label9"), QStringLiteral("E - Enabled"), {8, 14}, strip);
     cbShowNotSupported = named(new QCheckBox(QStringLiteral("Show not Supported"), strip),
                                QStringLiteral("cbShowNotSupported"));
-    cbShowNotSupported->setGeometry(96, 6, 121, 17);
+    // The check box keeps its whole caption in wider fonts; the buttons and
+    // the counter move right by what it needs beyond its designed width.
+    const int checkWidth = std::max(121, cbShowNotSupported->sizeHint().width());
+    const int shift = checkWidth - 121;
+    cbShowNotSupported->setGeometry(96, 6, checkWidth, 17);
     btnSensorsRead =
         named(new QPushButton(QStringLiteral("Read"), strip), QStringLiteral("btnSensorsRead"));
-    btnSensorsRead->setGeometry(224, 4, 75, 25);
+    btnSensorsRead->setGeometry(224 + shift, 4, 75, 25);
     btnSensorsStop =
         named(new QPushButton(QStringLiteral("Stop"), strip), QStringLiteral("btnSensorsStop"));
-    btnSensorsStop->setGeometry(304, 4, 75, 25);
+    btnSensorsStop->setGeometry(304 + shift, 4, 75, 25);
     btnSensorsStop->setEnabled(false);
-    Label6 = label(QStringLiteral("Label6"), QStringLiteral("0"), {392, 10}, strip);
+    Label6 = label(QStringLiteral("Label6"), QStringLiteral("0"), {392 + shift, 10}, strip);
     Label6->setMinimumWidth(80);
     layout->addWidget(strip);
 

@@ -248,6 +248,9 @@ private slots:
         click("btnSensorsRead");
         QTRY_VERIFY(passes() >= 3);
         QVERIFY(cell(6, 4) != QStringLiteral("0")); // engine speed read
+        // The simulated vehicle answers every PID it flags: no box, 0B read.
+        QCOMPARE(cell(5, 4), QStringLiteral("33"));
+        QVERIFY(f->shown.isEmpty());
         click("btnSensorsStop");
         f->ctx.waitForPollerIdle();
         QVERIFY(control<QPushButton>("btnSensorsRead")->isEnabled());
@@ -360,7 +363,7 @@ private slots:
         for (const char* table : {"options.dbf", "customer.dbf", "dtchead.dbf", "dtcmain.dbf"})
             QVERIFY(QFile::copy(test::binDir() + QStringLiteral("/data/") + QLatin1String(table),
                                 folder.filePath(QStringLiteral("data/")) + QLatin1String(table)));
-        test::Simulator simulator({"--latency", "2"});
+        test::Simulator simulator({"--latency", "2", "--reply", "010B=NODATA"});
         auto settings = std::make_unique<QSettings>(folder.filePath(QStringLiteral("port.conf")),
                                                     QSettings::IniFormat);
         {
@@ -405,7 +408,7 @@ private slots:
         QCOMPARE(
             test::child<QTableWidget>(window.get(), QStringLiteral("SensorDataGrid"))->rowCount(),
             14);
-        // The simulated vehicle answers PID 0B with NODATA: the worker's box,
+        // The vehicle answers PID 0B with NODATA here: the worker's box,
         // shown on the GUI thread.
         QVERIFY(boxes.contains(QStringLiteral("Fehler: ERROR Message: NODATA")));
 

@@ -14,6 +14,14 @@ constexpr std::string_view Ok = "OK";
 constexpr std::string_view Unknown = "?";
 constexpr std::string_view NoData = "NODATA";
 
+// The vehicle answers every PID it flags as supported: the demo table leaves
+// the manifold pressure (0B) unanswered, which a real engine control unit
+// would report (33 kPa, an engine at idle).
+struct VehicleAnswer {
+    std::string_view request, reply;
+};
+constexpr VehicleAnswer VehicleAnswers[] = {{"010B", "41 0B 21"}};
+
 enum class Effect { Reset, Identify, EchoOff, EchoOn, LineFeedsOff, LineFeedsOn };
 
 struct AtCommand {
@@ -71,6 +79,9 @@ QString ElmChip::vehicleReply(const QString& request) const {
         return *given;
     if (!m_options.errorWord.isEmpty())
         return m_options.errorWord;
+    for (const VehicleAnswer& a : VehicleAnswers)
+        if (request == text(a.request))
+            return text(a.reply);
     const QString demo = obd::DemoTableReply(request);
     return demo == text(obd::DemoUnknownReply) ? text(NoData) : demo;
 }

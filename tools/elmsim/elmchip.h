@@ -1,6 +1,7 @@
 // The simulated ELM323 v1.1: turns each command line the program sends into
 // the bytes the chip sends back (echo, reply lines, blank line, prompt), on a
-// vehicle whose answers default to the demo responder's.
+// vehicle whose answers default to the demo responder's (plus an answer for
+// every PID it flags as supported).
 #pragma once
 
 #include <QByteArray>
