@@ -170,6 +170,9 @@ QWidget* StartPage::makeMilColumn() {
     auto group = [&](const char* name, const QString& title, const auto& rows) {
         auto* box = named(new QGroupBox(title, column), QString::fromLatin1(name));
         auto* g = new QGridLayout(box);
+        // Tight spacing, so the longest caption fits beside the two columns.
+        g->setContentsMargins(6, 6, 4, 6);
+        g->setHorizontalSpacing(2);
         g->setColumnStretch(0, 1);
         g->addWidget(new QLabel(QStringLiteral("Supported"), box), 0, 1, Qt::AlignCenter);
         g->addWidget(new QLabel(QStringLiteral("Completed"), box), 0, 2, Qt::AlignCenter);
