@@ -1,11 +1,11 @@
 // Loading a generated trouble-code file of 100,000 lines and looking codes up
 // in it. Prints the median of five runs of each.
+#include "benchstats.h"
 #include "store/dtctexts.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -20,11 +20,6 @@ QString CodeOf(int n) {
     return QStringLiteral("%1%2")
         .arg(QLatin1Char(letters[n % 4]))
         .arg(n / 4 % 10000, 4, 10, QLatin1Char('0'));
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 } // namespace
@@ -61,7 +56,7 @@ int main() {
     }
     if (found == 0)
         return 1;
-    std::printf("BENCH dtcfile.load_ms %.2f ms\n", Median(loads));
-    std::printf("BENCH dtcfile.lookups_ms %.2f ms\n", Median(lookups));
+    std::printf("BENCH dtcfile.load_ms %.2f ms\n", bench::Median(loads));
+    std::printf("BENCH dtcfile.lookups_ms %.2f ms\n", bench::Median(lookups));
     return 0;
 }

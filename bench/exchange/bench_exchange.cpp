@@ -2,6 +2,7 @@
 // poll, read up to the prompt) as the floor of this machine, against the full
 // SendCommand + ReceiveReply with the protocol log writing to a real file.
 // A responder thread on the master side answers every CR at once.
+#include "benchstats.h"
 #include "link/comport.h"
 #include "link/link.h"
 #include "link/protocollog.h"
@@ -40,11 +41,6 @@ double threadCpuMs() {
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 // Answers every CR-terminated request with Reply until the master is shut.
@@ -175,8 +171,8 @@ int main(int argc, char** argv) {
     log.Close();
     obd::ClosePort(port);
 
-    std::printf("BENCH exchange.median_ms %.4f ms\n", median(times));
-    std::printf("BENCH exchange.raw_median_ms %.4f ms\n", median(raw.times));
+    std::printf("BENCH exchange.median_ms %.4f ms\n", bench::Median(times));
+    std::printf("BENCH exchange.raw_median_ms %.4f ms\n", bench::Median(raw.times));
     std::printf("BENCH exchange.cpu_ms %.4f ms\n", cpuMs / Rounds);
     std::printf("BENCH exchange.raw_cpu_ms %.4f ms\n", raw.cpuMs);
     return 0;

@@ -10,6 +10,7 @@
 // 500 ms start timer included).
 // Each child gets a program folder of its own with the delivered dtc-gb.dat
 // and tables, and a settings folder of its own, like a first start.
+#include "benchstats.h"
 #include "workbench/mainwindow.h"
 
 #include <QListWidget>
@@ -21,7 +22,6 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <vector>
@@ -93,11 +93,6 @@ int Child(int argc, char** argv) {
     return app.exec();
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -161,8 +156,8 @@ int main(int argc, char** argv) {
     }
     sim.terminate();
     sim.waitForFinished(5000);
-    std::printf("BENCH startup.first_paint_ms %.1f ms\n", Median(paintMs));
-    std::printf("BENCH startup.rss_mb %.1f MB\n", Median(rssMb));
-    std::printf("BENCH startup.connected_ms %.1f ms\n", Median(connectedMs));
+    std::printf("BENCH startup.first_paint_ms %.1f ms\n", bench::Median(paintMs));
+    std::printf("BENCH startup.rss_mb %.1f MB\n", bench::Median(rssMb));
+    std::printf("BENCH startup.connected_ms %.1f ms\n", bench::Median(connectedMs));
     return 0;
 }

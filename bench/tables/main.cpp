@@ -1,6 +1,7 @@
 // Table engine figures: opening and walking a 100,000-record customer table,
 // and one durable Post. Each comes with a baseline measured in the same run
 // (reading the raw file; a bare write + fdatasync of one record).
+#include "benchstats.h"
 #include "common/regional.h"
 #include "store/dataset.h"
 #include "store/dbfformat.h"
@@ -10,7 +11,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
@@ -24,11 +24,6 @@ constexpr int kPosts = 200;
 
 const std::vector<obd::dbf::FieldSpec> kCustomer{
     {"NAME", 'C', 60, 0}, {"CUST_NR", 'N', 11, 0}, {"DATE", 'D', 8, 0}};
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 double elapsedMs(const QElapsedTimer& timer) {
     return double(timer.nsecsElapsed()) / 1e6;
@@ -88,8 +83,8 @@ int main(int argc, char** argv) {
         if (table.RecordCount() != kRecords)
             qFatal("read %d records", table.RecordCount());
     }
-    report("tables.open_walk_ms", median(walk), "ms");
-    report("tables.raw_read_ms", median(raw), "ms");
+    report("tables.open_walk_ms", bench::Median(walk), "ms");
+    report("tables.raw_read_ms", bench::Median(raw), "ms");
 
     const QString small = dir.filePath("posts.dbf");
     writeCustomers(small, 0);
@@ -107,7 +102,7 @@ int main(int argc, char** argv) {
         table.Post();
         posts.push_back(elapsedMs(timer));
     }
-    report("tables.post_median_ms", median(posts), "ms");
+    report("tables.post_median_ms", bench::Median(posts), "ms");
 
     // Baseline: one record-sized write with fdatasync, the least a durable Post costs.
     const QByteArray record(81, ' ');
@@ -122,6 +117,6 @@ int main(int argc, char** argv) {
         syncs.push_back(elapsedMs(timer));
     }
     ::close(fd);
-    report("tables.write_sync_median_ms", median(syncs), "ms");
+    report("tables.write_sync_median_ms", bench::Median(syncs), "ms");
     return checksum > 0 ? 0 : 1;
 }
