@@ -364,20 +364,23 @@ QWidget* TfMain::makeStatusBar() {
               QStringLiteral("InterfaceLabel"));
     m_status.InterfaceLabel->setGeometry(22, 4, 136, 14);
 
-    QWidget* com = panel(bar, QStringLiteral("FlatPanel21"), {160, 0, 86, 21});
+    // Device paths ("/dev/ttyUSB0") are longer than "COM1": the port panel is
+    // wider by this much, so the whole name shows, and the lamps move right.
+    constexpr int PortExtra = 200;
+    QWidget* com = panel(bar, QStringLiteral("FlatPanel21"), {160, 0, 86 + PortExtra, 21});
     named(new QLabel(QStringLiteral("Port:"), com), QStringLiteral("Label9"))
         ->setGeometry(3, 4, 26, 14);
     m_status.COM_Label =
         named(new QLabel(QStringLiteral("COM?"), com), QStringLiteral("COM_Label"));
-    m_status.COM_Label->setGeometry(29, 4, 36, 14);
-    m_status.COM_Led = makeLamp(com, QStringLiteral("COM_Led"), 66);
+    m_status.COM_Label->setGeometry(29, 4, 36 + PortExtra, 14);
+    m_status.COM_Led = makeLamp(com, QStringLiteral("COM_Led"), 66 + PortExtra);
 
-    QWidget* elm = panel(bar, QStringLiteral("FlatPanel13"), {245, 0, 50, 21});
+    QWidget* elm = panel(bar, QStringLiteral("FlatPanel13"), {245 + PortExtra, 0, 50, 21});
     named(new QLabel(QStringLiteral("ELM"), elm), QStringLiteral("Label10"))
         ->setGeometry(4, 4, 24, 14);
     m_status.ELM_Led = makeLamp(elm, QStringLiteral("ELM_Led"), 29);
 
-    QWidget* ecu = panel(bar, QStringLiteral("FlatPanel22"), {294, 0, 50, 21});
+    QWidget* ecu = panel(bar, QStringLiteral("FlatPanel22"), {294 + PortExtra, 0, 50, 21});
     named(new QLabel(QStringLiteral("ECU"), ecu), QStringLiteral("Label11"))
         ->setGeometry(4, 4, 24, 14);
     m_status.ECU_Led = makeLamp(ecu, QStringLiteral("ECU_Led"), 29);
