@@ -22,7 +22,7 @@ void makeCustomerTable(const QString& path) {
 void copyDeliveredTables(const QString& folder) {
     QDir().mkpath(folder);
     for (const char* name : {"options.dbf", "customer.dbf", "dtchead.dbf", "dtcmain.dbf"}) {
-        const QString from = QDir(binDir()).filePath(QStringLiteral("data/") + name);
+        const QString from = QDir(tablesDir()).filePath(QLatin1String(name));
         const QString to = QDir(folder).filePath(name);
         QFile::remove(to);
         if (!QFile::copy(from, to))

@@ -15,6 +15,13 @@ QString binDir() {
     return QDir(QCoreApplication::applicationDirPath() + "/../bin").absolutePath();
 }
 
+QString tablesDir() {
+    const QByteArray env = qgetenv("OBD_TABLES_DIR");
+    if (!env.isEmpty())
+        return QString::fromLocal8Bit(env);
+    return QDir(QCoreApplication::applicationDirPath() + "/../tables").absolutePath();
+}
+
 QString sourceDir() {
     return QString::fromLocal8Bit(qgetenv("OBD_SOURCE_DIR"));
 }

@@ -10,6 +10,9 @@ namespace obd::test {
 
 // Folder of the built program and tools (build/bin).
 QString binDir();
+// The four tables as the build generates them (build/tables): fresh, unlike
+// the ones beside the program, which a run of the program may have changed.
+QString tablesDir();
 // Root of the source tree.
 QString sourceDir();
 // Path of a built tool in binDir(), e.g. "elmsim".

@@ -22,12 +22,11 @@ MainFixture::MainFixture(Omit omit) {
     const QDir bin(binDir());
     const QDir folder(m_folder.path());
     folder.mkpath(QStringLiteral("data"));
-    for (const QString& name : QDir(bin.filePath(QStringLiteral("data")))
-                                   .entryList({QStringLiteral("*.dbf")}, QDir::Files)) {
+    const QDir tables(tablesDir());
+    for (const QString& name : tables.entryList({QStringLiteral("*.dbf")}, QDir::Files)) {
         if (omit == CustomerTable && name == QLatin1String("customer.dbf"))
             continue;
-        QFile::copy(bin.filePath(QStringLiteral("data/") + name),
-                    folder.filePath(QStringLiteral("data/") + name));
+        QFile::copy(tables.filePath(name), folder.filePath(QStringLiteral("data/") + name));
     }
     if (omit != TroubleCodeFile && !QFile::copy(bin.filePath(QStringLiteral("dtc-gb.dat")),
                                                 folder.filePath(QStringLiteral("dtc-gb.dat")))) {

@@ -24,7 +24,7 @@ PageFixture::PageFixture() {
 PageFixture::~PageFixture() = default;
 
 void PageFixture::openTables() {
-    const QDir source(binDir() + QStringLiteral("/data"));
+    const QDir source(tablesDir());
     QDir().mkpath(ctx.paths.dataFolder());
     for (const QString& name : source.entryList({QStringLiteral("*.dbf")}, QDir::Files))
         QFile::copy(source.filePath(name), QDir(ctx.paths.dataFolder()).filePath(name));

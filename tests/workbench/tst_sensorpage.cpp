@@ -361,7 +361,7 @@ private slots:
                             folder.filePath(QStringLiteral("dtc-gb.dat"))));
         QDir().mkpath(folder.filePath(QStringLiteral("data")));
         for (const char* table : {"options.dbf", "customer.dbf", "dtchead.dbf", "dtcmain.dbf"})
-            QVERIFY(QFile::copy(test::binDir() + QStringLiteral("/data/") + QLatin1String(table),
+            QVERIFY(QFile::copy(test::tablesDir() + QLatin1Char('/') + QLatin1String(table),
                                 folder.filePath(QStringLiteral("data/")) + QLatin1String(table)));
         test::Simulator simulator({"--latency", "2", "--reply", "010B=NODATA"});
         auto settings = std::make_unique<QSettings>(folder.filePath(QStringLiteral("port.conf")),
