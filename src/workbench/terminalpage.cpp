@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace obd {
 
@@ -71,11 +72,16 @@ TerminalPage::TerminalPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(par
     Edit3 = edit(QStringLiteral("Edit3"), QRect(8, 112, 121, 21), this);
     Edit5 = edit(QStringLiteral("Edit5"), QRect(136, 112, 121, 21), this);
     Edit4 = edit(QStringLiteral("Edit4"), QRect(264, 112, 121, 21), this);
+    // Designed 41 wide at a pitch of 40; a wider font widens both, so no box
+    // sits on its neighbour's caption.
+    int bitWidth = 41;
     for (int i = 0; i < 8; ++i) {
         m_bits[size_t(i)] = named(new QCheckBox(QStringLiteral("Bit%1").arg(7 - i), this),
                                   QStringLiteral("cb%1").arg(i + 1));
-        m_bits[size_t(i)]->setGeometry(16 + 40 * i, 136, 41, 17);
+        bitWidth = std::max(bitWidth, m_bits[size_t(i)]->sizeHint().width() + 4);
     }
+    for (int i = 0; i < 8; ++i)
+        m_bits[size_t(i)]->setGeometry(16 + (bitWidth - 1) * i, 136, bitWidth, 17);
 
     auto* panel = named(new QFrame(this), QStringLiteral("FlatPanel10"));
     panel->setFrameShape(QFrame::StyledPanel);
