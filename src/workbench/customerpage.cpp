@@ -2,7 +2,9 @@
 
 #include "common/regional.h"
 #include "store/datasetmodel.h"
+#include "store/tableschema.h"
 #include "store/tablestore.h"
+#include "store/visits.h"
 #include "workbench/context.h"
 #include "workbench/look.h"
 #include "workbench/messages.h"
@@ -135,10 +137,10 @@ CustomerPage::CustomerPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(par
                            QStringLiteral("FlatGroupBox5"));
     auto* vehiclesLayout = new QVBoxLayout(vehicles);
     DBGrid2 = makeGrid(QStringLiteral("DBGrid2"), vehicles);
-    auto* empty = new QStandardItemModel(0, 3, this);
+    m_vehicles = new QStandardItemModel(0, 3, this);
     for (int c = 0; c < 3; ++c)
-        empty->setHeaderData(c, Qt::Horizontal, QLatin1String(VehicleColumns[c].title));
-    DBGrid2->setModel(empty);
+        m_vehicles->setHeaderData(c, Qt::Horizontal, QLatin1String(VehicleColumns[c].title));
+    DBGrid2->setModel(m_vehicles);
     setColumnWidths(DBGrid2, VehicleColumns);
     vehiclesLayout->addWidget(DBGrid2);
     layout->addWidget(vehicles, 1);
@@ -159,7 +161,30 @@ void CustomerPage::dsCustomerDataChange(const QString&) {
     edCustomerName->setText(text("NAME"));
     edCustomerNr->setText(text("CUST_NR"));
     edCustomerDate->setText(text("DATE"));
+    // Tables of an earlier release that this copy may not upgrade (another
+    // copy writes them) have no address: the box then stays empty.
+    edCustomerAddress->setPlainText(ds.FieldIndex(QStringLiteral("ADDRESS")) >= 0
+                                        ? LinesFromField(text("ADDRESS"))
+                                        : QString());
     selectCurrentRow();
+    showVehicles(edCustomerNr->text());
+}
+
+void CustomerPage::showVehicles(const QString& customerNumber) {
+    m_vehicles->removeRows(0, m_vehicles->rowCount());
+    if (customerNumber.isEmpty() || !m_ctx.tables->tDTCHead.Active())
+        return;
+    const std::vector<VehicleSummary> vehicles =
+        VisitStore(*m_ctx.tables).VehiclesOfCustomer(customerNumber.toInt());
+    for (const VehicleSummary& v : vehicles) {
+        const QString vin = v.vin.isEmpty() ? QStringLiteral("unbekannt") : v.vin;
+        QList<QStandardItem*> row{new QStandardItem(vin),
+                                  new QStandardItem(ShortDateText(v.lastVisit.date())),
+                                  new QStandardItem(customerNumber)};
+        for (QStandardItem* item : row)
+            item->setData(item->text(), Qt::AccessibleTextRole);
+        m_vehicles->appendRow(row);
+    }
 }
 
 void CustomerPage::selectCurrentRow() {
@@ -209,6 +234,8 @@ void CustomerPage::btnCustomerSaveClick() {
     ds.FieldByName(QStringLiteral("NAME")).SetAsString(edCustomerName->text());
     ds.FieldByName(QStringLiteral("CUST_NR")).SetAsString(edCustomerNr->text());
     ds.FieldByName(QStringLiteral("DATE")).SetAsString(edCustomerDate->text());
+    ds.FieldByName(QStringLiteral("ADDRESS"))
+        .SetAsString(LinesForField(edCustomerAddress->toPlainText()));
     ds.Post();
 }
 
