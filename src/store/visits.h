@@ -19,6 +19,9 @@ namespace obd {
 
 enum class CodeKind { Stored, Pending, Permanent };
 
+// Characters a code's description keeps (the width of DESCRIPT).
+constexpr int kVisitDescriptionLength = 200;
+
 struct VisitCode {
     QString code;
     CodeKind kind = CodeKind::Stored;

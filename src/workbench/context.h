@@ -6,6 +6,7 @@
 #include "common/paths.h"
 #include "common/sensortable.h"
 #include "store/dtctexts.h"
+#include "store/visits.h"
 
 #include <QString>
 #include <QStringList>
@@ -52,6 +53,10 @@ struct WorkbenchContext {
     // "Start", which the trouble-code page refreshes.
     std::function<void(const TMonitorStatus&)> showMonitorStatus;
     std::function<void(bool milOn)> showMilLamp;
+
+    // What the car told this session, as the pages show it (MIL, readiness,
+    // stored codes with their descriptions): saved as a visit by "Speichern".
+    VisitRecord reading;
 
     ~WorkbenchContext();
 };

@@ -142,11 +142,21 @@ void DtcPage::ShowTroubleCodes() {
         return a.compare(b, Qt::CaseInsensitive) < 0;
     });
     DTC_ListBox->addItems(codes);
+    m_ctx.reading.codes.clear();
+    for (const QString& code : codes)
+        m_ctx.reading.codes.push_back({code, CodeKind::Stored, codeDescription(code), {}});
     if (DTC_ListBox->count() == 0)
         return;
     DTC_ListBox->setFocus();
     DTC_ListBox->setCurrentRow(0);
     DTC_ListBoxClick();
+}
+
+QString DtcPage::codeDescription(const QString& code) const {
+    // The texts of the description file, one after the other, as far as the
+    // visit's description field holds them (a single text always fits).
+    const QStringList texts = FindTroubleCodeTexts(m_ctx.TroubleCodeTexts, code);
+    return texts.join(QStringLiteral("; ")).left(kVisitDescriptionLength);
 }
 
 void DtcPage::DTC_ListBoxClick() {
@@ -172,6 +182,7 @@ void DtcPage::DeleteTroubleCodes() {
         m_ctx.showMilLamp(false);
     DTC_ListBox->clear();
     DTC_Memo->clear();
+    m_ctx.reading.codes.clear();
     WaitForPoller(m_ctx);
     if (ClearTroubleCodes(*m_ctx.link))
         m_ctx.messages->Information(QStringLiteral("Löschvorgang erfolgreich abgeschlossen!"));

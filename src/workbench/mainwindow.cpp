@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QTableWidget>
 #include <QToolButton>
@@ -200,9 +201,12 @@ QWidget* TfMain::makeToolBar() {
     QToolButton* about = button("FlatSpeedButton3", 138, QStringLiteral("Info"), ToolGlyph::Info);
     QToolButton* quit =
         button("btnApplicationClose", 192, QStringLiteral("Beenden"), ToolGlyph::Close);
-    for (QToolButton* b : {open, save})
-        connect(b, &QToolButton::clicked, this,
-                guarded(&m_messages, this, &TfMain::InDieserVersionNichtMoeglich));
+    connect(open, &QToolButton::clicked, this,
+            guarded(&m_messages, this, &TfMain::InDieserVersionNichtMoeglich));
+    const auto saveVisit = [this] { m_messages.Guard([this] { m_visitActions.btnSaveClick(); }); };
+    connect(save, &QToolButton::clicked, this, saveVisit);
+    auto* saveKey = new QShortcut(QKeySequence::Save, this);
+    connect(saveKey, &QShortcut::activated, this, saveVisit);
     connect(print, &QToolButton::clicked, this, guarded(&m_messages, this, &TfMain::btnPrintClick));
     connect(about, &QToolButton::clicked, this,
             guarded(&m_messages, this, &TfMain::FlatSpeedButton3Click));

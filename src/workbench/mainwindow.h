@@ -9,6 +9,7 @@
 #include "workbench/context.h"
 #include "workbench/messages.h"
 #include "workbench/startpage.h"
+#include "workbench/visitactions.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -89,6 +90,7 @@ private:
     SensorPage* m_sensorPage = nullptr;
     TfInfo* m_info = nullptr;
     TfReport* m_report = nullptr;
+    VisitActions m_visitActions{m_ctx, [this] { showPage(QStringLiteral("Customer")); }};
     QLabel* InfoPanel = nullptr;
     QStackedWidget* Notebook = nullptr;
     OptionsPage* m_optionsPage = nullptr;

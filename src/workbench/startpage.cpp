@@ -337,12 +337,14 @@ void StartPage::DemoModeClick() {
 }
 
 void StartPage::ShowMilLamp(bool milOn) {
+    m_ctx.reading.milOn = milOn;
     MIL_Image->setPixmap(MilPicture(milOn));
     labMIL_Status->setText(milOn ? QStringLiteral("AN") : QStringLiteral("AUS"));
 }
 
 void StartPage::ShowMonitorStatus(TMonitorStatus status) {
     ShowMilLamp(status.MilOn);
+    m_ctx.reading.readiness = ReadinessOf(status);
     DTCCountLabel->setText(QString::number(status.DtcCount));
     const std::pair<bool, bool> monitors[] = {
         {status.MisfireSupported, status.MisfireIncomplete},
