@@ -198,18 +198,29 @@ qint32 VisitStore::SaveVisit(VisitRecord& visit) {
     return number;
 }
 
-std::vector<VisitSummary> VisitStore::ListVisits(const VisitFilter& filter) const {
-    std::vector<VisitSummary> visits = wholeVisits(m_tables, filter);
+// The names of the customers by number.
+static QHash<qint32, QString> customerNames(const TableStore& tables) {
     QHash<qint32, QString> names;
-    const Dataset& customers = m_tables.tCustomer;
+    const Dataset& customers = tables.tCustomer;
     RowReader r(customers);
     const dbf::FieldDef& name = r.field("NAME");
     const dbf::FieldDef& number = r.field("CUST_NR");
     for (int row = 0; row < customers.RecordCount(); ++row)
-        names.insert(r.integer(row, number), r.text(row, name));
+        if (!r.text(row, number).isEmpty())
+            names.insert(r.integer(row, number), r.text(row, name));
+    return names;
+}
+
+std::vector<VisitSummary> VisitStore::ListVisits(const VisitFilter& filter) const {
+    std::vector<VisitSummary> visits = wholeVisits(m_tables, filter);
+    const QHash<qint32, QString> names = customerNames(m_tables);
     for (VisitSummary& v : visits)
         v.customerName = names.value(v.customer);
     return visits;
+}
+
+QString VisitStore::CustomerName(qint32 customer) const {
+    return customerNames(m_tables).value(customer);
 }
 
 std::optional<VisitRecord> VisitStore::LoadVisit(qint32 number) const {

@@ -110,6 +110,8 @@ public:
     // Whole visits matching the filter, newest first.
     std::vector<VisitSummary> ListVisits(const VisitFilter& filter = {}) const;
     std::optional<VisitRecord> LoadVisit(qint32 number) const;
+    // The name of the customer with this number; "" when there is none.
+    QString CustomerName(qint32 customer) const;
     // The customer's vehicles by VIN, the one with the latest visit first.
     std::vector<VehicleSummary> VehiclesOfCustomer(qint32 customer) const;
     // Every code of the customer's vehicle (vin "" for the unknown one), by

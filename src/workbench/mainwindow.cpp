@@ -201,12 +201,12 @@ QWidget* TfMain::makeToolBar() {
     QToolButton* about = button("FlatSpeedButton3", 138, QStringLiteral("Info"), ToolGlyph::Info);
     QToolButton* quit =
         button("btnApplicationClose", 192, QStringLiteral("Beenden"), ToolGlyph::Close);
-    connect(open, &QToolButton::clicked, this,
-            guarded(&m_messages, this, &TfMain::InDieserVersionNichtMoeglich));
+    const auto openVisit = [this] { m_messages.Guard([this] { m_visitActions.btnOpenClick(); }); };
     const auto saveVisit = [this] { m_messages.Guard([this] { m_visitActions.btnSaveClick(); }); };
+    connect(open, &QToolButton::clicked, this, openVisit);
     connect(save, &QToolButton::clicked, this, saveVisit);
-    auto* saveKey = new QShortcut(QKeySequence::Save, this);
-    connect(saveKey, &QShortcut::activated, this, saveVisit);
+    connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this, openVisit);
+    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, saveVisit);
     connect(print, &QToolButton::clicked, this, guarded(&m_messages, this, &TfMain::btnPrintClick));
     connect(about, &QToolButton::clicked, this,
             guarded(&m_messages, this, &TfMain::FlatSpeedButton3Click));

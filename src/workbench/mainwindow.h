@@ -90,7 +90,7 @@ private:
     SensorPage* m_sensorPage = nullptr;
     TfInfo* m_info = nullptr;
     TfReport* m_report = nullptr;
-    VisitActions m_visitActions{m_ctx, [this] { showPage(QStringLiteral("Customer")); }};
+    VisitActions m_visitActions{m_ctx, this, [this] { showPage(QStringLiteral("Customer")); }};
     QLabel* InfoPanel = nullptr;
     QStackedWidget* Notebook = nullptr;
     OptionsPage* m_optionsPage = nullptr;

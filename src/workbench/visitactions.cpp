@@ -4,6 +4,7 @@
 #include "store/visits.h"
 #include "workbench/context.h"
 #include "workbench/messages.h"
+#include "workbench/visitdialogs.h"
 
 namespace obd {
 
@@ -35,6 +36,18 @@ void VisitActions::btnSaveClick() {
     visit.when = QDateTime::currentDateTime();
     VisitStore(*m_ctx.tables).SaveVisit(visit);
     m_ctx.messages->Information(QStringLiteral("Diagnose Nr. %1 gespeichert.").arg(visit.number));
+}
+
+void VisitActions::btnOpenClick() {
+    const VisitStore visits(*m_ctx.tables);
+    VisitListDialog list(visits, m_window);
+    if (list.exec() != QDialog::Accepted)
+        return;
+    const std::optional<VisitRecord> visit = visits.LoadVisit(list.SelectedVisit());
+    if (!visit)
+        return; // the list offers only whole visits, which stay in the file
+    VisitViewDialog view(*visit, visits.CustomerName(visit->customer), m_window);
+    view.exec();
 }
 
 } // namespace obd

@@ -5,8 +5,16 @@
 #include "store/visits.h"
 #include "support_main.h"
 
+#include "common/regional.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStackedWidget>
+#include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
 using namespace obd;
 using namespace obd::test;
@@ -71,6 +79,35 @@ private slots:
         complete.fill(Readiness::Complete);
         QCOMPARE(visit->readiness, complete);
         QCOMPARE(visit->codes, ctx.reading.codes);
+
+        // Ctrl+O lists it; opening it shows it marked as a saved visit.
+        QString listed;
+        QString viewTitle;
+        QString viewText;
+        QTimer::singleShot(0, [&] {
+            auto* list = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(list && list->objectName() == QStringLiteral("VisitListDialog"));
+            const auto* grid = child<QTableWidget>(list, QStringLiteral("VisitGrid"));
+            for (int c = 0; c < grid->columnCount(); ++c)
+                listed += grid->item(0, c)->text() + QLatin1Char('|');
+            QTimer::singleShot(0, [&] {
+                QWidget* view = QApplication::activeModalWidget();
+                viewTitle = view->windowTitle();
+                viewText =
+                    child<QPlainTextEdit>(view, QStringLiteral("memSavedVisit"))->toPlainText();
+                view->close();
+            });
+            child<QPushButton>(list, QStringLiteral("btnVisitOpen"))->click();
+        });
+        QTest::keySequence(&w, QKeySequence::Open);
+        QCOMPARE(listed, QStringLiteral("Anna|unbekannt|%1|1|")
+                             .arg(ShortDateText(QDate::currentDate()) + QLatin1Char(' ') +
+                                  visit->when.time().toString(QStringLiteral("HH:mm"))));
+        QCOMPARE(viewTitle, QStringLiteral("Gespeicherte Diagnose Nr. 0 vom ") +
+                                listed.section(QLatin1Char('|'), 2, 2));
+        QVERIFY(viewText.contains(QStringLiteral("MIL: AUS")));
+        QVERIFY(viewText.contains(QStringLiteral("P0300 (gespeichert) Zündaussetzer")));
+        QCOMPARE(f.shown.size(), boxes.size());
     }
 };
 
