@@ -223,6 +223,19 @@ QString VisitStore::CustomerName(qint32 customer) const {
     return customerNames(m_tables).value(customer);
 }
 
+QString VisitStore::CustomerAddress(qint32 customer) const {
+    const Dataset& customers = m_tables.tCustomer;
+    if (customers.FieldIndex(QStringLiteral("ADDRESS")) < 0)
+        return {}; // a table of an earlier release that this copy only reads
+    RowReader r(customers);
+    const dbf::FieldDef& number = r.field("CUST_NR");
+    const dbf::FieldDef& address = r.field("ADDRESS");
+    for (int row = 0; row < customers.RecordCount(); ++row)
+        if (!r.text(row, number).isEmpty() && r.integer(row, number) == customer)
+            return LinesFromField(r.text(row, address));
+    return {};
+}
+
 std::optional<VisitRecord> VisitStore::LoadVisit(qint32 number) const {
     const Dataset& head = m_tables.tDTCHead;
     RowReader r(head);

@@ -112,6 +112,8 @@ public:
     std::optional<VisitRecord> LoadVisit(qint32 number) const;
     // The name of the customer with this number; "" when there is none.
     QString CustomerName(qint32 customer) const;
+    // The customer's address, lines separated by "\n"; "" when there is none.
+    QString CustomerAddress(qint32 customer) const;
     // The customer's vehicles by VIN, the one with the latest visit first.
     std::vector<VehicleSummary> VehiclesOfCustomer(qint32 customer) const;
     // Every code of the customer's vehicle (vin "" for the unknown one), by

@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace obd {
 
@@ -57,6 +58,8 @@ struct WorkbenchContext {
     // What the car told this session, as the pages show it (MIL, readiness,
     // stored codes with their descriptions): saved as a visit by "Speichern".
     VisitRecord reading;
+    // The visit saved or opened last, which "Drucken" fills the report with.
+    std::optional<VisitRecord> shownVisit;
 
     ~WorkbenchContext();
 };

@@ -345,7 +345,7 @@ void TfMain::MenuBarBtnClick(QToolButton* sender) {
 }
 
 void TfMain::btnPrintClick() {
-    m_report->ShowPreview(this);
+    m_visitActions.btnPrintClick(*m_report);
 }
 
 void TfMain::FlatSpeedButton3Click() {

@@ -1,10 +1,13 @@
 #include "workbench/visitactions.h"
 
+#include "report/report.h"
 #include "store/tablestore.h"
 #include "store/visits.h"
 #include "workbench/context.h"
 #include "workbench/messages.h"
 #include "workbench/visitdialogs.h"
+
+#include <QFileDialog>
 
 namespace obd {
 
@@ -35,6 +38,7 @@ void VisitActions::btnSaveClick() {
     visit.customer = number.toInt();
     visit.when = QDateTime::currentDateTime();
     VisitStore(*m_ctx.tables).SaveVisit(visit);
+    m_ctx.shownVisit = visit;
     m_ctx.messages->Information(QStringLiteral("Diagnose Nr. %1 gespeichert.").arg(visit.number));
 }
 
@@ -46,8 +50,32 @@ void VisitActions::btnOpenClick() {
     const std::optional<VisitRecord> visit = visits.LoadVisit(list.SelectedVisit());
     if (!visit)
         return; // the list offers only whole visits, which stay in the file
+    m_ctx.shownVisit = visit;
     VisitViewDialog view(*visit, visits.CustomerName(visit->customer), m_window);
     view.exec();
+}
+
+void VisitActions::btnPrintClick(TfReport& report) {
+    if (!m_ctx.shownVisit) {
+        report.ShowPreview(m_window);
+        return;
+    }
+    const VisitStore visits(*m_ctx.tables);
+    const VisitRecord& visit = *m_ctx.shownVisit;
+    const ReportContent content = ReportOfVisit(visit, visits.CustomerName(visit.customer),
+                                                visits.CustomerAddress(visit.customer));
+    report.ShowPreview(m_window, &content, [this, &content] {
+        m_ctx.messages->Guard([this, &content] {
+            QString path =
+                QFileDialog::getSaveFileName(m_window, QStringLiteral("Als PDF speichern"),
+                                             QString(), QStringLiteral("PDF (*.pdf)"));
+            if (path.isEmpty())
+                return;
+            if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+                path += QStringLiteral(".pdf");
+            TfReport::SavePdf(path, &content);
+        });
+    });
 }
 
 } // namespace obd

@@ -9,6 +9,10 @@
 class QWidget;
 
 namespace obd {
+class TfReport;
+}
+
+namespace obd {
 
 struct WorkbenchContext;
 
@@ -21,6 +25,8 @@ public:
 
     void btnSaveClick();
     void btnOpenClick();
+    // The report of the visit saved or opened last; the blank form without one.
+    void btnPrintClick(TfReport& report);
 
 private:
     WorkbenchContext& m_ctx;

@@ -115,6 +115,12 @@ qint32 VisitListDialog::SelectedVisit() const {
     return selected.isEmpty() ? -1 : selected.first()->data(Qt::UserRole).toInt();
 }
 
+QString milText(const std::optional<bool>& milOn) {
+    return !milOn   ? QStringLiteral("unbekannt")
+           : *milOn ? QStringLiteral("AN")
+                    : QStringLiteral("AUS");
+}
+
 QString SavedVisitText(const VisitRecord& visit, const QString& customerName) {
     QStringList lines{
         QStringLiteral("Kunde: %1 (Nr. %2)").arg(customerName).arg(visit.customer),
@@ -147,6 +153,37 @@ QString SavedVisitText(const VisitRecord& visit, const QString& customerName) {
     if (!visit.remark.isEmpty())
         lines << QStringLiteral("Bemerkung: %1").arg(visit.remark);
     return lines.join(QLatin1Char('\n'));
+}
+
+ReportContent ReportOfVisit(const VisitRecord& visit, const QString& customerName,
+                            const QString& address) {
+    ReportContent report;
+    report.customer << QStringLiteral("%1 (Kunden-Nr. %2)").arg(customerName).arg(visit.customer);
+    report.customer << address.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QString vehicle = QStringLiteral("Fahrzeug: %1").arg(vehicleText(visit.vin));
+    if (!visit.vehicle.isEmpty())
+        vehicle += QStringLiteral(", ") + visit.vehicle;
+    if (visit.odometerKm)
+        vehicle += QStringLiteral(", %1 km").arg(*visit.odometerKm);
+    report.customer
+        << vehicle
+        << QStringLiteral("Diagnose Nr. %1 vom %2").arg(visit.number).arg(whenText(visit.when));
+    report.mil << QStringLiteral("MIL: %1").arg(milText(visit.milOn));
+    for (const VisitCode& c : visit.codes) {
+        QStringList& list = c.kind == CodeKind::Pending ? report.pendingCodes : report.storedCodes;
+        QString text = c.description;
+        if (c.kind == CodeKind::Permanent)
+            text = QStringLiteral("(permanent) ") + text;
+        list << c.code + QLatin1Char('\t') + text;
+    }
+    report.freezeFrame = visit.freezeFrame.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (size_t i = 0; i < kMonitors.size(); ++i)
+        report.readiness << QStringLiteral("%1: %2").arg(
+            QLatin1String(kMonitors[i].name),
+            QString::fromUtf8(kReadinessNames[size_t(visit.readiness[i])]));
+    if (!visit.remark.isEmpty())
+        report.notes << visit.remark;
+    return report;
 }
 
 VisitViewDialog::VisitViewDialog(const VisitRecord& visit, const QString& customerName,

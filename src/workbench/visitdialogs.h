@@ -3,6 +3,7 @@
 // its date.
 #pragma once
 
+#include "report/report.h"
 #include "store/visits.h"
 
 #include <QDialog>
@@ -34,6 +35,10 @@ private:
 
 // The text of a saved visit as the view shows it, one line per item.
 QString SavedVisitText(const VisitRecord& visit, const QString& customerName);
+
+// The report form's content for a visit of this customer.
+ReportContent ReportOfVisit(const VisitRecord& visit, const QString& customerName,
+                            const QString& address);
 
 class VisitViewDialog : public QDialog {
     Q_OBJECT

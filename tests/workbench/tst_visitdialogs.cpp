@@ -5,7 +5,9 @@
 #include "workbench/visitdialogs.h"
 
 #include <QLineEdit>
+#include <QProcess>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace obd;
@@ -71,6 +73,42 @@ private slots:
                          grid->item(r, 3)->text();
         QCOMPARE(shown, rows);
         QCOMPARE(dialog.SelectedVisit(), selected);
+    }
+
+    // The report of a visit with many codes, as poppler reads the PDF.
+    void reportOfAVisit() {
+        VisitRecord visit;
+        visit.number = 12;
+        visit.customer = 3;
+        visit.vin = QStringLiteral("WVWZZZ1KZ6W000001");
+        visit.when = QDateTime(QDate(2026, 10, 5), QTime(9, 30));
+        visit.milOn = true;
+        visit.readiness.fill(Readiness::Incomplete);
+        visit.remark = QStringLiteral("Kunde kommt wieder");
+        QStringList codes;
+        for (int i = 0; i < 40; ++i) {
+            codes << QStringLiteral("P%1").arg(2000 + i);
+            visit.codes.push_back({codes.last(), i % 4 ? CodeKind::Stored : CodeKind::Pending,
+                                   QStringLiteral("Text %1").arg(i), QStringLiteral("7E8")});
+        }
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("bericht.pdf"));
+        const ReportContent content =
+            ReportOfVisit(visit, QStringLiteral("Anna"), QStringLiteral("Weg 1\n12345 Ort"));
+        TfReport::SavePdf(pdf, &content);
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(30000) && text.exitCode() == 0);
+        const QString all = QString::fromUtf8(text.readAllStandardOutput());
+        for (const QString& expected :
+             QStringList{QStringLiteral("Anna (Kunden-Nr. 3)"), QStringLiteral("12345 Ort"),
+                         QStringLiteral("Fahrzeug: WVWZZZ1KZ6W000001"), QStringLiteral("MIL: AN"),
+                         QStringLiteral("Catalyst: nicht abgeschlossen"),
+                         QStringLiteral("Kunde kommt wieder"),
+                         QStringLiteral("Pending DTC's (Fortsetzung)")} +
+                 codes)
+            QVERIFY2(all.contains(expected), qPrintable(expected));
     }
 };
 
