@@ -61,6 +61,17 @@ struct WorkbenchContext {
     // The visit saved or opened last, which "Drucken" fills the report with.
     std::optional<VisitRecord> shownVisit;
 
+    // The vehicle whose history the pages "Vehicle" and "DTC's" show (vin ""
+    // for the customer's vehicle without a VIN); none: the current customer's
+    // latest vehicle.
+    struct VehicleChoice {
+        qint32 customer = -1;
+        QString vin;
+    };
+    std::optional<VehicleChoice> vehicle;
+    // Set by the main window: brings a page forward by its name.
+    std::function<void(const QString& page)> showPage;
+
     ~WorkbenchContext();
 };
 

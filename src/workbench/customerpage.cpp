@@ -143,6 +143,16 @@ CustomerPage::CustomerPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(par
     DBGrid2->setModel(m_vehicles);
     setColumnWidths(DBGrid2, VehicleColumns);
     vehiclesLayout->addWidget(DBGrid2);
+    // A vehicle opens its history on the page "Vehicle".
+    connect(DBGrid2, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+        m_ctx.vehicle = WorkbenchContext::VehicleChoice{edCustomerNr->text().toInt(),
+                                                        index.data(Qt::UserRole).toString()};
+        if (m_ctx.showPage)
+            m_ctx.showPage(QStringLiteral("Vehicle"));
+    });
+    // A visit saved meanwhile shows at once.
+    connect(&m_ctx.tables->tDTCHead, &Dataset::DataChange, this,
+            [this] { m_ctx.messages->Guard([this] { showVehicles(edCustomerNr->text()); }); });
     layout->addWidget(vehicles, 1);
 
     connect(&customers(), &Dataset::DataChange, this, &CustomerPage::dsCustomerDataChange);
@@ -181,8 +191,10 @@ void CustomerPage::showVehicles(const QString& customerNumber) {
         QList<QStandardItem*> row{new QStandardItem(vin),
                                   new QStandardItem(ShortDateText(v.lastVisit.date())),
                                   new QStandardItem(customerNumber)};
-        for (QStandardItem* item : row)
+        for (QStandardItem* item : row) {
             item->setData(item->text(), Qt::AccessibleTextRole);
+            item->setData(v.vin, Qt::UserRole);
+        }
         m_vehicles->appendRow(row);
     }
 }

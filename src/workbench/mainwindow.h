@@ -72,8 +72,7 @@ private:
     QWidget* makeToolBar();
     QWidget* makeOutlookBar();
     QWidget* makeStatusBar();
-    void makePlaceholderPages(QWidget** seite2, QWidget** seite3, QWidget** vehicle);
-    QWidget* makeDtcsPage();
+    void makePlaceholderPages(QWidget** seite2, QWidget** seite3);
     void showPage(const QString& name);
     Qt::Edges edgesAt(QPoint position) const;
 

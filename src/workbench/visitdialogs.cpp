@@ -22,15 +22,6 @@ constexpr const char* kKindNames[] = {"gespeichert", "anstehend", "permanent"};
 constexpr const char* kReadinessNames[] = {"unbekannt", "nicht unterstützt", "nicht abgeschlossen",
                                            "abgeschlossen"};
 
-QString vehicleText(const QString& vin) {
-    return vin.isEmpty() ? QStringLiteral("unbekannt") : vin;
-}
-
-QString whenText(const QDateTime& when) {
-    return ShortDateText(when.date()) + QLatin1Char(' ') +
-           when.time().toString(QStringLiteral("HH:mm"));
-}
-
 QLineEdit* filterBox(const QString& caption, const QString& name, QFormLayout* form,
                      QWidget* parent) {
     auto* box = named(new QLineEdit(parent), name);
@@ -42,6 +33,19 @@ QLineEdit* filterBox(const QString& caption, const QString& name, QFormLayout* f
 }
 
 } // namespace
+
+QString VehicleText(const QString& vin) {
+    return vin.isEmpty() ? QStringLiteral("unbekannt") : vin;
+}
+
+QString VisitTimeText(const QDateTime& when) {
+    return ShortDateText(when.date()) + QLatin1Char(' ') +
+           when.time().toString(QStringLiteral("HH:mm"));
+}
+
+QString CodeKindText(CodeKind kind) {
+    return QString::fromUtf8(kKindNames[size_t(kind)]);
+}
 
 VisitListDialog::VisitListDialog(const VisitStore& visits, QWidget* parent)
     : QDialog(parent), m_visits(visits) {
@@ -98,7 +102,7 @@ void VisitListDialog::Refill() {
             continue;
         const int row = VisitGrid->rowCount();
         VisitGrid->insertRow(row);
-        const QString cells[] = {v.customerName, vehicleText(v.vin), whenText(v.when),
+        const QString cells[] = {v.customerName, VehicleText(v.vin), VisitTimeText(v.when),
                                  QString::number(v.codeCount)};
         for (int c = 0; c < int(std::size(cells)); ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
@@ -124,7 +128,7 @@ QString milText(const std::optional<bool>& milOn) {
 QString SavedVisitText(const VisitRecord& visit, const QString& customerName) {
     QStringList lines{
         QStringLiteral("Kunde: %1 (Nr. %2)").arg(customerName).arg(visit.customer),
-        QStringLiteral("Fahrzeug: %1").arg(vehicleText(visit.vin)),
+        QStringLiteral("Fahrzeug: %1").arg(VehicleText(visit.vin)),
     };
     if (!visit.vehicle.isEmpty())
         lines << QStringLiteral("Beschreibung: %1").arg(visit.vehicle);
@@ -145,7 +149,7 @@ QString SavedVisitText(const VisitRecord& visit, const QString& customerName) {
     lines << QStringLiteral("Fehlercodes: %1").arg(visit.codes.size());
     for (const VisitCode& c : visit.codes)
         lines << QStringLiteral("  %1 (%2%3) %4")
-                     .arg(c.code, QString::fromUtf8(kKindNames[size_t(c.kind)]),
+                     .arg(c.code, CodeKindText(c.kind),
                           c.unit.isEmpty() ? QString() : QStringLiteral(", ") + c.unit,
                           c.description);
     if (!visit.freezeFrame.isEmpty())
@@ -160,14 +164,15 @@ ReportContent ReportOfVisit(const VisitRecord& visit, const QString& customerNam
     ReportContent report;
     report.customer << QStringLiteral("%1 (Kunden-Nr. %2)").arg(customerName).arg(visit.customer);
     report.customer << address.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QString vehicle = QStringLiteral("Fahrzeug: %1").arg(vehicleText(visit.vin));
+    QString vehicle = QStringLiteral("Fahrzeug: %1").arg(VehicleText(visit.vin));
     if (!visit.vehicle.isEmpty())
         vehicle += QStringLiteral(", ") + visit.vehicle;
     if (visit.odometerKm)
         vehicle += QStringLiteral(", %1 km").arg(*visit.odometerKm);
-    report.customer
-        << vehicle
-        << QStringLiteral("Diagnose Nr. %1 vom %2").arg(visit.number).arg(whenText(visit.when));
+    report.customer << vehicle
+                    << QStringLiteral("Diagnose Nr. %1 vom %2")
+                           .arg(visit.number)
+                           .arg(VisitTimeText(visit.when));
     report.mil << QStringLiteral("MIL: %1").arg(milText(visit.milOn));
     for (const VisitCode& c : visit.codes) {
         QStringList& list = c.kind == CodeKind::Pending ? report.pendingCodes : report.storedCodes;
@@ -192,7 +197,7 @@ VisitViewDialog::VisitViewDialog(const VisitRecord& visit, const QString& custom
     setObjectName(QStringLiteral("VisitViewDialog"));
     const QString title = QStringLiteral("Gespeicherte Diagnose Nr. %1 vom %2")
                               .arg(visit.number)
-                              .arg(whenText(visit.when));
+                              .arg(VisitTimeText(visit.when));
     setWindowTitle(title);
     auto* layout = new QVBoxLayout(this);
     auto* mark = named(new QLabel(title, this), QStringLiteral("labSavedVisit"));

@@ -33,6 +33,13 @@ private:
     QTableWidget* VisitGrid = nullptr;
 };
 
+// A visit's vehicle by its VIN, "unbekannt" without one.
+QString VehicleText(const QString& vin);
+// A visit's date and time as the lists show them.
+QString VisitTimeText(const QDateTime& when);
+// The kind of a code as the lists show it.
+QString CodeKindText(CodeKind kind);
+
 // The text of a saved visit as the view shows it, one line per item.
 QString SavedVisitText(const VisitRecord& visit, const QString& customerName);
 
