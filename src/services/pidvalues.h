@@ -44,7 +44,7 @@ struct PidField {
     std::uint8_t decimals = 0; // digits after the separator when shown
     std::span<const BitText> bitTexts{};
     std::span<const ValueText> valueTexts{};
-    std::int64_t unusedRaw = -1; // a raw value meaning "not used", -1 for none
+    std::optional<std::int64_t> unusedRaw{}; // a raw value meaning "not used"
 };
 
 inline constexpr std::size_t MaxPidFields = 5;
