@@ -181,6 +181,9 @@ inline constexpr std::array<ValueText, 24> FuelTypeTexts{{
     {23, "bi-fuel, running on diesel"},
 }};
 
+// One row per PID: number, name, data bytes, values. Linear values read
+// Linear(name, unit, first byte, byte count, mul, div, add, decimals); a value
+// without a name carries the PID's name.
 // clang-format off
 inline constexpr auto PidSpecs = [] {
     using namespace pidrows;
