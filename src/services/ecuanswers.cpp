@@ -120,7 +120,8 @@ std::optional<QList<UnitTroubleCode>> TroubleCodesOf(const QList<EcuMessage>& me
         const QString unit = senders.size() > 1 ? SenderName(m->sender, family) : QString();
         const QString hex = HexText(m->data);
         if (family == ProtocolFamily::KLine) {
-            for (qsizetype at = 2; at + 4 <= hex.size(); at += 4)
+            // Half a code at the end raises ConversionError.
+            for (qsizetype at = 2; at < hex.size(); at += 4)
                 if (hex.mid(at, 4) != QLatin1String("0000"))
                     codes.append({CodeText(hex.mid(at, 4)), unit});
         } else {

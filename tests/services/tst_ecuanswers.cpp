@@ -100,21 +100,24 @@ void TestEcuAnswers::troubleCodes() {
 
 void TestEcuAnswers::troubleCodesBroken_data() {
     QTest::addColumn<QString>("reply");
+    QTest::addColumn<ProtocolFamily>("family");
     QTest::addColumn<QString>("message");
-    QTest::newRow("count larger than the codes") << "43 03 01 33 03 00 \r"
-                                                 << "'$' ist kein gültiger Integerwert";
-    QTest::newRow("half a code") << "43 02 01 33 03 \r"
+    QTest::newRow("count larger than the codes")
+        << "43 03 01 33 03 00 \r" << Can11 << "'$' ist kein gültiger Integerwert";
+    QTest::newRow("half a code") << "43 02 01 33 03 \r" << Can11
                                  << "'$03' ist kein gültiger Integerwert";
-    QTest::newRow("no count byte") << "43 \r"
-                                   << "'$' ist kein gültiger Integerwert";
+    QTest::newRow("no count byte") << "43 \r" << Can11 << "'$' ist kein gültiger Integerwert";
+    QTest::newRow("K-line half a code")
+        << "43 01 33 03 \r" << KLine << "'$03' ist kein gültiger Integerwert";
 }
 
 // A reply that lacks what its count promises is no list of codes.
 void TestEcuAnswers::troubleCodesBroken() {
     QFETCH(QString, reply);
+    QFETCH(ProtocolFamily, family);
     QFETCH(QString, message);
     try {
-        TroubleCodesOf(Messages(reply, Can11, false), Can11, 3);
+        TroubleCodesOf(Messages(reply, family, false), family, 3);
         QFAIL("no conversion error");
     } catch (const ConversionError& e) {
         QCOMPARE(e.text(), message);
