@@ -4,6 +4,7 @@
 #include "services/adaptermessages.h"
 #include "services/protocol.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace obd;
@@ -37,6 +38,7 @@ private slots:
     void adapterMessages_data();
     void adapterMessages();
     void protocolNumbers();
+    void anyTextIsReadOrRefused();
 };
 
 void TestProtocol::transcripts_data() {
@@ -207,6 +209,27 @@ void TestProtocol::protocolNumbers() {
     QCOMPARE(ProtocolFamilyOf("A"), std::nullopt);
     QCOMPARE(ProtocolFamilyOf("0"), std::nullopt);
     QCOMPARE(ProtocolFamilyOf("?"), std::nullopt);
+}
+
+// Texts made of the characters replies consist of: every one is either read
+// into messages or refused with a fault, never both, and nothing crashes
+// (run under the sanitizers).
+void TestProtocol::anyTextIsReadOrRefused() {
+    const QString alphabet = "0123456789ABCDEF   ::\r\r7E8";
+    QRandomGenerator random(17);
+    for (int n = 0; n < 5000; ++n) {
+        QString reply;
+        for (int k = random.bounded(60); k > 0; --k)
+            reply += alphabet[random.bounded(int(alphabet.size()))];
+        for (const ProtocolFamily family : {Can11, Can29, KLine}) {
+            for (const bool headers : {false, true}) {
+                const ParsedReply parsed = ParseReply(reply, family, headers);
+                QVERIFY(parsed.fault.isEmpty() || parsed.messages.isEmpty());
+                for (const EcuMessage& m : parsed.messages)
+                    QVERIFY(!m.data.isEmpty());
+            }
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestProtocol)
