@@ -104,8 +104,7 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Simulated ELM323 v1.1 (or ELM327 v1.5) interface on a vehicle, on a pseudo-terminal. "
-        "Prints the "
-        "terminal's path and the announced link, one per line."));
+        "Prints the terminal's path and the announced link, one per line."));
     parser.addHelpOption();
     const QCommandLineOption linkOpt(
         "link", "Announce the port as PATH instead of <runtime folder>/elmsim.", "PATH");
