@@ -1,6 +1,7 @@
 #include "link/link.h"
 
 #include "common/codec.h"
+#include "link/abortsignal.h"
 #include "link/comport.h"
 #include "link/demoreply.h"
 #include "link/protocollog.h"
@@ -65,9 +66,21 @@ bool IsChipErrorWord(const QString& reply) {
 }
 
 Link::Link(TComPort& port, ProtocolLog* log, LinkNotifier& notifier)
-    : m_port(port), m_log(log), m_notifier(notifier) {}
+    : m_port(port), m_log(log), m_notifier(notifier), m_abort(std::make_unique<AbortSignal>()) {
+    m_port.SetAbortSignal(m_abort.get());
+}
 
-Link::~Link() = default;
+Link::~Link() {
+    m_port.SetAbortSignal(nullptr);
+}
+
+void Link::Abort() {
+    m_abort->Raise();
+}
+
+void Link::Resume() {
+    m_abort->Clear();
+}
 
 TComPort& Link::ComPort() {
     return m_port;
@@ -106,6 +119,8 @@ void Link::SendCommand(const QString& command) {
     log(QStringLiteral("S: ") + command);
     acquirePort();
     m_demoReply = DemoMode.load();
+    if (m_abort->Raised())
+        return;
     if (m_demoReply) {
         m_demoCommand = command;
         return;
@@ -140,8 +155,15 @@ QString Link::ReceiveReply() {
     }
     QString reply;
     try {
-        reply =
-            m_demoReply ? CleanReplyText(DemoReply(m_demoCommand)) : CleanReply(readUntilPrompt());
+        if (m_abort->Raised())
+            reply = ReplyError;
+        else if (m_demoReply)
+            reply = CleanReplyText(DemoReply(m_demoCommand));
+        else {
+            const QByteArray received = readUntilPrompt();
+            // An abort during the wait leaves whatever came as no reply.
+            reply = m_abort->Raised() ? ReplyError : CleanReply(received);
+        }
     } catch (...) {
         releasePort();
         throw;
