@@ -6,13 +6,16 @@
 #include "link/demoreply.h"
 #include "link/protocollog.h"
 
+#include <chrono>
+
 namespace obd {
 
 namespace {
 
-// A reply arrives in chunks; more than this many waits without a prompt end
-// the reading (at most 100 s with the production wait).
-constexpr int MaxWaits = 20;
+// A reply ends at the prompt or after one reply wait without a byte, however
+// many pieces it comes in; a trickle without a prompt ends after this many
+// reply waits in all (100 s with the production wait).
+constexpr int MaxReplyWaits = 20;
 
 constexpr QLatin1String ChipErrorWords[] = {
     QLatin1String("BUSBUSY"), QLatin1String("BUSERROR"),           QLatin1String("DATAERROR"),
@@ -126,6 +129,7 @@ void Link::SendCommand(const QString& command) {
         return;
     }
     try {
+        discardStaleInput();
         m_port.WriteStr(toCp1252(command) + '\r');
     } catch (...) {
         releasePort();
@@ -133,14 +137,34 @@ void Link::SendCommand(const QString& command) {
     }
 }
 
+void Link::discardStaleInput() {
+    // A reply that came after its wait ended must not be taken for the answer
+    // to this command; it is logged as discarded, control characters as blanks.
+    // A closed port has nothing waiting: the write reports it.
+    if (!m_port.Connected())
+        return;
+    const QByteArray stale = m_port.Read(m_port.InputCount());
+    if (stale.isEmpty())
+        return;
+    QString text = fromCp1252(stale);
+    for (QChar& c : text) {
+        if (c.unicode() < 32)
+            c = QLatin1Char(' ');
+    }
+    log(QStringLiteral("discarded: ") + text);
+}
+
 QByteArray Link::readUntilPrompt() {
+    using Clock = std::chrono::steady_clock;
+    const auto cap =
+        Clock::now() + std::chrono::milliseconds(qint64(MaxReplyWaits) * m_replyWaitMs);
     QByteArray buffer;
-    for (int wait = 0; wait < MaxWaits; ++wait) {
-        if (!m_port.WaitForChars(m_replyWaitMs))
+    while (!buffer.contains('>')) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(cap - Clock::now()).count();
+        if (left <= 0 ||
+            !m_port.WaitForChars(static_cast<int>(std::min<qint64>(left, m_replyWaitMs))))
             break;
         buffer += m_port.Read(m_port.InputCount());
-        if (buffer.contains('>'))
-            break;
     }
     m_port.Purge(true, true);
     return buffer;

@@ -69,6 +69,7 @@ public:
     void SetReplyWaitForTesting(int ms) { m_replyWaitMs = ms; }
 
 private:
+    void discardStaleInput();
     QByteArray readUntilPrompt();
     void log(const QString& phrase);
     // The port lock is taken by SendCommand and given back by ReceiveReply once
