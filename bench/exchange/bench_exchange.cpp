@@ -135,6 +135,7 @@ Figures measureRaw(const char* slave) {
 struct SilentNotifier : obd::LinkNotifier {
     void showChipError(const QString&) override { std::abort(); }
     void showNoCommunication(const QString&) override { std::abort(); }
+    void showLogFailure(const QString&) override { std::abort(); }
 };
 
 } // namespace

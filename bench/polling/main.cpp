@@ -48,6 +48,7 @@ class Notifier : public LinkNotifier {
 public:
     void showChipError(const QString& message) override { die(qPrintable(message)); }
     void showNoCommunication(const QString& message) override { die(qPrintable(message)); }
+    void showLogFailure(const QString& message) override { die(qPrintable(message)); }
 };
 
 // elmsim on its own pseudo-terminal, ended when the object goes.

@@ -7,6 +7,7 @@
 #include "link/protocollog.h"
 
 #include <chrono>
+#include <utility>
 
 namespace obd {
 
@@ -94,8 +95,16 @@ ProtocolLog* Link::LogFile() {
 }
 
 void Link::log(const QString& phrase) {
-    if (m_log)
-        m_log->WriteEvent(phrase);
+    if (!m_log)
+        return;
+    const QString failure = m_log->WriteEvent(phrase);
+    if (failure.isEmpty())
+        return;
+    // No box while this thread holds the line: it comes when the line is free.
+    if (m_portOwner.load() == std::this_thread::get_id())
+        m_logFailure = failure;
+    else
+        m_notifier.showLogFailure(failure);
 }
 
 void Link::LogEvent(const QString& phrase) {
@@ -114,8 +123,11 @@ void Link::acquirePort() {
 void Link::releasePort() {
     if (m_portOwner.load() != std::this_thread::get_id())
         return;
+    const QString logFailure = std::exchange(m_logFailure, QString());
     m_portOwner.store(std::thread::id());
     m_portMutex.unlock();
+    if (!logFailure.isEmpty())
+        m_notifier.showLogFailure(logFailure);
 }
 
 void Link::SendCommand(const QString& command) {

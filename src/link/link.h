@@ -22,7 +22,7 @@ class AbortSignal; // link/abortsignal.h: ends the port's waits from another thr
 // "Fehler": no complete reply; also the failure result of the chip commands.
 inline const QString ReplyError = QStringLiteral("Fehler");
 
-// The two message boxes the exchange raises. The GUI implements them (and
+// The message boxes the exchange raises. The GUI implements them (and
 // marshals to the GUI thread when called from the polling worker); tests
 // record them. Called with no lock held.
 class LinkNotifier {
@@ -32,6 +32,9 @@ public:
     virtual void showChipError(const QString& message) = 0;
     // "Kommunikation mit dem Fahrzeug ist nicht möglich.\r\nInitialisieren Sie das Interface neu."
     virtual void showNoCommunication(const QString& message) = 0;
+    // A protocol log line could not be written ("Protokolldatei ... No space
+    // left on device"); called once per failure, the exchange goes on.
+    virtual void showLogFailure(const QString& message) = 0;
 };
 
 class Link {
@@ -84,6 +87,7 @@ private:
     std::atomic<std::thread::id> m_portOwner{};
     QString m_demoCommand;    // guarded by m_portMutex
     bool m_demoReply = false; // the path SendCommand took; guarded by m_portMutex
+    QString m_logFailure;     // to report once the port is released; guarded by m_portMutex
     int m_replyWaitMs = ReplyWaitMs;
     std::unique_ptr<AbortSignal> m_abort;
 };

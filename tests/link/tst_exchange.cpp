@@ -8,10 +8,13 @@
 #include "support_link.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <sys/resource.h>
 #include <thread>
 
 using namespace obd;
@@ -68,6 +71,7 @@ private slots:
     void stalledWriteFails_data();
     void stalledWriteFails();
     void abortEndsTheWait();
+    void fullDiskKeepsTheCarGoing();
     void checkCommFailure();
 };
 
@@ -263,6 +267,41 @@ void TestExchange::abortEndsTheWait() {
     b.link.SendCommand("ATE0");
     QCOMPARE(b.link.ReceiveReply(), "OK");
     QCOMPARE(b.chip.finish(), QByteArray("ATE0\r"));
+}
+
+void TestExchange::fullDiskKeepsTheCarGoing() {
+    Bench b;
+    // The file may grow by 10 bytes more: the next line is cut short by the
+    // system, then every write fails (EFBIG) as on a full disk.
+    const qint64 size = QFileInfo(b.log.fileName()).size();
+    rlimit saved{};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit full = saved;
+    full.rlim_cur = static_cast<rlim_t>(size + 10);
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &full) == 0);
+    for (int i = 0; i < 2; ++i) {
+        b.chip.answer({"41 00 BE 3E B8 11\r\r>"});
+        b.link.SendCommand("0100");
+        QCOMPARE(b.link.ReceiveReply(), "4100BE3EB811");
+        b.chip.finish();
+    }
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &saved) == 0);
+    std::signal(SIGXFSZ, previous);
+    // Reported once, and no torn line left behind.
+    QCOMPARE(b.notifier.boxes().size(), 1);
+    QVERIFY2(b.notifier.boxes()[0].startsWith("log: Protokolldatei " + b.log.fileName()),
+             qPrintable(b.notifier.boxes()[0]));
+    QCOMPARE(QFileInfo(b.log.fileName()).size(), size);
+
+    // Space is back: logging goes on.
+    b.chip.answer({"OK\r\r>"});
+    b.link.SendCommand("ATE0");
+    QCOMPARE(b.link.ReceiveReply(), "OK");
+    QCOMPARE(b.lines().size(), 2);
+    QCOMPARE(phrase(b.lines()[0]), "S: ATE0");
+    QCOMPARE(phrase(b.lines()[1]), "R: OK");
+    QCOMPARE(b.notifier.boxes().size(), 1);
 }
 
 void TestExchange::checkCommFailure() {
