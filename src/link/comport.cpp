@@ -79,9 +79,16 @@ void TComPort::SetSettings(const LineSettings& settings) {
         applySettings();
 }
 
+bool IsPortNameUsable(const QString& name) {
+    return !name.contains(QChar(0)) && !name.contains(QLatin1Char('\r')) &&
+           !name.contains(QLatin1Char('\n'));
+}
+
 void TComPort::Open() {
     if (Connected())
         return;
+    if (!IsPortNameUsable(m_port))
+        fail("Unable to open com port", EINVAL);
     const QByteArray path = m_port.toLocal8Bit();
     const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)

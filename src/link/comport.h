@@ -59,7 +59,8 @@ public:
 
     // Opens the device for exclusive use (flock, then TIOCEXCL) and applies the
     // line settings. Opening an open port does nothing. On failure the port
-    // stays closed and no descriptor is left behind.
+    // stays closed and no descriptor is left behind; an unusable name fails
+    // with EINVAL.
     void Open();
     void Close();
     bool Connected() const { return m_fd >= 0; }
@@ -100,6 +101,10 @@ private:
     int m_fd = -1;
     const AbortSignal* m_abort = nullptr;
 };
+
+// False for a name no device can have: one holding a NUL, CR or LF (the
+// system would open the path cut at the NUL).
+bool IsPortNameUsable(const QString& name);
 
 // The port object with the fixed line settings: 9600 baud, 8 data bits, one
 // stop bit, no parity, no flow control, DTR and RTS on. Not opened.

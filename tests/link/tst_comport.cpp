@@ -91,6 +91,11 @@ void TestComPort::openFailures_data() {
                                 << "Unable to open com port (win error code: 2)";
     QTest::newRow("regular file") << "REGULAR"
                                   << "Unable to open com port (win error code: 25)";
+    // The system would open /dev/null, the name cut at the NUL.
+    QTest::newRow("NUL in name") << QStringLiteral("/dev/null") + QChar(0) + QStringLiteral("x")
+                                 << "Unable to open com port (win error code: 22)";
+    QTest::newRow("line break in name") << "/dev/null\n"
+                                        << "Unable to open com port (win error code: 22)";
 }
 
 void TestComPort::openFailures() {
