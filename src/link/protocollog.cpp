@@ -74,13 +74,18 @@ QString ProtocolLog::generationName(int generation) const {
 }
 
 void ProtocolLog::Close() {
-    WriteEvent(QStringLiteral("Programm terminated"));
-    WriteLine(AsteriskLine);
+    QString failure = WriteEvent(QStringLiteral("Programm terminated"));
+    const QString last = WriteLine(AsteriskLine);
+    if (failure.isEmpty())
+        failure = last;
     const std::lock_guard lock(m_mutex);
     const int fd = m_fd;
     m_fd = -1;
     if (::close(fd) < 0)
         throw logError("kann nicht geschlossen werden", m_fileName, errno);
+    // Nobody is left to report it later.
+    if (!failure.isEmpty())
+        throw FileError(failure);
 }
 
 QString ProtocolLog::WriteEvent(const QString& phrase) {

@@ -27,7 +27,9 @@ public:
     ProtocolLog(const ProtocolLog&) = delete;
     ProtocolLog& operator=(const ProtocolLog&) = delete;
 
-    // Writes " - Programm terminated" and the asterisk line, then closes.
+    // Writes " - Programm terminated" and the asterisk line, then closes. A
+    // failure of those lines not yet reported is raised (FileError) after the
+    // close.
     void Close();
 
     // Appends text and CR LF. After Close, FileError. Returns the text of a

@@ -83,6 +83,12 @@ void TestExchange::replies_data() {
     using L = QList<QByteArray>;
     QTest::newRow("three chunks") << L{"41 00 BE", " 3E B8 11\r", "\r>"} << 60 << "4100BE3EB811"
                                   << "";
+    // More pieces than a count of wake-ups would allow, as a UART delivers them.
+    QList<QByteArray> bytes;
+    for (const char c : QByteArray("0100\r41 00 BE 3E B8 11\r\r>"))
+        bytes << QByteArray(1, c);
+    QTest::newRow("byte by byte") << bytes << 2 << "0100 41 00 BE 3E B8 11"
+                                  << "";
     QTest::newRow("echo on") << L{"0100\r41 00 BE 3E B8 11\r\r>"} << 0 << "0100 41 00 BE 3E B8 11"
                              << "";
     QTest::newRow("prompt only") << L{">"} << 0 << ""
