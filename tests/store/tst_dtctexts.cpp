@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace obd;
 
@@ -17,6 +18,7 @@ private slots:
     void parse();
     void lookups();
     void missingFile();
+    void unreadableFile_data();
     void unreadableFile();
     void deliveredFile();
     void deliveredFileCoversGenericRanges();
@@ -87,11 +89,39 @@ void TestDtcTexts::missingFile() {
     }
 }
 
-void TestDtcTexts::unreadableFile() {
+void TestDtcTexts::unreadableFile_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("error");
     // A directory in the file's place cannot be read as the file.
+    QTest::newRow("folder") << "folder"
+                            << "ist keine gewöhnliche Datei";
+    // Nobody writes into the FIFO: reading it would wait for ever.
+    QTest::newRow("FIFO") << "fifo"
+                          << "ist keine gewöhnliche Datei";
+    // A sparse file: 65 MB long, no disk space taken.
+    QTest::newRow("too large") << "large"
+                               << "ist zu groß (mehr als 64 MB)";
+}
+
+void TestDtcTexts::unreadableFile() {
+    QFETCH(QString, kind);
+    QFETCH(QString, error);
     QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir("dtc-gb.dat"));
-    QVERIFY_THROWS_EXCEPTION(FileError, LoadTroubleCodeTexts(dir.filePath("dtc-gb.dat")));
+    const QString path = dir.filePath("dtc-gb.dat");
+    if (kind == "folder")
+        QVERIFY(QDir(dir.path()).mkdir("dtc-gb.dat"));
+    if (kind == "fifo")
+        QVERIFY(::mkfifo(path.toLocal8Bit().constData(), 0600) == 0);
+    if (kind == "large") {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(65LL * 1024 * 1024));
+    }
+    try {
+        LoadTroubleCodeTexts(path);
+        QFAIL("read as a description file");
+    } catch (const FileError& e) {
+        QCOMPARE(e.text(), QStringLiteral("Datei %1 %2").arg(path, error));
+    }
 }
 
 void TestDtcTexts::deliveredFile() {
