@@ -2,6 +2,9 @@
 // poll, read up to the prompt) as the floor of this machine, against the full
 // SendCommand + ReceiveReply with the protocol log writing to a real file.
 // A responder thread on the master side answers every CR at once.
+// Then the paced case: elmsim pacing the line like a UART at 9600 baud with a
+// simulated latency, against the floor the bytes' time on the wire sets.
+#include "benchsim.h"
 #include "benchstats.h"
 #include "link/comport.h"
 #include "link/link.h"
@@ -135,7 +138,54 @@ Figures measureRaw(const char* slave) {
 struct SilentNotifier : obd::LinkNotifier {
     void showChipError(const QString&) override { std::abort(); }
     void showNoCommunication(const QString&) override { std::abort(); }
+    void showLogFailure(const QString&) override { std::abort(); }
 };
+
+constexpr int PacedBaud = 9600;
+constexpr int PacedLatencyMs = 20;
+constexpr int PacedRounds = 60;
+
+// The paced line: the median of full exchanges, and the floor of the bytes of
+// request and reply at the rate plus the latency.
+void measurePaced(const QString& binDir, const QString& logFile) {
+    bench::Simulator sim(binDir, {QStringLiteral("--baud"), QString::number(PacedBaud),
+                                  QStringLiteral("--latency"), QString::number(PacedLatencyMs)});
+    obd::ProtocolLog log(logFile);
+    auto port = obd::CreatePort();
+    port->SetPort(sim.slave());
+    port->Open();
+    SilentNotifier notifier;
+    obd::Link link(*port, &log, notifier);
+    // The program's own setup: no echo, no line feeds.
+    for (const char* command : {"ATE0", "ATL0"}) {
+        link.SendCommand(QString::fromLatin1(command));
+        link.ReceiveReply();
+    }
+    // The reply's bytes as the chip sends them, read once through the driver.
+    port->WriteStr(QByteArray(Request) + '\r');
+    QByteArray reply;
+    while (!reply.contains('>') && port->WaitForChars(5000))
+        reply += port->Read(port->InputCount());
+    if (!reply.contains('>'))
+        die("no paced reply");
+    const qsizetype bytes = qsizetype(sizeof Request) + reply.size(); // request with its CR
+    const double floorMs = bytes * 10.0 * 1000.0 / PacedBaud + PacedLatencyMs;
+
+    std::vector<double> times;
+    for (int i = 0; i < PacedRounds; ++i) {
+        const auto start = Clock::now();
+        link.SendCommand(QString::fromLatin1(Request));
+        const QString text = link.ReceiveReply();
+        times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        if (!text.startsWith(QLatin1String("410C"))) {
+            std::fprintf(stderr, "unexpected paced reply %s\n", qPrintable(text));
+            std::exit(1);
+        }
+    }
+    log.Close();
+    std::printf("BENCH exchange.paced_median_ms %.2f ms\n", bench::Median(times));
+    std::printf("BENCH exchange.paced_floor_ms %.2f ms\n", floorMs);
+}
 
 } // namespace
 
@@ -175,5 +225,7 @@ int main(int argc, char** argv) {
     std::printf("BENCH exchange.raw_median_ms %.4f ms\n", bench::Median(raw.times));
     std::printf("BENCH exchange.cpu_ms %.4f ms\n", cpuMs / Rounds);
     std::printf("BENCH exchange.raw_cpu_ms %.4f ms\n", raw.cpuMs);
+    measurePaced(QCoreApplication::applicationDirPath(),
+                 dir.filePath(QStringLiteral("PacedLogFile.txt")));
     return 0;
 }

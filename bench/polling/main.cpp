@@ -4,6 +4,7 @@
 //  - elmsim without latency: passes per second, and meanwhile the GUI
 //    thread's event latency (the wait of a call posted from another thread),
 //    beside the same latency measured while nothing polls as the baseline.
+#include "benchsim.h"
 #include "benchstats.h"
 #include "link/comport.h"
 #include "link/link.h"
@@ -19,7 +20,6 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -48,30 +48,7 @@ class Notifier : public LinkNotifier {
 public:
     void showChipError(const QString& message) override { die(qPrintable(message)); }
     void showNoCommunication(const QString& message) override { die(qPrintable(message)); }
-};
-
-// elmsim on its own pseudo-terminal, ended when the object goes.
-class Simulator {
-public:
-    explicit Simulator(const QString& binDir) {
-        m_process.start(QDir(binDir).filePath(QStringLiteral("elmsim")),
-                        {QStringLiteral("--link"), m_dir.filePath(QStringLiteral("elmsim"))});
-        if (!m_process.waitForStarted(10000) || !m_process.waitForReadyRead(10000))
-            die("elmsim does not start");
-        while (!m_process.canReadLine() && m_process.waitForReadyRead(10000)) {
-        }
-        m_slave = QString::fromLocal8Bit(m_process.readLine()).trimmed();
-    }
-    ~Simulator() {
-        m_process.terminate();
-        m_process.waitForFinished(10000);
-    }
-    const QString& slave() const { return m_slave; }
-
-private:
-    QTemporaryDir m_dir;
-    QProcess m_process;
-    QString m_slave;
+    void showLogFailure(const QString& message) override { die(qPrintable(message)); }
 };
 
 // Runs the GUI thread's event loop for ms milliseconds while another thread
@@ -153,7 +130,7 @@ int main(int argc, char** argv) {
     std::printf("BENCH polling.demo_floor_ms %.1f ms\n", 14 * 100.0);
 
     // The simulator without latency.
-    Simulator sim(binDir);
+    bench::Simulator sim(binDir);
     ctx.link->DemoMode = false;
     ctx.port->SetPort(sim.slave());
     ctx.port->Open();

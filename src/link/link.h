@@ -17,11 +17,12 @@ namespace obd {
 
 class TComPort;    // link/comport.h: the termios serial port driver
 class ProtocolLog; // link/protocollog.h: LogFile.txt
+class AbortSignal; // link/abortsignal.h: ends the port's waits from another thread
 
 // "Fehler": no complete reply; also the failure result of the chip commands.
 inline const QString ReplyError = QStringLiteral("Fehler");
 
-// The two message boxes the exchange raises. The GUI implements them (and
+// The message boxes the exchange raises. The GUI implements them (and
 // marshals to the GUI thread when called from the polling worker); tests
 // record them. Called with no lock held.
 class LinkNotifier {
@@ -31,6 +32,9 @@ public:
     virtual void showChipError(const QString& message) = 0;
     // "Kommunikation mit dem Fahrzeug ist nicht möglich.\r\nInitialisieren Sie das Interface neu."
     virtual void showNoCommunication(const QString& message) = 0;
+    // A protocol log line could not be written ("Protokolldatei ... No space
+    // left on device"); called once per failure, the exchange goes on.
+    virtual void showLogFailure(const QString& message) = 0;
 };
 
 class Link {
@@ -48,6 +52,13 @@ public:
     // Shows the no-communication box and returns true while CommFailure is set.
     bool CheckCommFailure();
 
+    // Callable from any thread while another is inside an exchange: the wait or
+    // write under way ends at once (the reply becomes ReplyError, the write
+    // fails), and until Resume every exchange returns ReplyError at once
+    // without touching the line.
+    void Abort();
+    void Resume();
+
     // Writes TimeStamp + " - " + phrase ("Read DTC", "New Init", ...).
     void LogEvent(const QString& phrase);
 
@@ -61,6 +72,7 @@ public:
     void SetReplyWaitForTesting(int ms) { m_replyWaitMs = ms; }
 
 private:
+    void discardStaleInput();
     QByteArray readUntilPrompt();
     void log(const QString& phrase);
     // The port lock is taken by SendCommand and given back by ReceiveReply once
@@ -75,7 +87,9 @@ private:
     std::atomic<std::thread::id> m_portOwner{};
     QString m_demoCommand;    // guarded by m_portMutex
     bool m_demoReply = false; // the path SendCommand took; guarded by m_portMutex
+    QString m_logFailure;     // to report once the port is released; guarded by m_portMutex
     int m_replyWaitMs = ReplyWaitMs;
+    std::unique_ptr<AbortSignal> m_abort;
 };
 
 // The reply text of received chip output: no first '>' gives ReplyError;

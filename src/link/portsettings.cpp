@@ -168,7 +168,10 @@ void LoadPortSettings(TComPort& port, QSettings& settings) {
     if (settings.status() != QSettings::NoError)
         loadFailed();
     const Reader reader(settings);
-    port.SetPort(reader.text(PortKey).value_or(QString()));
+    const QString name = reader.text(PortKey).value_or(QString());
+    if (!IsPortNameUsable(name))
+        loadFailed();
+    port.SetPort(name);
 
     LineSettings s = port.Settings();
     const std::optional<QString> baud = reader.text(BaudRateKey);
@@ -195,10 +198,15 @@ bool PortSettingsWritable(const QSettings& settings) {
 }
 
 void LoadOrStorePortSettings(TComPort& port, QSettings& settings) {
-    if (PortSettingsWritable(settings))
+    if (PortSettingsWritable(settings)) {
         LoadPortSettings(port, settings);
-    else
-        StorePortSettings(port, settings);
+        return;
+    }
+    // A store that exists but may not be written still holds the user's
+    // port: it is read first, and only then the store is tried (and fails).
+    if (QFileInfo(settings.fileName()).isReadable())
+        LoadPortSettings(port, settings);
+    StorePortSettings(port, settings);
 }
 
 } // namespace obd

@@ -6,12 +6,18 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace obd {
 
 namespace {
 
 constexpr qsizetype CodeLength = 5;
 constexpr qsizetype TextLength = 127;
+// A description file beyond this is not one: it would only take the memory.
+constexpr qint64 MaxFileBytes = 64 * 1024 * 1024;
 constexpr char EndOfFile = 0x1A;
 
 // Windows-1252 has one byte per character and maps no byte below 0x21 to a
@@ -62,11 +68,25 @@ TTroubleCodeFile ParseTroubleCodeTexts(const QByteArray& content) {
 }
 
 TTroubleCodeFile LoadTroubleCodeTexts(const QString& path) {
-    QFile file(path);
     if (!QFileInfo::exists(path))
         throw FileError(QStringLiteral("Datei nicht gefunden"));
-    if (!file.open(QIODevice::ReadOnly))
+    // Not blocking, so a FIFO in the file's place cannot stall start-up; only
+    // a regular file of a sane size is read.
+    const int fd = ::open(path.toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
         throw FileError(QStringLiteral("Datei kann nicht geöffnet werden: %1").arg(path));
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw FileError(QStringLiteral("Datei kann nicht geöffnet werden: %1").arg(path));
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) < 0 || !S_ISREG(st.st_mode))
+        throw FileError(QStringLiteral("Datei %1 ist keine gewöhnliche Datei").arg(path));
+    if (st.st_size > MaxFileBytes)
+        throw FileError(QStringLiteral("Datei %1 ist zu groß (mehr als %2 MB)")
+                            .arg(path)
+                            .arg(MaxFileBytes / (1024 * 1024)));
     const QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw FileError(QStringLiteral("Lesefehler in %1").arg(path));

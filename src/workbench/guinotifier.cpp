@@ -19,6 +19,10 @@ void GuiNotifier::showNoCommunication(const QString& message) {
     showError(message);
 }
 
+void GuiNotifier::showLogFailure(const QString& message) {
+    showError(message);
+}
+
 void GuiNotifier::showError(const QString& message) {
     QCoreApplication* app = QCoreApplication::instance();
     if (QThread::currentThread() == app->thread()) {

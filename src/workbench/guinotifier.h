@@ -1,4 +1,4 @@
-// The exchange's two message boxes, shown on the GUI thread. Called from the
+// The exchange's message boxes, shown on the GUI thread. Called from the
 // polling worker, the call waits until the user has closed the box, as a
 // modal box would on one thread.
 #pragma once
@@ -14,6 +14,7 @@ public:
     explicit GuiNotifier(MessageBoxes& boxes) : m_boxes(boxes) {}
     void showChipError(const QString& message) override;
     void showNoCommunication(const QString& message) override;
+    void showLogFailure(const QString& message) override;
 
 private:
     void showError(const QString& message);

@@ -25,6 +25,11 @@ void RecordingNotifier::showNoCommunication(const QString& message) {
     m_boxes << QStringLiteral("nocomm: ") + message;
 }
 
+void RecordingNotifier::showLogFailure(const QString& message) {
+    const std::lock_guard lock(m_mutex);
+    m_boxes << QStringLiteral("log: ") + message;
+}
+
 QStringList RecordingNotifier::boxes() const {
     const std::lock_guard lock(m_mutex);
     return m_boxes;

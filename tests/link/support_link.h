@@ -20,6 +20,7 @@ class RecordingNotifier : public LinkNotifier {
 public:
     void showChipError(const QString& message) override;
     void showNoCommunication(const QString& message) override;
+    void showLogFailure(const QString& message) override;
     QStringList boxes() const;
 
 private:

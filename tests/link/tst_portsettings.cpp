@@ -3,16 +3,20 @@
 #include "common/errors.h"
 #include "link/comport.h"
 #include "link/portsettings.h"
+#include "support/testenv.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdio>
 
 using namespace obd;
 
 Q_DECLARE_METATYPE(obd::LineSettings)
 
 namespace {
+
+constexpr const char* LoadOrStoreArgument = "--load-or-store";
 
 QString settingsFile(const QTemporaryDir& dir) {
     return dir.filePath("OBDTorvane.conf");
@@ -48,7 +52,10 @@ private slots:
     void storedFlowControl();
     void customRateRoundTrip();
     void badCustomRateFailsToLoad();
+    void unusablePortNameFailsToLoad_data();
+    void unusablePortNameFailsToLoad();
     void unwritableStoreFails();
+    void readOnlyStoreIsLoaded();
 };
 
 void TestPortSettings::firstStartWritesDefaults() {
@@ -201,5 +208,75 @@ void TestPortSettings::unwritableStoreFails() {
     }
 }
 
-QTEST_GUILESS_MAIN(TestPortSettings)
+void TestPortSettings::unusablePortNameFailsToLoad_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("NUL") << QStringLiteral("/dev/ttyUSB0") + QChar(0) + QStringLiteral("x");
+    QTest::newRow("CR") << "/dev/ttyUSB0\r";
+    QTest::newRow("LF") << "/dev/tty\nUSB0";
+}
+
+void TestPortSettings::unusablePortNameFailsToLoad() {
+    QFETCH(QString, name);
+    QTemporaryDir dir;
+    {
+        QSettings writer(settingsFile(dir), QSettings::IniFormat);
+        writer.setValue("Port", name);
+    }
+    QSettings settings(settingsFile(dir), QSettings::IniFormat);
+    auto port = CreatePort();
+    try {
+        LoadPortSettings(*port, settings);
+        QFAIL("loaded an unusable port name");
+    } catch (const DriverError& e) {
+        QCOMPARE(e.text(), "Failed to load settings");
+    }
+    QCOMPARE(port->Port(), DefaultPortName);
+}
+
+void TestPortSettings::readOnlyStoreIsLoaded() {
+    // Run as a user who may read the file but not write it (root may write it).
+    QTemporaryDir dir;
+    const QString name = settingsFile(dir);
+    const QByteArray text = "[General]\nPort=/dev/ttyUSB7\nBaudRate=19200\n";
+    writeFile(name, text.mid(10));
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                  QFile::ExeOwner | QFile::ReadOther |
+                                                  QFile::ExeOther));
+    QVERIFY(QFile::setPermissions(name, QFile::ReadOwner | QFile::ReadOther));
+    QString output;
+    const int code = test::runUnprivileged(QCoreApplication::applicationFilePath(),
+                                           {LoadOrStoreArgument, name}, &output);
+    QCOMPARE(output.split('\n', Qt::SkipEmptyParts),
+             (QStringList{"/dev/ttyUSB7 19200", "Failed to store settings"}));
+    QCOMPARE(code, 1);
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), text);
+}
+
+// Child mode: start-up's load-or-store on the named file, printing the port
+// and rate it leaves, then the error raised, if any.
+int loadOrStore(const char* fileName) {
+    QSettings settings(QString::fromLocal8Bit(fileName), QSettings::IniFormat);
+    auto port = CreatePort();
+    int code = 0;
+    QString error;
+    try {
+        LoadOrStorePortSettings(*port, settings);
+    } catch (const DriverError& e) {
+        error = e.text();
+        code = 1;
+    }
+    std::printf("%s %d\n%s\n", qPrintable(port->Port()), port->Settings().baudRate,
+                qPrintable(error));
+    return code;
+}
+
+int main(int argc, char** argv) {
+    if (argc == 3 && qstrcmp(argv[1], LoadOrStoreArgument) == 0)
+        return loadOrStore(argv[2]);
+    QCoreApplication app(argc, argv);
+    TestPortSettings test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_portsettings.moc"

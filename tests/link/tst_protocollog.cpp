@@ -6,9 +6,11 @@
 #include "support_link.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace obd;
@@ -34,8 +36,10 @@ private slots:
     void blocksAcrossRuns();
     void bytesOnDiskAtOnce();
     void twoThreadsNeverInterleave();
+    void openFailureNamesTheFile_data();
     void openFailureNamesTheFile();
     void writeAfterCloseFails();
+    void rotatesAtTheLimit();
 };
 
 void TestProtocolLog::initTestCase() {
@@ -103,11 +107,19 @@ void TestProtocolLog::twoThreadsNeverInterleave() {
     }
 }
 
-void TestProtocolLog::openFailureNamesTheFile() {
-    QTemporaryDir dir;
+void TestProtocolLog::openFailureNamesTheFile_data() {
+    QTest::addColumn<bool>("fifo");
     // A folder where the file should be cannot be opened for writing, not even by root.
+    QTest::newRow("folder") << false;
+    // A FIFO nobody reads would block an open for writing forever.
+    QTest::newRow("FIFO") << true;
+}
+
+void TestProtocolLog::openFailureNamesTheFile() {
+    QFETCH(bool, fifo);
+    QTemporaryDir dir;
     const QString name = dir.filePath("LogFile.txt");
-    QVERIFY(QDir().mkdir(name));
+    QVERIFY(fifo ? ::mkfifo(name.toLocal8Bit().constData(), 0600) == 0 : QDir().mkdir(name));
     try {
         ProtocolLog log(name);
         QFAIL("opened a folder as log");
@@ -123,6 +135,40 @@ void TestProtocolLog::writeAfterCloseFails() {
     log.Close();
     QVERIFY_THROWS_EXCEPTION(FileError, log.WriteEvent("S: 0100"));
     QCOMPARE(test::logLines(name).size(), 5);
+}
+
+void TestProtocolLog::rotatesAtTheLimit() {
+    QTemporaryDir dir;
+    const QString name = dir.filePath("LogFile.txt");
+    constexpr int Limit = 400;
+    constexpr int Lines = 60;
+    {
+        ProtocolLog log(name, Limit);
+        for (int i = 0; i < Lines; ++i)
+            QCOMPARE(log.WriteLine(QStringLiteral("line %1").arg(i, 40, 10, QLatin1Char('0'))),
+                     QString());
+        QCOMPARE(log.generationName(2), dir.filePath("LogFile.2.txt"));
+    }
+    QVERIFY(!QFile::exists(dir.filePath("LogFile.4.txt")));
+    // Oldest generation first: every file begins with the start block and
+    // stays within the limit, and the numbered lines run on without a gap
+    // (the oldest ones fell off the end).
+    int next = -1;
+    for (const QString file : {"LogFile.3.txt", "LogFile.2.txt", "LogFile.1.txt", "LogFile.txt"}) {
+        const QString path = dir.filePath(file);
+        QVERIFY2(QFileInfo(path).size() <= Limit, qPrintable(file));
+        const QStringList lines = test::logLines(path);
+        QVERIFY2(lines.size() > 3, qPrintable(file));
+        QCOMPARE(lines[0], " ");
+        QCOMPARE(lines[1], Stars);
+        QVERIFY2(isEvent(lines[2], "Programmstart"), qPrintable(lines[2]));
+        for (const QString& line : lines.mid(3)) {
+            const int number = line.mid(5).toInt();
+            QVERIFY2(next < 0 || number == next, qPrintable(line));
+            next = number + 1;
+        }
+    }
+    QCOMPARE(next, Lines);
 }
 
 QTEST_GUILESS_MAIN(TestProtocolLog)

@@ -16,6 +16,7 @@ class SilentNotifier : public LinkNotifier {
 public:
     void showChipError(const QString& message) override { boxes << message; }
     void showNoCommunication(const QString& message) override { boxes << message; }
+    void showLogFailure(const QString& message) override { boxes << message; }
     QStringList boxes;
 };
 

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace obd;
 
@@ -17,8 +18,10 @@ private slots:
     void parse();
     void lookups();
     void missingFile();
+    void unreadableFile_data();
     void unreadableFile();
     void deliveredFile();
+    void deliveredFileCoversGenericRanges();
 };
 
 using Entries = QList<QPair<QString, QString>>;
@@ -86,11 +89,39 @@ void TestDtcTexts::missingFile() {
     }
 }
 
-void TestDtcTexts::unreadableFile() {
+void TestDtcTexts::unreadableFile_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("error");
     // A directory in the file's place cannot be read as the file.
+    QTest::newRow("folder") << "folder"
+                            << "ist keine gewöhnliche Datei";
+    // Nobody writes into the FIFO: reading it would wait for ever.
+    QTest::newRow("FIFO") << "fifo"
+                          << "ist keine gewöhnliche Datei";
+    // A sparse file: 65 MB long, no disk space taken.
+    QTest::newRow("too large") << "large"
+                               << "ist zu groß (mehr als 64 MB)";
+}
+
+void TestDtcTexts::unreadableFile() {
+    QFETCH(QString, kind);
+    QFETCH(QString, error);
     QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir("dtc-gb.dat"));
-    QVERIFY_THROWS_EXCEPTION(FileError, LoadTroubleCodeTexts(dir.filePath("dtc-gb.dat")));
+    const QString path = dir.filePath("dtc-gb.dat");
+    if (kind == "folder")
+        QVERIFY(QDir(dir.path()).mkdir("dtc-gb.dat"));
+    if (kind == "fifo")
+        QVERIFY(::mkfifo(path.toLocal8Bit().constData(), 0600) == 0);
+    if (kind == "large") {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(65LL * 1024 * 1024));
+    }
+    try {
+        LoadTroubleCodeTexts(path);
+        QFAIL("read as a description file");
+    } catch (const FileError& e) {
+        QCOMPARE(e.text(), QStringLiteral("Datei %1 %2").arg(path, error));
+    }
 }
 
 void TestDtcTexts::deliveredFile() {
@@ -111,6 +142,14 @@ void TestDtcTexts::deliveredFile() {
     for (const char* code : {"P0125", "P0736", "P0455", "P1107", "P1299", "P1198", "B1491",
                              "B1992", "B2427", "B1390", "U1451", "U2500", "C1141", "C1184",
                              "C1954", "P0101", "P0300", "P0420", "P0500", "P0700", "U0100"})
+        QVERIFY2(!FindTroubleCodeTexts(file, code).isEmpty(), code);
+}
+
+void TestDtcTexts::deliveredFileCoversGenericRanges() {
+    // Both ends and the per-cylinder, per-bank and per-unit families of each range.
+    const TTroubleCodeFile file = LoadTroubleCodeTexts(obd::test::binDir() + "/dtc-gb.dat");
+    for (const char* code : {"P0001", "P0171", "P0312", "P0999", "P2000", "P2135", "P2347", "P3400",
+                             "P3496", "P3497", "U0001", "U0098", "U0300", "U0428"})
         QVERIFY2(!FindTroubleCodeTexts(file, code).isEmpty(), code);
 }
 

@@ -1,6 +1,8 @@
-// elmsim: an ELM323 interface on a vehicle, behind a pseudo-terminal. Prints
-// the terminal's path and the announced link, then answers every command line
-// until it is stopped (SIGINT, SIGTERM, SIGHUP) or disconnects on purpose.
+// elmsim: an ELM323 (or, with --chip elm327, an ELM327) interface on a
+// vehicle, behind a pseudo-terminal. Prints the terminal's path and the
+// announced link, then answers every command line until it is stopped
+// (SIGINT, SIGTERM, SIGHUP) or disconnects on purpose.
+#include "elm327options.h"
 #include "elmchip.h"
 #include "link/simports.h"
 
@@ -16,6 +18,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
+#include <memory>
 #include <poll.h>
 #include <sys/signalfd.h>
 #include <termios.h>
@@ -30,7 +34,18 @@ struct Behaviour {
     int chunkPauseMs = 10; // between chunks
     bool silent = false;   // read everything, answer nothing
     int disconnectAfter = -1;
+    int baud = 0; // 0: no pacing; else the line's rate, 10 bits per byte
 };
+
+using Clock = std::chrono::steady_clock;
+
+// The time a UART at the behaviour's rate takes for count bytes.
+Clock::duration lineTime(const Behaviour& b, qsizetype count) {
+    if (b.baud <= 0)
+        return Clock::duration::zero();
+    return std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(static_cast<double>(count) * 10.0 / b.baud));
+}
 
 [[noreturn]] void die(const QString& message) {
     std::fprintf(stderr, "elmsim: %s\n", qPrintable(message));
@@ -55,7 +70,20 @@ bool writeAll(int fd, const char* p, size_t n) {
     return true;
 }
 
+// One byte at a time, each leaving when the one before it has gone out.
+bool sendPaced(int fd, const QByteArray& bytes, const Behaviour& b) {
+    const auto start = Clock::now();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (!writeAll(fd, bytes.constData() + i, 1))
+            return false;
+        std::this_thread::sleep_until(start + lineTime(b, i + 1));
+    }
+    return true;
+}
+
 bool sendAnswer(int fd, const QByteArray& bytes, const Behaviour& b) {
+    if (b.baud > 0)
+        return sendPaced(fd, bytes, b);
     const qsizetype step = b.chunkSize > 0 ? b.chunkSize : bytes.size();
     for (qsizetype at = 0; at < bytes.size(); at += step) {
         if (at > 0)
@@ -99,8 +127,8 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("elmsim"));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Simulated ELM323 v1.1 interface on a vehicle, on a pseudo-terminal. Prints the "
-        "terminal's path and the announced link, one per line."));
+        "Simulated ELM323 v1.1 (or ELM327 v1.5) interface on a vehicle, on a pseudo-terminal. "
+        "Prints the terminal's path and the announced link, one per line."));
     parser.addHelpOption();
     const QCommandLineOption linkOpt(
         "link", "Announce the port as PATH instead of <runtime folder>/elmsim.", "PATH");
@@ -113,10 +141,17 @@ int main(int argc, char** argv) {
         "error", "Answer every vehicle request with WORD (e.g. NODATA).", "WORD");
     const QCommandLineOption replyOpt(
         "reply", "Answer request CMD with TEXT, e.g. 0100=\"41 00 FF FF FF FF\".", "CMD=TEXT");
+    const QCommandLineOption baudOpt(
+        "baud",
+        "Pace the line like a UART at N baud (10 bits per byte): every byte sent takes its time, "
+        "and a command is taken when its last byte would have arrived.",
+        "N", "0");
     const QCommandLineOption disconnectOpt("disconnect-after",
                                            "Answer N requests, then hang up on the next.", "N");
     parser.addOptions({linkOpt, latencyOpt, chunkOpt, chunkPauseOpt, silentOpt, noPromptOpt,
-                       errorOpt, replyOpt, disconnectOpt});
+                       errorOpt, replyOpt, disconnectOpt, baudOpt});
+    const elmsim::Elm327CommandLine elm327;
+    elm327.addTo(parser);
     parser.process(app);
 
     auto number = [&parser](const QCommandLineOption& option) {
@@ -131,6 +166,7 @@ int main(int argc, char** argv) {
     behaviour.chunkSize = number(chunkOpt);
     behaviour.chunkPauseMs = number(chunkPauseOpt);
     behaviour.silent = parser.isSet(silentOpt);
+    behaviour.baud = number(baudOpt);
     if (parser.isSet(disconnectOpt))
         behaviour.disconnectAfter = number(disconnectOpt);
 
@@ -144,7 +180,21 @@ int main(int argc, char** argv) {
         options.replies.insert(reply.left(eq).remove(QLatin1Char(' ')).toUpper(),
                                reply.mid(eq + 1));
     }
-    elmsim::ElmChip chip(options);
+    QString optionError;
+    std::function<elmsim::Answer(const QByteArray&)> respond;
+    if (elm327.chosen(parser, optionError)) {
+        elmsim::Elm327Options elm327Options;
+        elm327Options.chip = options;
+        elm327.read(parser, elm327Options, optionError);
+        respond = [chip = std::make_shared<elmsim::Elm327Chip>(elm327Options)](
+                      const QByteArray& line) { return chip->answer(line); };
+    } else {
+        respond = [chip = std::make_shared<elmsim::ElmChip>(options)](const QByteArray& line) {
+            return elmsim::Answer{{0, chip->answer(line)}};
+        };
+    }
+    if (!optionError.isEmpty())
+        die(optionError);
 
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master < 0 || ::grantpt(master) < 0 || ::unlockpt(master) < 0)
@@ -183,6 +233,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     QByteArray pending;
+    Clock::time_point pendingSince; // when the first byte of pending arrived
     int answered = 0;
     for (;;) {
         pollfd fds[2] = {{master, POLLIN, 0}, {stopEvents, POLLIN, 0}};
@@ -201,20 +252,30 @@ int main(int argc, char** argv) {
             break;
         if (behaviour.silent)
             continue;
+        if (pending.isEmpty())
+            pendingSince = Clock::now();
         pending.append(buffer, n);
         qsizetype end;
         bool hangUp = false;
         while (!hangUp && (end = pending.indexOf('\r')) >= 0) {
             const QByteArray line = pending.left(end).replace('\n', QByteArray());
+            // The command's bytes take their time on the way in, as well.
+            std::this_thread::sleep_until(pendingSince + lineTime(behaviour, end + 1));
             pending.remove(0, end + 1);
+            pendingSince = Clock::now();
             if (answered == behaviour.disconnectAfter) {
                 hangUp = true;
                 break;
             }
             ++answered;
             pause(behaviour.latencyMs);
-            if (!sendAnswer(master, chip.answer(line), behaviour))
-                hangUp = true;
+            for (const elmsim::AnswerPart& part : respond(line)) {
+                pause(part.delayMs);
+                if (!sendAnswer(master, part.bytes, behaviour)) {
+                    hangUp = true;
+                    break;
+                }
+            }
         }
         if (hangUp)
             break;
