@@ -182,7 +182,10 @@ void CustomerPage::dsCustomerDataChange(const QString&) {
 
 void CustomerPage::showVehicles(const QString& customerNumber) {
     m_vehicles->removeRows(0, m_vehicles->rowCount());
-    if (customerNumber.isEmpty() || !m_ctx.tables->tDTCHead.Active())
+    // Tables of an earlier release that this copy only reads hold no visits.
+    const Dataset& visits = m_ctx.tables->tDTCHead;
+    if (customerNumber.isEmpty() || !visits.Active() ||
+        visits.FieldIndex(QStringLiteral("COMPLETE")) < 0)
         return;
     const std::vector<VehicleSummary> vehicles =
         VisitStore(*m_ctx.tables).VehiclesOfCustomer(customerNumber.toInt());
