@@ -10,7 +10,6 @@
 #include <fcntl.h>
 #include <limits>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace obd {
@@ -26,20 +25,15 @@ TableStore::~TableStore() {
 void TableStore::lockFolder(const QString& dataFolder) {
     unlockFolder();
     m_readOnlyNotice.clear();
-    // The lock sits on options.dbf, which every writer changes and every copy
-    // opens first; flock belongs to this open file, so it ends with the
-    // process however that ends, and two stores in one process exclude each
-    // other too. A file that cannot be locked here is left to the opening,
-    // which reports it.
-    const QByteArray path = QDir(dataFolder).filePath(QStringLiteral("options.dbf")).toLocal8Bit();
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    // The lock sits on the data folder itself: the table files are replaced
+    // when they are upgraded, the folder never is. flock belongs to this open
+    // folder, so it ends with the process however that ends, and two stores
+    // in one process exclude each other too. A folder that cannot be opened
+    // is left to the table openings, which report it.
+    const QByteArray path = QFile::encodeName(dataFolder);
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return;
-    }
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
         m_lockFd = fd;
         return;
@@ -47,9 +41,8 @@ void TableStore::lockFolder(const QString& dataFolder) {
     const int error = errno;
     ::close(fd);
     if (error != EWOULDBLOCK)
-        throw TableError(
-            QStringLiteral("tOptions: \"%1\" kann nicht gesperrt werden: %2")
-                .arg(QString::fromLocal8Bit(path), QString::fromLocal8Bit(std::strerror(error))));
+        throw TableError(QStringLiteral("Der Ordner \"%1\" kann nicht gesperrt werden: %2")
+                             .arg(dataFolder, QString::fromLocal8Bit(std::strerror(error))));
     m_readOnlyNotice =
         QStringLiteral("Die Tabellen in \"%1\" werden von einem anderen laufenden Programm "
                        "benutzt. Dieses Programm kann sie nur lesen; Speichern ist nicht möglich.")

@@ -19,7 +19,7 @@ public:
     // failure is thrown and the tables after it stay closed.
     //
     // The first store to open a folder becomes its writer: it holds an
-    // exclusive lock on options.dbf until it closes or its process ends, and
+    // exclusive lock on the folder until it closes or its process ends, and
     // gives each table the fields of this release it lacks. A store that
     // finds the lock taken opens the tables read-only: ReadOnly() is true,
     // and every Post, Delete or visit save is refused with a message.

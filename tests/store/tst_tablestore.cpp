@@ -192,6 +192,10 @@ private slots:
         visit.customer = 7;
         VisitStore(store).SaveVisit(visit);
         QCOMPARE(visit.number, 0);
+        // The files were replaced; the writer's claim on the folder holds.
+        TableStore second;
+        second.OpenAll(folder());
+        QVERIFY(second.ReadOnly());
 
         QCOMPARE(
             runPython("import dbfread,sys\n"
