@@ -225,6 +225,8 @@ void StartPage::InitInterface() {
     if (m_ctx.pollerRunning && m_ctx.pollerRunning() && m_ctx.requestPollerStop)
         m_ctx.requestPollerStop();
     WaitForPoller(m_ctx);
+    // A new connection may be another car: nothing read before belongs to it.
+    m_ctx.reading = {};
 
     TComPort& port = *m_ctx.port;
     Link& link = *m_ctx.link;

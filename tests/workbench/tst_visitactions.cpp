@@ -108,6 +108,12 @@ private slots:
         QVERIFY(viewText.contains(QStringLiteral("MIL: AUS")));
         QVERIFY(viewText.contains(QStringLiteral("P0300 (gespeichert) Zündaussetzer")));
         QCOMPARE(f.shown.size(), boxes.size());
+
+        // A new connection may be another car: the codes read before are gone.
+        child<QPushButton>(&w, QStringLiteral("NeuInitialisierenBtn"))->click();
+        QTRY_COMPARE_WITH_TIMEOUT(f.statusLines().size(), 7, 5000);
+        QVERIFY(ctx.reading.codes.empty());
+        QCOMPARE(ctx.reading.milOn, std::optional<bool>(false));
     }
 };
 
