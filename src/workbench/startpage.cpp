@@ -201,6 +201,9 @@ QWidget* StartPage::makeMilColumn() {
                       0);
     FlatEdit4 = named(new QLineEdit(column), QStringLiteral("FlatEdit4"));
     fields->addWidget(FlatEdit4, 1, 1);
+    // The VIN typed here is the one a saved visit keeps.
+    connect(FlatEdit4, &QLineEdit::textChanged, this,
+            [this](const QString& vin) { m_ctx.reading.vin = vin.trimmed(); });
     layout->addLayout(fields);
     layout->addStretch(1);
 
@@ -225,8 +228,10 @@ void StartPage::InitInterface() {
     if (m_ctx.pollerRunning && m_ctx.pollerRunning() && m_ctx.requestPollerStop)
         m_ctx.requestPollerStop();
     WaitForPoller(m_ctx);
-    // A new connection may be another car: nothing read before belongs to it.
+    // A new connection may be another car: nothing read before belongs to it
+    // (the VIN box keeps what the user typed).
     m_ctx.reading = {};
+    m_ctx.reading.vin = FlatEdit4->text().trimmed();
 
     TComPort& port = *m_ctx.port;
     Link& link = *m_ctx.link;

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -58,6 +59,8 @@ private slots:
             ctx.tables->tCustomer.Post();
         }
         ctx.reading.codes = {{"P0300", CodeKind::Stored, "Zündaussetzer", {}}};
+        child<QLineEdit>(&w, QStringLiteral("FlatEdit4"))
+            ->setText(QStringLiteral(" WVWZZZ1KZ6W000001"));
 
         f.answers = {answer};
         QTest::keySequence(&w, QKeySequence::Save);
@@ -74,6 +77,7 @@ private slots:
             return;
         // The simulated car: lamp off, every monitor supported and complete.
         QCOMPARE(visit->customer, 0);
+        QCOMPARE(visit->vin, QStringLiteral("WVWZZZ1KZ6W000001"));
         QCOMPARE(visit->milOn, std::optional<bool>(false));
         MonitorReadiness complete;
         complete.fill(Readiness::Complete);
@@ -100,7 +104,7 @@ private slots:
             child<QPushButton>(list, QStringLiteral("btnVisitOpen"))->click();
         });
         QTest::keySequence(&w, QKeySequence::Open);
-        QCOMPARE(listed, QStringLiteral("Anna|unbekannt|%1|1|")
+        QCOMPARE(listed, QStringLiteral("Anna|WVWZZZ1KZ6W000001|%1|1|")
                              .arg(ShortDateText(QDate::currentDate()) + QLatin1Char(' ') +
                                   visit->when.time().toString(QStringLiteral("HH:mm"))));
         QCOMPARE(viewTitle, QStringLiteral("Gespeicherte Diagnose Nr. 0 vom ") +
@@ -113,6 +117,7 @@ private slots:
         child<QPushButton>(&w, QStringLiteral("NeuInitialisierenBtn"))->click();
         QTRY_COMPARE_WITH_TIMEOUT(f.statusLines().size(), 7, 5000);
         QVERIFY(ctx.reading.codes.empty());
+        QCOMPARE(ctx.reading.vin, QStringLiteral("WVWZZZ1KZ6W000001"));
         QCOMPARE(ctx.reading.milOn, std::optional<bool>(false));
     }
 };
