@@ -230,11 +230,7 @@ QWidget* TfMain::makeOutlookBar() {
     const auto group = [&](const char* header, const QString& caption, const auto& buttons) {
         auto* h = named(new QPushButton(caption, bar), QString::fromLatin1(header));
         h->setFixedHeight(20);
-        h->setFlat(true);
-        h->setAutoFillBackground(true);
-        QPalette p = h->palette();
-        p.setColor(QPalette::Button, look::Gold);
-        h->setPalette(p);
+        h->setStyleSheet(look::NavHeaderStyle());
         layout->addWidget(h);
         auto* g = new QWidget(bar);
         auto* gl = new QVBoxLayout(g);
@@ -299,13 +295,16 @@ QWidget* TfMain::makeStatusBar() {
     m_status.COM_Label->setAccessibleDescription(portCaption->text());
     m_status.COM_Label->setGeometry(3 + captionWidth, 4, 62 + PortExtra - captionWidth, 14);
     m_status.COM_Led = makeLamp(com, QStringLiteral("COM_Led"), 66 + PortExtra);
+    m_status.COM_Led->setAccessibleName(QStringLiteral("Port"));
 
     const auto lampPanel = [&](const char* name, const char* caption, const char* captionName,
                                const char* lampName, int x) {
         QWidget* p = panel(bar, QString::fromLatin1(name), {x, 0, 50, 21});
         named(new QLabel(QString::fromLatin1(caption), p), QString::fromLatin1(captionName))
             ->setGeometry(4, 4, 24, 14);
-        return makeLamp(p, QString::fromLatin1(lampName), 29);
+        TQXLed* lamp = makeLamp(p, QString::fromLatin1(lampName), 29);
+        lamp->setAccessibleName(QString::fromLatin1(caption));
+        return lamp;
     };
     m_status.ELM_Led = lampPanel("FlatPanel13", "ELM", "labELM", "ELM_Led", left + 85 + PortExtra);
     m_status.ECU_Led = lampPanel("FlatPanel22", "ECU", "labECU", "ECU_Led", left + 134 + PortExtra);
