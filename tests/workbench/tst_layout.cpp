@@ -1,10 +1,11 @@
 // Every page of the main window shows its texts whole: no label, button,
 // check box, drop-down entry, grid title or grid value is wider than its box,
 // and a value too wide for its cell keeps the whole value in its tooltip.
-// CTest runs this at 96 and at 120 dpi (QT_FONT_DPI).
+// CTest runs this at 96 and at 120 dpi.
 #include "link/link.h"
 #include "support_main.h"
 #include "widgets/elidinglabel.h"
+#include "workbench/infobox.h"
 #include "workbench/sensorpage.h"
 
 #include <QAbstractButton>
@@ -144,8 +145,23 @@ void TestLayout::everyPageShowsItsTextsWhole() {
             notebook->setCurrentIndex(p);
             QCoreApplication::processEvents();
             faults += cutTexts(notebook->currentWidget());
+            // Pages within a page (the sensor page's "Einzeln").
+            for (auto* inner : notebook->currentWidget()->findChildren<QStackedWidget*>()) {
+                for (int i = 1; i < inner->count(); ++i) {
+                    inner->setCurrentIndex(i);
+                    QCoreApplication::processEvents();
+                    faults += cutTexts(inner->currentWidget());
+                }
+                inner->setCurrentIndex(0);
+            }
         }
         notebook->setCurrentIndex(0);
+        // The about box.
+        auto* info = w.findChild<TfInfo*>();
+        info->show();
+        QCoreApplication::processEvents();
+        faults += cutTexts(info);
+        info->hide();
         faults.removeDuplicates();
         QVERIFY2(faults.isEmpty(), qPrintable(QString::fromLatin1(when) + QStringLiteral(":\n") +
                                               faults.join(QLatin1Char('\n'))));
