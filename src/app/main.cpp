@@ -2,6 +2,7 @@
 // message loop. The command line is not read.
 #include "common/regional.h"
 #include "workbench/mainwindow.h"
+#include "workbench/messages.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -9,7 +10,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     obd::UseCNumericLocale();
-    QApplication::setApplicationDisplayName(QStringLiteral("OBD-II Torvane"));
+    obd::SetApplicationTitle(QStringLiteral("OBD-II Torvane"));
 
     obd::TfMain fMain(
         QApplication::applicationDirPath(),

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -75,7 +76,12 @@ public:
             painter->setPen(option.state & QStyle::State_Selected
                                 ? option.palette.color(QPalette::HighlightedText)
                                 : option.palette.color(QPalette::Text));
-            painter->drawText(cell.adjusted(0, 2, -2, 0), Qt::AlignRight | Qt::AlignTop, text);
+            // A value wider than its cell is cut at the right with an
+            // ellipsis, never at the left, where it would read as another
+            // number; the item's tooltip holds it whole.
+            const QRect box = cell.adjusted(0, 2, -2, 0);
+            painter->drawText(box, Qt::AlignRight | Qt::AlignTop,
+                              option.fontMetrics.elidedText(text, Qt::ElideRight, box.width()));
             painter->restore();
             return;
         }
@@ -129,8 +135,7 @@ SensorPage::SensorPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(parent)
             c, new QTableWidgetItem(QLatin1String(GridColumns[c].title)));
     }
     SensorDataGrid->horizontalHeader()->setMinimumSectionSize(1);
-    for (int c = 0; c < ColumnCount; ++c)
-        SensorDataGrid->setColumnWidth(c, GridColumns[c].width);
+    sizeColumns();
     SensorDataGrid->verticalHeader()->hide();
     // Narrow columns show what fits rather than an ellipsis ("0D" stays "0D").
     SensorDataGrid->setTextElideMode(Qt::ElideNone);
@@ -141,6 +146,7 @@ SensorPage::SensorPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(parent)
     SensorDataGrid->setItemDelegate(new SensorCellDelegate(SensorDataGrid));
     SensorDataGrid->setStyleSheet(look::SensorGridStyle());
     SensorDataGrid->viewport()->installEventFilter(this);
+    SensorDataGrid->installEventFilter(this);
     tableLayout->addWidget(SensorDataGrid);
     nbSensordata->addWidget(table);
     nbSensordata->addWidget(makeSinglePage());
@@ -173,7 +179,7 @@ SensorPage::SensorPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(parent)
             guarded(boxes, this, &SensorPage::btnSensorsReadClick));
     connect(btnSensorsStop, &QPushButton::clicked, this,
             guarded(boxes, this, &SensorPage::btnSensorsStopClick));
-    connect(cbShowNotSupported, &QCheckBox::clicked, this,
+    connect(cbShowNotSupported, &QCheckBox::toggled, this,
             guarded(boxes, this, &SensorPage::cbShowNotSupportedClick));
 
     m_thread = new SensorThread([this](SensorThread& t) { SensorThreadExecute(t); }, this);
@@ -218,6 +224,30 @@ QWidget* SensorPage::makeSinglePage() {
     return page;
 }
 
+void SensorPage::sizeColumns() {
+    // Designed for Tahoma; in a wider font a column widens to its widest
+    // fixed text (title, PID, name, unit), so none of them is cut.
+    const QFontMetrics metrics(SensorDataGrid->font());
+    constexpr int Padding = 8;
+    int widest[ColumnCount] = {};
+    for (int c = 0; c < ColumnCount; ++c)
+        widest[c] = metrics.horizontalAdvance(QLatin1String(GridColumns[c].title)) + Padding;
+    const SensorTable& table = m_ctx.sensorTable;
+    for (int k = 0; k < SensorTable::Size; ++k) {
+        const TSensorData& e = table[k];
+        if (!e.IsSensor)
+            continue;
+        const auto fit = [&](int column, const QString& text) {
+            widest[column] = std::max(widest[column], metrics.horizontalAdvance(text) + Padding);
+        };
+        fit(ColPid, e.Pid);
+        fit(ColName, e.Name);
+        fit(ColUnit, e.UnitText);
+    }
+    for (int c = 0; c < ColumnCount; ++c)
+        SensorDataGrid->setColumnWidth(c, std::max(GridColumns[c].width, widest[c]));
+}
+
 void SensorPage::ApplySupportedPids() {
     // The worker reads both copies; they change only while it is not running.
     m_thread->WaitUntilIdle();
@@ -251,7 +281,10 @@ void SensorPage::FillSensorGrid() {
         put(row, ColSupported, supported ? One : QStringLiteral("0"));
         put(row, ColPid, e.Pid);
         put(row, ColName, e.Name);
-        put(row, ColValue, polled ? table.Value(k) : NotAvailable);
+        const QString value = polled ? table.Value(k) : NotAvailable;
+        put(row, ColValue, value);
+        if (QTableWidgetItem* item = SensorDataGrid->item(row, ColValue); item->toolTip() != value)
+            item->setToolTip(value);
         put(row, ColUnit, e.UnitText);
         ++row;
     }
@@ -289,9 +322,11 @@ void SensorPage::tcSensordataTabChanged(int index) {
 
 void SensorPage::SensorDataGridMouseUp(QPoint position) {
     const QModelIndex cell = SensorDataGrid->indexAt(position);
-    if (!cell.isValid() || cell.column() != ColEnabled)
-        return;
-    const int row = cell.row();
+    if (cell.isValid() && cell.column() == ColEnabled)
+        toggleEnabled(cell.row());
+}
+
+void SensorPage::toggleEnabled(int row) {
     const auto text = [this, row](int column) {
         const QTableWidgetItem* item = SensorDataGrid->item(row, column);
         return item ? item->text() : QString();
@@ -309,6 +344,14 @@ void SensorPage::SensorDataGridMouseUp(QPoint position) {
 bool SensorPage::eventFilter(QObject* watched, QEvent* event) {
     if (watched == SensorDataGrid->viewport() && event->type() == QEvent::MouseButtonRelease)
         SensorDataGridMouseUp(static_cast<QMouseEvent*>(event)->position().toPoint());
+    // Space on the focused grid switches polling of the current row, as a
+    // click on its E cell does.
+    if (watched == SensorDataGrid && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+        if (SensorDataGrid->currentIndex().isValid())
+            toggleEnabled(SensorDataGrid->currentIndex().row());
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 

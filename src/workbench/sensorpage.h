@@ -48,6 +48,9 @@ private:
     void NotifyEvent1();
     void SensorThreadTerminate(const QString& error);
     QWidget* makeSinglePage();
+    void sizeColumns();
+    // Switches polling of a grid row's sensor, if it is supported.
+    void toggleEnabled(int row);
 
     WorkbenchContext& m_ctx;
     TSupportedPids m_supportedPids{}; // written only by ApplySupportedPids

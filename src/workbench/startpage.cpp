@@ -51,8 +51,11 @@ public:
                                  : option.palette.text().color());
         painter->setFont(option.font);
         const QRect textRect(x, r.top() + 3, r.right() - x, r.height() - 3);
+        // A line longer than the list ends in an ellipsis; its tooltip holds it whole.
         painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                          index.data(Qt::DisplayRole).toString());
+                          QFontMetrics(option.font)
+                              .elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight,
+                                          textRect.width()));
     }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
@@ -90,7 +93,6 @@ StartPage::StartPage(WorkbenchContext& ctx, ConnectionStatus status, std::functi
                      QWidget* parent)
     : QWidget(parent), m_ctx(ctx), m_status(status), m_applyEcu(std::move(applyEcu)) {
     setObjectName(QStringLiteral("Start"));
-    setAccessibleName(objectName());
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -103,10 +105,11 @@ StartPage::StartPage(WorkbenchContext& ctx, ConnectionStatus status, std::functi
     leftLayout->setContentsMargins(0, 0, 0, 0);
     leftLayout->setSpacing(0);
     auto* heading =
-        named(new QLabel(QStringLiteral("Init-Status"), left), QStringLiteral("Label1"));
+        named(new QLabel(QStringLiteral("Init-Status"), left), QStringLiteral("labInitStatus"));
     heading->setContentsMargins(4, 4, 4, 4);
     leftLayout->addWidget(heading);
     LogListBox = named(new QListWidget(left), QStringLiteral("LogListBox"));
+    labelFor(heading, LogListBox);
     LogListBox->setFrameShape(QFrame::NoFrame);
     LogListBox->setItemDelegate(new StatusLineDelegate(LogListBox));
     LogListBox->setUniformItemSizes(true);
@@ -126,7 +129,7 @@ StartPage::StartPage(WorkbenchContext& ctx, ConnectionStatus status, std::functi
     stripLayout->setContentsMargins(4, 3, 4, 3);
     NeuInitialisierenBtn = named(new QPushButton(QStringLiteral("Neu Initialisieren"), strip),
                                  QStringLiteral("NeuInitialisierenBtn"));
-    NeuInitialisierenBtn->setFixedWidth(97);
+    NeuInitialisierenBtn->setFixedWidth(buttonWidth(NeuInitialisierenBtn, 97));
     stripLayout->addWidget(NeuInitialisierenBtn);
     cbDemoMode =
         named(new QCheckBox(QStringLiteral("Demo-Mode"), strip), QStringLiteral("cbDemoMode"));
@@ -138,7 +141,9 @@ StartPage::StartPage(WorkbenchContext& ctx, ConnectionStatus status, std::functi
 
     connect(NeuInitialisierenBtn, &QPushButton::clicked, this,
             guarded(m_ctx.messages, this, &StartPage::NeuInitialisierenBtnClick));
-    connect(cbDemoMode, &QCheckBox::clicked, this,
+    // Toggled, not clicked: a screen reader's toggle action changes the box
+    // without a click and must switch the demo mode just the same.
+    connect(cbDemoMode, &QCheckBox::toggled, this,
             guarded(m_ctx.messages, this, &StartPage::DemoModeClick));
 }
 
@@ -156,14 +161,17 @@ QWidget* StartPage::makeMilColumn() {
     MIL_Image->setFixedSize(48, 32);
     milFrameLayout->addWidget(MIL_Image);
     top->addWidget(milFrame, 0, 0, 2, 1);
-    top->addWidget(
-        named(new QLabel(QStringLiteral("MIL Status:"), column), QStringLiteral("labMIL_Status1")),
-        0, 1);
+    // The value labels are announced by what they show, with their caption as
+    // the description.
+    const QString milCaption = QStringLiteral("MIL Status:");
+    top->addWidget(named(new QLabel(milCaption, column), QStringLiteral("labMIL_Status1")), 0, 1);
     labMIL_Status = named(new QLabel(column), QStringLiteral("labMIL_Status"));
+    labMIL_Status->setAccessibleDescription(milCaption);
     top->addWidget(labMIL_Status, 0, 2);
-    top->addWidget(
-        named(new QLabel(QStringLiteral("DTCs gelesen:"), column), QStringLiteral("Label2")), 1, 1);
+    const QString countCaption = QStringLiteral("DTCs gelesen:");
+    top->addWidget(named(new QLabel(countCaption, column), QStringLiteral("Label2")), 1, 1);
     DTCCountLabel = named(new QLabel(QStringLiteral("0"), column), QStringLiteral("DTCCountLabel"));
+    DTCCountLabel->setAccessibleDescription(countCaption);
     top->addWidget(DTCCountLabel, 1, 2);
     top->setColumnStretch(3, 1);
     layout->addLayout(top);
@@ -175,13 +183,18 @@ QWidget* StartPage::makeMilColumn() {
         g->setContentsMargins(6, 6, 4, 6);
         g->setHorizontalSpacing(2);
         g->setColumnStretch(0, 1);
-        g->addWidget(new QLabel(QStringLiteral("Supported"), box), 0, 1, Qt::AlignCenter);
-        g->addWidget(new QLabel(QStringLiteral("Completed"), box), 0, 2, Qt::AlignCenter);
+        const QString supported = QStringLiteral("Supported");
+        const QString completed = QStringLiteral("Completed");
+        g->addWidget(new QLabel(supported, box), 0, 1, Qt::AlignCenter);
+        g->addWidget(new QLabel(completed, box), 0, 2, Qt::AlignCenter);
         int r = 1;
         for (const MonitorRow& row : rows) {
-            g->addWidget(new QLabel(QString::fromLatin1(row.caption), box), r, 0);
+            const QString caption = QString::fromLatin1(row.caption);
+            g->addWidget(new QLabel(caption, box), r, 0);
             QLabel* s = cell(box, QString::fromLatin1(row.supportedCell));
             QLabel* c = cell(box, QString::fromLatin1(row.completedCell));
+            s->setAccessibleDescription(caption + QLatin1Char(' ') + supported);
+            c->setAccessibleDescription(caption + QLatin1Char(' ') + completed);
             g->addWidget(s, r, 1);
             g->addWidget(c, r, 2);
             m_readiness.append(std::pair{s, c});
@@ -193,13 +206,16 @@ QWidget* StartPage::makeMilColumn() {
     group("FlatGroupBox2", QStringLiteral("non-Continuous Monitoring tests"), NonContinuousRows);
 
     auto* fields = new QGridLayout;
-    fields->addWidget(
-        named(new QLabel(QStringLiteral("OBD Type"), column), QStringLiteral("Label3")), 0, 0);
+    auto* typeCaption =
+        named(new QLabel(QStringLiteral("OBD Type"), column), QStringLiteral("labOBDType"));
+    fields->addWidget(typeCaption, 0, 0);
     edOBDType = named(new QLineEdit(column), QStringLiteral("edOBDType"));
+    labelFor(typeCaption, edOBDType);
     fields->addWidget(edOBDType, 0, 1);
-    fields->addWidget(named(new QLabel(QStringLiteral("VIN"), column), QStringLiteral("Label4")), 1,
-                      0);
+    auto* vinCaption = named(new QLabel(QStringLiteral("VIN"), column), QStringLiteral("labVIN"));
+    fields->addWidget(vinCaption, 1, 0);
     FlatEdit4 = named(new QLineEdit(column), QStringLiteral("FlatEdit4"));
+    labelFor(vinCaption, FlatEdit4);
     fields->addWidget(FlatEdit4, 1, 1);
     layout->addLayout(fields);
     layout->addStretch(1);
@@ -210,6 +226,7 @@ QWidget* StartPage::makeMilColumn() {
 
 void StartPage::add(const QString& text, bool ok) {
     auto* item = new QListWidgetItem(text, LogListBox);
+    item->setToolTip(text);
     item->setData(OkRole, ok);
 }
 
