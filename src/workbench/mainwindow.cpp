@@ -15,7 +15,6 @@
 #include "workbench/infobox.h"
 #include "workbench/pagelook.h"
 #include "workbench/sensorpage.h"
-#include "workbench/sensorthread.h"
 #include "workbench/terminalpage.h"
 
 #include <QApplication>
@@ -213,11 +212,7 @@ TfMain::TfMain(const QString& programFolder, std::unique_ptr<QSettings> settings
 
     m_startPage = new StartPage(
         m_ctx, m_status,
-        [this] {
-            m_sensorPage->ApplySupportedPids();
-            m_sensorPage->FillSensorGrid();
-        },
-        Notebook);
+        [this](const TSupportedPids& flags) { m_sensorPage->ApplySupportedPids(flags); }, Notebook);
     m_sensorPage = new SensorPage(m_ctx, Notebook);
     QWidget *seite2 = nullptr, *seite3 = nullptr, *vehicle = nullptr;
     makePlaceholderPages(&seite2, &seite3, &vehicle);
@@ -234,6 +229,7 @@ TfMain::TfMain(const QString& programFolder, std::unique_ptr<QSettings> settings
         m_startPage->ShowMonitorStatus(s);
     };
     m_ctx.showMilLamp = [this](bool on) { m_startPage->ShowMilLamp(on); };
+    m_ctx.showMonitorStatusUnknown = [this] { m_startPage->ShowMonitorStatusUnknown(); };
 
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setInterval(500);
@@ -523,6 +519,8 @@ void TfMain::tbMinimizeClick() {
 }
 
 void TfMain::COM_CBChange(const QString& text) {
+    // Another name reopens the port: the poller's requests end first.
+    StopPollerAndWait(m_ctx);
     m_ctx.port->SetPort(text);
     StorePortSettings(*m_ctx.port, *m_settings);
 }
@@ -536,11 +534,7 @@ void TfMain::closeEvent(QCloseEvent* event) {
 }
 
 void TfMain::FormClose() {
-    if (m_ctx.pollerRunning && m_ctx.pollerRunning()) {
-        m_ctx.requestPollerStop();
-        while (m_ctx.pollerRunning())
-            QApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
+    StopPollerAndWait(m_ctx);
     // The port object itself stays until the window is destroyed: the
     // exchange refers to it.
     m_ctx.port->Close();
