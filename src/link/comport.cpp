@@ -1,6 +1,7 @@
 #include "link/comport.h"
 
 #include "common/errors.h"
+#include "link/abortsignal.h"
 
 // termios2 (any baud rate through BOTHER) lives in the kernel headers, which
 // cannot be combined with the C library's <termios.h>; so this file speaks the
@@ -15,6 +16,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <limits>
 
 namespace obd {
 
@@ -184,9 +186,66 @@ void TComPort::applyModemLines() {
         setLine(TIOCM_RTS, f.rts == RtsControl::Enable);
 }
 
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Milliseconds until the deadline, rounded up so that poll never ends before it.
+int msUntil(Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    return std::max<int>(0, static_cast<int>(left.count()));
+}
+
+} // namespace
+
+int TComPort::waitFor(short events, Clock::time_point deadline) {
+    for (;;) {
+        pollfd fds[2] = {{m_fd, events, 0}, {m_abort ? m_abort->fd() : -1, POLLIN, 0}};
+        const int r = ::poll(fds, 2, msUntil(deadline));
+        if (r < 0) {
+            if (errno == EINTR)
+                continue;
+            return -errno;
+        }
+        if (fds[1].revents)
+            return WaitAborted;
+        if (r == 0) {
+            if (Clock::now() < deadline)
+                continue;
+            return WaitTimedOut;
+        }
+        if (fds[0].revents & events)
+            return WaitReady;
+        // Hung up or broken: the device has gone.
+        return -((fds[0].revents & POLLNVAL) ? EBADF : EIO);
+    }
+}
+
+int TComPort::lineTimeMs(qsizetype bytes) const {
+    // Start bit, data bits, parity bit and stop bits per byte, rounded up.
+    const int bits = 1 + m_settings.dataBits + (m_settings.parity != Parity::None ? 1 : 0) +
+                     (m_settings.stopBits != StopBits::One ? 2 : 1);
+    const qint64 ms = (static_cast<qint64>(bytes) * bits * 1000 + m_settings.baudRate - 1) /
+                      std::max(m_settings.baudRate, 1);
+    return static_cast<int>(std::min<qint64>(ms, std::numeric_limits<int>::max() - WriteSlackMs));
+}
+
 void TComPort::WriteStr(const QByteArray& bytes) {
     if (!Connected())
         fail("WriteFile function failed", EBADF);
+    const auto deadline =
+        Clock::now() + std::chrono::milliseconds(WriteSlackMs + lineTimeMs(bytes.size()));
+    auto stalled = [this](int result) {
+        if (result == WaitTimedOut) {
+            // What the device did not take would otherwise go out before the
+            // next command.
+            retryIoctl(m_fd, TCFLSH, TCOFLUSH);
+            fail("WriteFile function failed", ETIMEDOUT);
+        }
+        fail("WriteFile function failed", result == WaitAborted ? ECANCELED : -result);
+    };
+    if (m_abort && m_abort->Raised())
+        stalled(WaitAborted);
     const char* p = bytes.constData();
     qsizetype left = bytes.size();
     while (left > 0) {
@@ -201,39 +260,36 @@ void TComPort::WriteStr(const QByteArray& bytes) {
         if (errno != EAGAIN)
             fail("WriteFile function failed", errno);
         // The output buffer is full: sleep until there is room again.
-        pollfd pfd{m_fd, POLLOUT, 0};
-        if (::poll(&pfd, 1, -1) < 0 && errno != EINTR)
-            fail("WriteFile function failed", errno);
+        const int r = waitFor(POLLOUT, deadline);
+        if (r != WaitReady)
+            stalled(r);
     }
-    if (retryIoctl(m_fd, TCSBRK, 1) < 0)
-        fail("WriteFile function failed", errno);
+    // Drain: a tty cannot bound tcdrain, so watch the output queue empty.
+    for (;;) {
+        int queued = 0;
+        if (retryIoctl(m_fd, TIOCOUTQ, &queued) < 0)
+            fail("WriteFile function failed", errno);
+        if (queued <= 0)
+            return;
+        // Sleep about the time the queued bytes take, at least a millisecond;
+        // only the abort signal can end the sleep early.
+        const auto wake = std::min(
+            deadline, Clock::now() + std::chrono::milliseconds(std::max(1, lineTimeMs(queued))));
+        if (Clock::now() >= deadline)
+            stalled(WaitTimedOut);
+        pollfd abort{m_abort ? m_abort->fd() : -1, POLLIN, 0};
+        if (::poll(&abort, 1, msUntil(wake)) > 0)
+            stalled(WaitAborted);
+    }
 }
 
 bool TComPort::WaitForChars(int timeoutMs) {
     if (!Connected())
         fail("WaitForEvent method failed", EBADF);
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        // Rounded up, so that poll never ends before the deadline.
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-        pollfd pfd{m_fd, POLLIN, 0};
-        const int r = ::poll(&pfd, 1, std::max<int>(0, static_cast<int>(left.count())));
-        if (r < 0) {
-            if (errno == EINTR)
-                continue;
-            fail("WaitForEvent method failed", errno);
-        }
-        if (r == 0) {
-            if (Clock::now() < deadline)
-                continue;
-            return false;
-        }
-        if (pfd.revents & POLLIN)
-            return true;
-        // Hung up or broken without data: the device has gone.
-        fail("WaitForEvent method failed", (pfd.revents & POLLNVAL) ? EBADF : EIO);
-    }
+    const int r = waitFor(POLLIN, Clock::now() + std::chrono::milliseconds(timeoutMs));
+    if (r < 0)
+        fail("WaitForEvent method failed", -r);
+    return r == WaitReady;
 }
 
 int TComPort::InputCount() {

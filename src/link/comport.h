@@ -1,14 +1,18 @@
 // The serial port driver: one termios device opened exclusively, raw 8-bit
 // line, non-blocking reads (a read returns at once with what has arrived),
-// writes that return when every byte has left, waits that sleep in poll().
+// writes that return when every byte has left (or fail after a bound), waits
+// that sleep in poll() and end early when the abort signal is raised.
 // Failures raise DriverError with the driver's text and errno as the code.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
+#include <chrono>
 #include <memory>
 
 namespace obd {
+
+class AbortSignal;
 
 enum class StopBits { One, OnePointFive, Two };
 enum class Parity { None, Odd, Even, Mark, Space };
@@ -60,10 +64,14 @@ public:
     void Close();
     bool Connected() const { return m_fd >= 0; }
 
-    // Sends every byte and returns when the line has transmitted them.
+    // Sends every byte and returns when the line has transmitted them. A write
+    // that cannot finish within WriteSlackMs plus the bytes' time at the line
+    // rate fails (ETIMEDOUT) and its unsent bytes are discarded; a raised abort
+    // signal fails it at once (ECANCELED).
     void WriteStr(const QByteArray& bytes);
+    static constexpr int WriteSlackMs = 2000;
     // True as soon as at least one received byte is ready, false when timeoutMs
-    // passed without one.
+    // passed without one or the abort signal is raised.
     bool WaitForChars(int timeoutMs);
     // Received bytes not yet read.
     int InputCount();
@@ -72,7 +80,17 @@ public:
     // Throws away unread received bytes and/or bytes not yet sent.
     void Purge(bool input, bool output);
 
+    // The signal whose raising ends the waits of WriteStr and WaitForChars;
+    // null for none. Set while no other thread uses the port.
+    void SetAbortSignal(const AbortSignal* signal) { m_abort = signal; }
+
 private:
+    // Outcomes of waitFor besides a negative errno.
+    enum { WaitReady = 0, WaitTimedOut = 1, WaitAborted = 2 };
+    // Polls the device for events until the deadline or the abort signal.
+    int waitFor(short events, std::chrono::steady_clock::time_point deadline);
+    // Milliseconds the line takes for that many bytes at the current settings.
+    int lineTimeMs(qsizetype bytes) const;
     void applySettings();
     void applyModemLines();
     [[noreturn]] void fail(const char* text, int error) const;
@@ -80,6 +98,7 @@ private:
     QString m_port = DefaultPortName;
     LineSettings m_settings;
     int m_fd = -1;
+    const AbortSignal* m_abort = nullptr;
 };
 
 // The port object with the fixed line settings: 9600 baud, 8 data bits, one

@@ -1,17 +1,21 @@
 #include "link/link.h"
 
 #include "common/codec.h"
+#include "link/abortsignal.h"
 #include "link/comport.h"
 #include "link/demoreply.h"
 #include "link/protocollog.h"
+
+#include <chrono>
 
 namespace obd {
 
 namespace {
 
-// A reply arrives in chunks; more than this many waits without a prompt end
-// the reading (at most 100 s with the production wait).
-constexpr int MaxWaits = 20;
+// A reply ends at the prompt or after one reply wait without a byte, however
+// many pieces it comes in; a trickle without a prompt ends after this many
+// reply waits in all (100 s with the production wait).
+constexpr int MaxReplyWaits = 20;
 
 constexpr QLatin1String ChipErrorWords[] = {
     QLatin1String("BUSBUSY"), QLatin1String("BUSERROR"),           QLatin1String("DATAERROR"),
@@ -65,9 +69,21 @@ bool IsChipErrorWord(const QString& reply) {
 }
 
 Link::Link(TComPort& port, ProtocolLog* log, LinkNotifier& notifier)
-    : m_port(port), m_log(log), m_notifier(notifier) {}
+    : m_port(port), m_log(log), m_notifier(notifier), m_abort(std::make_unique<AbortSignal>()) {
+    m_port.SetAbortSignal(m_abort.get());
+}
 
-Link::~Link() = default;
+Link::~Link() {
+    m_port.SetAbortSignal(nullptr);
+}
+
+void Link::Abort() {
+    m_abort->Raise();
+}
+
+void Link::Resume() {
+    m_abort->Clear();
+}
 
 TComPort& Link::ComPort() {
     return m_port;
@@ -106,11 +122,14 @@ void Link::SendCommand(const QString& command) {
     log(QStringLiteral("S: ") + command);
     acquirePort();
     m_demoReply = DemoMode.load();
+    if (m_abort->Raised())
+        return;
     if (m_demoReply) {
         m_demoCommand = command;
         return;
     }
     try {
+        discardStaleInput();
         m_port.WriteStr(toCp1252(command) + '\r');
     } catch (...) {
         releasePort();
@@ -118,14 +137,34 @@ void Link::SendCommand(const QString& command) {
     }
 }
 
+void Link::discardStaleInput() {
+    // A reply that came after its wait ended must not be taken for the answer
+    // to this command; it is logged as discarded, control characters as blanks.
+    // A closed port has nothing waiting: the write reports it.
+    if (!m_port.Connected())
+        return;
+    const QByteArray stale = m_port.Read(m_port.InputCount());
+    if (stale.isEmpty())
+        return;
+    QString text = fromCp1252(stale);
+    for (QChar& c : text) {
+        if (c.unicode() < 32)
+            c = QLatin1Char(' ');
+    }
+    log(QStringLiteral("discarded: ") + text);
+}
+
 QByteArray Link::readUntilPrompt() {
+    using Clock = std::chrono::steady_clock;
+    const auto cap =
+        Clock::now() + std::chrono::milliseconds(qint64(MaxReplyWaits) * m_replyWaitMs);
     QByteArray buffer;
-    for (int wait = 0; wait < MaxWaits; ++wait) {
-        if (!m_port.WaitForChars(m_replyWaitMs))
+    while (!buffer.contains('>')) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(cap - Clock::now()).count();
+        if (left <= 0 ||
+            !m_port.WaitForChars(static_cast<int>(std::min<qint64>(left, m_replyWaitMs))))
             break;
         buffer += m_port.Read(m_port.InputCount());
-        if (buffer.contains('>'))
-            break;
     }
     m_port.Purge(true, true);
     return buffer;
@@ -140,8 +179,15 @@ QString Link::ReceiveReply() {
     }
     QString reply;
     try {
-        reply =
-            m_demoReply ? CleanReplyText(DemoReply(m_demoCommand)) : CleanReply(readUntilPrompt());
+        if (m_abort->Raised())
+            reply = ReplyError;
+        else if (m_demoReply)
+            reply = CleanReplyText(DemoReply(m_demoCommand));
+        else {
+            const QByteArray received = readUntilPrompt();
+            // An abort during the wait leaves whatever came as no reply.
+            reply = m_abort->Raised() ? ReplyError : CleanReply(received);
+        }
     } catch (...) {
         releasePort();
         throw;

@@ -17,6 +17,7 @@ namespace obd {
 
 class TComPort;    // link/comport.h: the termios serial port driver
 class ProtocolLog; // link/protocollog.h: LogFile.txt
+class AbortSignal; // link/abortsignal.h: ends the port's waits from another thread
 
 // "Fehler": no complete reply; also the failure result of the chip commands.
 inline const QString ReplyError = QStringLiteral("Fehler");
@@ -48,6 +49,13 @@ public:
     // Shows the no-communication box and returns true while CommFailure is set.
     bool CheckCommFailure();
 
+    // Callable from any thread while another is inside an exchange: the wait or
+    // write under way ends at once (the reply becomes ReplyError, the write
+    // fails), and until Resume every exchange returns ReplyError at once
+    // without touching the line.
+    void Abort();
+    void Resume();
+
     // Writes TimeStamp + " - " + phrase ("Read DTC", "New Init", ...).
     void LogEvent(const QString& phrase);
 
@@ -61,6 +69,7 @@ public:
     void SetReplyWaitForTesting(int ms) { m_replyWaitMs = ms; }
 
 private:
+    void discardStaleInput();
     QByteArray readUntilPrompt();
     void log(const QString& phrase);
     // The port lock is taken by SendCommand and given back by ReceiveReply once
@@ -76,6 +85,7 @@ private:
     QString m_demoCommand;    // guarded by m_portMutex
     bool m_demoReply = false; // the path SendCommand took; guarded by m_portMutex
     int m_replyWaitMs = ReplyWaitMs;
+    std::unique_ptr<AbortSignal> m_abort;
 };
 
 // The reply text of received chip output: no first '>' gives ReplyError;

@@ -5,6 +5,7 @@
 #include "link/comport.h"
 #include "link/demoreply.h"
 #include "link/link.h"
+#include "link/protocollog.h"
 #include "link/simports.h"
 #include "support/testenv.h"
 #include "support_link.h"
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <atomic>
 #include <csignal>
 #include <sys/stat.h>
@@ -38,13 +40,13 @@ QString openError(const QString& device) {
     return QString();
 }
 
-// A link on an open port, without log, boxes recorded.
+// A link on an open port, without log unless one is given, boxes recorded.
 struct Line {
     std::unique_ptr<TComPort> port = CreatePort();
     test::RecordingNotifier notifier;
-    Link link{*port, nullptr, notifier};
+    Link link;
 
-    explicit Line(const QString& device) {
+    explicit Line(const QString& device, ProtocolLog* log = nullptr) : link(*port, log, notifier) {
         port->SetPort(device);
         port->Open();
     }
@@ -66,7 +68,9 @@ private slots:
     void renameReopens();
     void lineSettings_data();
     void lineSettings();
+    void chipSession_data();
     void chipSession();
+    void lateReplyIsDiscarded();
     void simulatorAnswersLikeDemo();
     void simulatorOptions_data();
     void simulatorOptions();
@@ -181,8 +185,16 @@ void TestComPort::lineSettings() {
     }
 }
 
+void TestComPort::chipSession_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::newRow("at once") << QStringList{};
+    // One byte per millisecond, as a real adapter's UART delivers it.
+    QTest::newRow("paced at 9600 baud") << QStringList{"--baud", "9600"};
+}
+
 void TestComPort::chipSession() {
-    test::Simulator sim;
+    QFETCH(QStringList, args);
+    test::Simulator sim(args);
     Line line(sim.linkPath());
     const struct {
         const char* command;
@@ -209,6 +221,26 @@ void TestComPort::chipSession() {
     }
     QCOMPARE(line.notifier.boxes(),
              (QStringList{"chip: ERROR Message: NODATA", "chip: ERROR Message: ?"}));
+}
+
+void TestComPort::lateReplyIsDiscarded() {
+    QTemporaryDir dir;
+    ProtocolLog log(dir.filePath("LogFile.txt"));
+    test::Simulator sim({"--latency", "5300"});
+    Line line(sim.slavePath(), &log);
+    QCOMPARE(line.ask("0100"), ReplyError);
+    // The late answer arrives before the next command; that one waits long
+    // enough for its own answer.
+    QThread::msleep(800);
+    line.link.SetReplyWaitForTesting(8000);
+    const QString reply = line.ask("03");
+    QVERIFY2(reply.startsWith("03  43 "), qPrintable(reply));
+    const QStringList lines = test::logLines(log.fileName()).mid(3);
+    QCOMPARE(lines.size(), 5);
+    QVERIFY(lines[1].endsWith(" - R: Fehler"));
+    QVERIFY(lines[2].endsWith(" - S: 03"));
+    QVERIFY2(lines[3].endsWith(" - discarded: 0100  41 00 BE 3E B8 11    >"), qPrintable(lines[3]));
+    QVERIFY(lines[4].endsWith(" - R: " + reply));
 }
 
 void TestComPort::simulatorAnswersLikeDemo() {

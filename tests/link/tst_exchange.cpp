@@ -10,6 +10,9 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
+#include <cerrno>
+#include <thread>
 
 using namespace obd;
 
@@ -39,6 +42,16 @@ QString phrase(const QString& line) {
     return at < 0 ? QString() : line.mid(at + 3);
 }
 
+// After a failed exchange another thread can still run one (the lock is free).
+void verifyLineIsFree(Bench& b) {
+    b.link.DemoMode = true;
+    std::thread other([&b] {
+        b.link.SendCommand("04");
+        QCOMPARE(b.link.ReceiveReply(), "44");
+    });
+    other.join();
+}
+
 } // namespace
 
 class TestExchange : public QObject {
@@ -52,6 +65,9 @@ private slots:
     void demoBeforeAnyCommand();
     void demoSwitchTakesEffectWithNextCommand();
     void failedWriteFreesTheLine();
+    void stalledWriteFails_data();
+    void stalledWriteFails();
+    void abortEndsTheWait();
     void checkCommFailure();
 };
 
@@ -171,13 +187,82 @@ void TestExchange::failedWriteFreesTheLine() {
     } catch (const DriverError& e) {
         QCOMPARE(e.text(), "WaitForEvent method failed (win error code: 9)");
     }
-    // Another thread can still run an exchange afterwards.
-    b.link.DemoMode = true;
-    std::thread other([&b] {
-        b.link.SendCommand("04");
-        QCOMPARE(b.link.ReceiveReply(), "44");
+    verifyLineIsFree(b);
+}
+
+void TestExchange::stalledWriteFails_data() {
+    QTest::addColumn<bool>("abort");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("minMs");
+    QTest::addColumn<int>("maxMs");
+    // 25,000 bytes take 1085 ms at 230400 baud; the bound adds 2000 ms.
+    QTest::newRow("nobody reads") << false << ETIMEDOUT << 3000 << 8000;
+    QTest::newRow("aborted") << true << ECANCELED << 0 << 1500;
+}
+
+void TestExchange::stalledWriteFails() {
+    QFETCH(bool, abort);
+    QFETCH(int, code);
+    QFETCH(int, minMs);
+    QFETCH(int, maxMs);
+    Bench b; // nothing reads the pty's other side
+    LineSettings fast = b.port->Settings();
+    fast.baudRate = 230400;
+    b.port->SetSettings(fast);
+    std::thread aborter;
+    if (abort)
+        aborter = std::thread([&b] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            b.link.Abort();
+        });
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        b.link.SendCommand(QString(25000, QLatin1Char('A')));
+        QFAIL("a write nobody takes succeeded");
+    } catch (const DriverError& e) {
+        QCOMPARE(e.text(), DriverErrorText("WriteFile function failed", code));
+    }
+    const qint64 ms = timer.elapsed();
+    if (aborter.joinable())
+        aborter.join();
+    QVERIFY2(ms >= minMs && ms < maxMs, qPrintable(QString::number(ms)));
+    b.link.Resume();
+    verifyLineIsFree(b);
+}
+
+void TestExchange::abortEndsTheWait() {
+    Bench b;
+    b.chip.answer({}); // reads the command, never answers
+    QString reply;
+    QElapsedTimer sinceAbort;
+    std::atomic<qint64> endedAfter{-1};
+    std::thread exchange([&] {
+        b.link.SendCommand("0100");
+        reply = b.link.ReceiveReply();
+        endedAfter = sinceAbort.elapsed();
     });
-    other.join();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    sinceAbort.start();
+    b.link.Abort();
+    exchange.join();
+    QCOMPARE(reply, ReplyError);
+    QVERIFY2(endedAfter.load() >= 0 && endedAfter.load() < 1000,
+             qPrintable(QString::number(endedAfter.load())));
+    QCOMPARE(b.chip.finish(), QByteArray("0100\r"));
+
+    // While aborted an exchange answers at once and sends nothing.
+    QElapsedTimer timer;
+    timer.start();
+    b.link.SendCommand("03");
+    QCOMPARE(b.link.ReceiveReply(), ReplyError);
+    QVERIFY(timer.elapsed() < 1000);
+
+    b.link.Resume();
+    b.chip.answer({"OK\r\r>"});
+    b.link.SendCommand("ATE0");
+    QCOMPARE(b.link.ReceiveReply(), "OK");
+    QCOMPARE(b.chip.finish(), QByteArray("ATE0\r"));
 }
 
 void TestExchange::checkCommFailure() {

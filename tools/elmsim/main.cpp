@@ -30,7 +30,18 @@ struct Behaviour {
     int chunkPauseMs = 10; // between chunks
     bool silent = false;   // read everything, answer nothing
     int disconnectAfter = -1;
+    int baud = 0; // 0: no pacing; else the line's rate, 10 bits per byte
 };
+
+using Clock = std::chrono::steady_clock;
+
+// The time a UART at the behaviour's rate takes for count bytes.
+Clock::duration lineTime(const Behaviour& b, qsizetype count) {
+    if (b.baud <= 0)
+        return Clock::duration::zero();
+    return std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(static_cast<double>(count) * 10.0 / b.baud));
+}
 
 [[noreturn]] void die(const QString& message) {
     std::fprintf(stderr, "elmsim: %s\n", qPrintable(message));
@@ -55,7 +66,20 @@ bool writeAll(int fd, const char* p, size_t n) {
     return true;
 }
 
+// One byte at a time, each leaving when the one before it has gone out.
+bool sendPaced(int fd, const QByteArray& bytes, const Behaviour& b) {
+    const auto start = Clock::now();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (!writeAll(fd, bytes.constData() + i, 1))
+            return false;
+        std::this_thread::sleep_until(start + lineTime(b, i + 1));
+    }
+    return true;
+}
+
 bool sendAnswer(int fd, const QByteArray& bytes, const Behaviour& b) {
+    if (b.baud > 0)
+        return sendPaced(fd, bytes, b);
     const qsizetype step = b.chunkSize > 0 ? b.chunkSize : bytes.size();
     for (qsizetype at = 0; at < bytes.size(); at += step) {
         if (at > 0)
@@ -113,10 +137,15 @@ int main(int argc, char** argv) {
         "error", "Answer every vehicle request with WORD (e.g. NODATA).", "WORD");
     const QCommandLineOption replyOpt(
         "reply", "Answer request CMD with TEXT, e.g. 0100=\"41 00 FF FF FF FF\".", "CMD=TEXT");
+    const QCommandLineOption baudOpt(
+        "baud",
+        "Pace the line like a UART at N baud (10 bits per byte): every byte sent takes its time, "
+        "and a command is taken when its last byte would have arrived.",
+        "N", "0");
     const QCommandLineOption disconnectOpt("disconnect-after",
                                            "Answer N requests, then hang up on the next.", "N");
     parser.addOptions({linkOpt, latencyOpt, chunkOpt, chunkPauseOpt, silentOpt, noPromptOpt,
-                       errorOpt, replyOpt, disconnectOpt});
+                       errorOpt, replyOpt, disconnectOpt, baudOpt});
     parser.process(app);
 
     auto number = [&parser](const QCommandLineOption& option) {
@@ -131,6 +160,7 @@ int main(int argc, char** argv) {
     behaviour.chunkSize = number(chunkOpt);
     behaviour.chunkPauseMs = number(chunkPauseOpt);
     behaviour.silent = parser.isSet(silentOpt);
+    behaviour.baud = number(baudOpt);
     if (parser.isSet(disconnectOpt))
         behaviour.disconnectAfter = number(disconnectOpt);
 
@@ -183,6 +213,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     QByteArray pending;
+    Clock::time_point pendingSince; // when the first byte of pending arrived
     int answered = 0;
     for (;;) {
         pollfd fds[2] = {{master, POLLIN, 0}, {stopEvents, POLLIN, 0}};
@@ -201,12 +232,17 @@ int main(int argc, char** argv) {
             break;
         if (behaviour.silent)
             continue;
+        if (pending.isEmpty())
+            pendingSince = Clock::now();
         pending.append(buffer, n);
         qsizetype end;
         bool hangUp = false;
         while (!hangUp && (end = pending.indexOf('\r')) >= 0) {
             const QByteArray line = pending.left(end).replace('\n', QByteArray());
+            // The command's bytes take their time on the way in, as well.
+            std::this_thread::sleep_until(pendingSince + lineTime(behaviour, end + 1));
             pending.remove(0, end + 1);
+            pendingSince = Clock::now();
             if (answered == behaviour.disconnectAfter) {
                 hangUp = true;
                 break;
