@@ -105,7 +105,7 @@ QString DecodeSensorValue(int pid, const QString& reply, QChar decimalSeparator)
         return TextOrError(HighestBitText(OxygenSensorTexts, quint8(a)));
     case PidDecoder::ObdType:
         return TextOrError(ValueTextOf(ObdTypeTexts, a));
-    case PidDecoder::LoadPercent:
+    case PidDecoder::Percent:
         number = a * 100.0 / 255;
         break;
     case PidDecoder::Celsius:
@@ -128,9 +128,6 @@ QString DecodeSensorValue(int pid, const QString& reply, QChar decimalSeparator)
         break;
     case PidDecoder::AirFlow:
         number = (a * 256 + b) * 0.01;
-        break;
-    case PidDecoder::Throttle:
-        number = a * 0.3922;
         break;
     case PidDecoder::OxygenVolts:
         number = a / 200.0;

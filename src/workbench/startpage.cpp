@@ -4,6 +4,7 @@
 #include "session/connection.h"
 #include "widgets/pictures.h"
 #include "widgets/qxled.h"
+#include "workbench/look.h"
 #include "workbench/messages.h"
 #include "workbench/pagelook.h"
 
@@ -108,7 +109,7 @@ StartPage::StartPage(WorkbenchContext& ctx, ConnectionStatus status,
     LogListBox->setItemDelegate(new StatusLineDelegate(LogListBox));
     LogListBox->setUniformItemSizes(true);
     QPalette listPalette = LogListBox->palette();
-    listPalette.setColor(QPalette::Base, QColor(240, 240, 240));
+    listPalette.setColor(QPalette::Base, look::Cell);
     LogListBox->setPalette(listPalette);
     LogListBox->setAutoFillBackground(true);
     leftLayout->addWidget(LogListBox, 1);
@@ -169,7 +170,7 @@ QWidget* StartPage::makeMilColumn() {
 
     auto* top = new QGridLayout;
     auto* milFrame = named(new QFrame(column), QStringLiteral("Panel1"));
-    milFrame->setStyleSheet(QStringLiteral("#Panel1 { border: 1px solid black; }"));
+    milFrame->setStyleSheet(look::FramedStyle(milFrame->objectName()));
     auto* milFrameLayout = new QVBoxLayout(milFrame);
     milFrameLayout->setContentsMargins(1, 1, 1, 1);
     MIL_Image = named(new QLabel(milFrame), QStringLiteral("MIL_Image"));

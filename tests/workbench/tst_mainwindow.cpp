@@ -412,7 +412,10 @@ void TestMainWindow::portChangeDuringPollingSendsNothingBeforeReset() {
     MainFixture f;
     TfMain& w = startPolling(f, sim.slavePath());
     QTRY_VERIFY(f.label("Label6").toInt() >= 1);
-    w.COM_CBChange(device.path());
+    auto* combo = child<QComboBox>(&w, QStringLiteral("COM_CB"));
+    combo->addItem(device.path());
+    combo->setCurrentIndex(combo->count() - 1);
+    emit combo->textActivated(device.path());
     QVERIFY(!w.Context().pollerRunning());
     QCOMPARE(w.Context().port->Port(), device.path());
     QCOMPARE(device.received(500), QByteArray());
