@@ -9,6 +9,7 @@
 #include "widgets/pictures.h"
 #include "workbench/guinotifier.h"
 #include "workbench/optionspage.h"
+#include "workbench/pagelook.h"
 #include "workbench/sensorpage.h"
 
 #include <QApplication>
@@ -62,11 +63,14 @@ void TfMain::closeEvent(QCloseEvent* event) {
 }
 
 void TfMain::FormClose() {
+    // Closing does not wait for a reply under way: the poller's exchange ends
+    // at once, and so does the poller at its next look at the stop request.
     if (m_ctx.pollerRunning && m_ctx.pollerRunning()) {
         m_ctx.requestPollerStop();
-        while (m_ctx.pollerRunning())
-            QApplication::processEvents(QEventLoop::AllEvents, 50);
+        m_ctx.link->Abort();
     }
+    StopPollerAndWait(m_ctx);
+    m_ctx.link->Resume();
     // The port object itself stays until the window is destroyed: the
     // exchange refers to it.
     m_ctx.port->Close();

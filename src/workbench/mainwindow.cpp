@@ -144,11 +144,7 @@ TfMain::TfMain(const QString& programFolder, std::unique_ptr<QSettings> settings
 
     m_startPage = new StartPage(
         m_ctx, m_status,
-        [this] {
-            m_sensorPage->ApplySupportedPids();
-            m_sensorPage->FillSensorGrid();
-        },
-        Notebook);
+        [this](const TSupportedPids& flags) { m_sensorPage->ApplySupportedPids(flags); }, Notebook);
     m_sensorPage = new SensorPage(m_ctx, Notebook);
     QWidget *seite2 = nullptr, *seite3 = nullptr, *vehicle = nullptr;
     makePlaceholderPages(&seite2, &seite3, &vehicle);
@@ -174,6 +170,7 @@ TfMain::TfMain(const QString& programFolder, std::unique_ptr<QSettings> settings
         m_startPage->ShowMonitorStatus(s);
     };
     m_ctx.showMilLamp = [this](bool on) { m_startPage->ShowMilLamp(on); };
+    m_ctx.showMonitorStatusUnknown = [this] { m_startPage->ShowMonitorStatusUnknown(); };
 
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setInterval(500);

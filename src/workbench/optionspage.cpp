@@ -54,6 +54,8 @@ void OptionsPage::SelectPortInUse() {
 }
 
 void OptionsPage::COM_CBChange(const QString& text) {
+    // Another name reopens the port: the poller's requests end first.
+    StopPollerAndWait(m_ctx);
     m_ctx.port->SetPort(text);
     StorePortSettings(*m_ctx.port, m_settings);
 }

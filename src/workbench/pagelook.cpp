@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QGuiApplication>
 #include <QLabel>
 #include <algorithm>
 
@@ -21,9 +22,19 @@ void labelFor(QLabel* caption, QWidget* control) {
         control->setAccessibleName(caption->text());
 }
 
-void WaitForPoller(WorkbenchContext& ctx) {
+void StopPollerAndWait(WorkbenchContext& ctx) {
+    if (ctx.pollerRunning && ctx.pollerRunning() && ctx.requestPollerStop)
+        ctx.requestPollerStop();
     if (ctx.waitForPollerIdle)
         ctx.waitForPollerIdle();
+}
+
+BusyCursor::BusyCursor() {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+BusyCursor::~BusyCursor() {
+    QGuiApplication::restoreOverrideCursor();
 }
 
 } // namespace obd

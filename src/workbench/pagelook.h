@@ -36,7 +36,18 @@ std::function<void()> guarded(Boxes* boxes, Page* page, void (Page::*handler)())
     return [boxes, page, handler] { boxes->Guard([page, handler] { (page->*handler)(); }); };
 }
 
-// Before a GUI-thread request goes on the line: lets a stopping poller finish.
-void WaitForPoller(WorkbenchContext& ctx);
+// Before a GUI-thread action uses the port: asks a running poller to stop and
+// handles events until it has ended.
+void StopPollerAndWait(WorkbenchContext& ctx);
+
+// The busy cursor for as long as it lives: around every exchange the GUI
+// thread starts.
+class BusyCursor {
+public:
+    BusyCursor();
+    ~BusyCursor();
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
 
 } // namespace obd

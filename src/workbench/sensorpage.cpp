@@ -2,12 +2,14 @@
 
 #include "common/sensortable.h"
 #include "link/link.h"
+#include "services/j1979.h"
+#include "session/offthread.h"
+#include "session/sensorpoller.h"
 #include "widgets/pictures.h"
 #include "workbench/context.h"
 #include "workbench/look.h"
 #include "workbench/messages.h"
 #include "workbench/pagelook.h"
-#include "workbench/sensorthread.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -182,12 +184,13 @@ SensorPage::SensorPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(parent)
     connect(cbShowNotSupported, &QCheckBox::toggled, this,
             guarded(boxes, this, &SensorPage::cbShowNotSupportedClick));
 
-    m_thread = new SensorThread([this](SensorThread& t) { SensorThreadExecute(t); }, this);
-    connect(m_thread, &SensorThread::Started, this, &SensorPage::SensorThreadStart);
-    connect(m_thread, &SensorThread::Terminated, this, &SensorPage::SensorThreadTerminate);
-    m_ctx.pollerRunning = [this] { return m_thread->Running(); };
-    m_ctx.requestPollerStop = [this] { m_thread->RequestStop(); };
-    m_ctx.waitForPollerIdle = [this] { m_thread->WaitUntilIdle(); };
+    m_poller = new SensorPoller(m_ctx.sensorTable, this);
+    connect(m_poller, &SensorPoller::started, this, &SensorPage::SensorThreadStart);
+    connect(m_poller, &SensorPoller::passCompleted, this, &SensorPage::NotifyEvent1);
+    connect(m_poller, &SensorPoller::ended, this, &SensorPage::SensorThreadTerminate);
+    m_ctx.pollerRunning = [this] { return m_poller->Running(); };
+    m_ctx.requestPollerStop = [this] { m_poller->RequestStop(); };
+    m_ctx.waitForPollerIdle = [this] { m_poller->WaitUntilIdle(); };
 
     FillSensorGrid();
 }
@@ -197,7 +200,11 @@ SensorPage::~SensorPage() {
     m_ctx.pollerRunning = nullptr;
     m_ctx.requestPollerStop = nullptr;
     m_ctx.waitForPollerIdle = nullptr;
-    delete m_thread;
+    delete m_poller;
+}
+
+SensorThread& SensorPage::Poller() {
+    return m_poller->Thread();
 }
 
 QWidget* SensorPage::makeSinglePage() {
@@ -249,13 +256,18 @@ void SensorPage::sizeColumns() {
 }
 
 void SensorPage::ApplySupportedPids() {
-    // The worker reads both copies; they change only while it is not running.
-    m_thread->WaitUntilIdle();
+    StopPollerAndWait(m_ctx);
     TSupportedPids scratch{};
-    ReadSupportedPids(*m_ctx.link, scratch);
-    m_supportedPids = scratch;
-    for (int k = 0; k < SensorTable::Size; ++k)
-        m_ctx.sensorTable[k].Supported = scratch[size_t(k)];
+    {
+        BusyCursor busy;
+        RunOffThread([&] { ReadSupportedPids(*m_ctx.link, scratch); });
+    }
+    m_poller->SetSupportedPids(scratch);
+}
+
+void SensorPage::ApplySupportedPids(const TSupportedPids& flags) {
+    m_poller->SetSupportedPids(flags);
+    FillSensorGrid();
 }
 
 void SensorPage::FillSensorGrid() {
@@ -295,16 +307,21 @@ void SensorPage::btnSensorsReadClick() {
     m_ctx.link->LogEvent(QStringLiteral("Sensordaten Read"));
     if (m_ctx.link->CheckCommFailure())
         return;
-    if (!CheckEcuLink(*m_ctx.link)) {
+    bool answered = false;
+    {
+        BusyCursor busy;
+        RunOffThread([&] { answered = CheckEcuLink(*m_ctx.link); });
+    }
+    if (!answered) {
         m_ctx.messages->Error(QStringLiteral("Keine Verbindung!!!"));
         return;
     }
     FillSensorGrid();
-    m_thread->Start();
+    m_poller->Start(*m_ctx.link);
 }
 
 void SensorPage::btnSensorsStopClick() {
-    m_thread->RequestStop();
+    m_poller->RequestStop();
 }
 
 void SensorPage::cbShowNotSupportedClick() {
@@ -358,29 +375,6 @@ bool SensorPage::eventFilter(QObject* watched, QEvent* event) {
 void SensorPage::SensorThreadStart() {
     btnSensorsRead->setEnabled(false);
     btnSensorsStop->setEnabled(true);
-}
-
-void SensorPage::SensorThreadExecute(SensorThread& thread) {
-    SensorTable& table = m_ctx.sensorTable;
-    const QString service = QStringLiteral("01");
-    while (true) {
-        for (int k = 0; k < SensorTable::Size; ++k) {
-            const TSensorData& e = table[k];
-            const bool supported = e.Supported;
-            if (!e.IsSensor || !(supported || table.ShowNotSupported))
-                continue;
-            if (supported && e.Enabled) {
-                QString value;
-                ReadSensorData(*m_ctx.link, m_supportedPids, service, e.Pid, value);
-                table.SetValue(k, value);
-            } else {
-                table.SetValue(k, NotAvailable);
-            }
-        }
-        if (thread.StopRequested())
-            return;
-        thread.Synchronize([this] { NotifyEvent1(); });
-    }
 }
 
 void SensorPage::NotifyEvent1() {

@@ -1,10 +1,7 @@
 #include "workbench/startpage.h"
 
-#include "common/errors.h"
-#include "link/comport.h"
 #include "link/link.h"
-#include "services/elm.h"
-#include "services/j1979.h"
+#include "session/connection.h"
 #include "widgets/pictures.h"
 #include "widgets/qxled.h"
 #include "workbench/look.h"
@@ -89,9 +86,10 @@ constexpr MonitorRow NonContinuousRows[] = {
 
 } // namespace
 
-StartPage::StartPage(WorkbenchContext& ctx, ConnectionStatus status, std::function<void()> applyEcu,
-                     QWidget* parent)
-    : QWidget(parent), m_ctx(ctx), m_status(status), m_applyEcu(std::move(applyEcu)) {
+StartPage::StartPage(WorkbenchContext& ctx, ConnectionStatus status,
+                     std::function<void(const TSupportedPids&)> applyEcu, QWidget* parent)
+    : QWidget(parent), m_ctx(ctx), m_status(status), m_applyEcu(std::move(applyEcu)),
+      m_sequence(new ConnectionSequence(std::make_unique<Elm323Dialect>(), this)) {
     setObjectName(QStringLiteral("Start"));
 
     auto* grid = new QGridLayout(this);
@@ -145,6 +143,29 @@ StartPage::StartPage(WorkbenchContext& ctx, ConnectionStatus status, std::functi
     // without a click and must switch the demo mode just the same.
     connect(cbDemoMode, &QCheckBox::toggled, this,
             guarded(m_ctx.messages, this, &StartPage::DemoModeClick));
+    connectSequence();
+}
+
+void StartPage::connectSequence() {
+    ConnectionSequence* s = m_sequence;
+    connect(s, &ConnectionSequence::cleared, this, &StartPage::clearRun);
+    connect(s, &ConnectionSequence::portOpenFailed, this, [this](const QString& text) {
+        // The answer is not used.
+        m_ctx.messages->ErrorYesNo(text);
+    });
+    connect(s, &ConnectionSequence::statusLine, this, &StartPage::add);
+    connect(s, &ConnectionSequence::portShown, this, &StartPage::showPort);
+    connect(s, &ConnectionSequence::chipLamp, m_status.ELM_Led, &TQXLed::SetLedOn);
+    connect(s, &ConnectionSequence::ecuLamp, m_status.ECU_Led, &TQXLed::SetLedOn);
+    connect(s, &ConnectionSequence::interfaceShown, this, [this](const QString& identification) {
+        m_status.InterfaceLabel->setText(QStringLiteral("Interface: ") + identification);
+    });
+    connect(s, &ConnectionSequence::supportedPidsRead, this,
+            [this](const TSupportedPids& flags) { m_applyEcu(flags); });
+    connect(s, &ConnectionSequence::obdTypeRead, edOBDType, &QLineEdit::setText);
+    connect(s, &ConnectionSequence::monitorStatusRead, this, &StartPage::ShowMonitorStatus);
+    connect(s, &ConnectionSequence::monitorStatusUnreadable, this,
+            &StartPage::ShowMonitorStatusUnknown);
 }
 
 QWidget* StartPage::makeMilColumn() {
@@ -228,118 +249,28 @@ void StartPage::add(const QString& text, bool ok) {
     auto* item = new QListWidgetItem(text, LogListBox);
     item->setToolTip(text);
     item->setData(OkRole, ok);
-}
-
-void StartPage::showProgress() {
-    // The view lays out new lines only when the event loop runs; the
-    // sequence keeps the GUI thread busy, so it lays them out itself.
+    // Laid out at once, so the next repaint shows the line.
     LogListBox->doItemsLayout();
-    LogListBox->repaint();
 }
 
-void StartPage::InitInterface() {
-    // The sequence closes and reopens the port: a running poller ends first.
-    if (m_ctx.pollerRunning && m_ctx.pollerRunning() && m_ctx.requestPollerStop)
-        m_ctx.requestPollerStop();
-    WaitForPoller(m_ctx);
-
-    TComPort& port = *m_ctx.port;
-    Link& link = *m_ctx.link;
-    bool failed = false;
-
-    if (port.Connected())
-        port.Close();
-
+void StartPage::clearRun() {
     LogListBox->clear();
     m_status.COM_Led->SetLedOn(false);
     m_status.ELM_Led->SetLedOn(false);
     m_status.ECU_Led->SetLedOn(false);
     window()->repaint();
+}
 
-    try {
-        port.Open();
-    } catch (const obd::Error&) {
-        // The driver's own text is not shown; the answer is not used.
-        m_ctx.messages->ErrorYesNo(port.Port() + QStringLiteral(" kann nicht geöffnet werden!"));
-    }
+void StartPage::showPort(const QString& label, bool open) {
+    m_status.COM_Label->setText(label);
+    m_status.COM_Led->SetLedOn(open);
+}
 
-    if (port.Connected()) {
-        add(QStringLiteral("Port: ") + port.Port() + QStringLiteral(" bereit"), true);
-        m_status.COM_Label->setText(port.Port());
-        m_status.COM_Led->SetLedOn(true);
-        port.Purge(true, true);
-    } else {
-        add(QStringLiteral("Port: ") + port.Port() + QStringLiteral(" kann nicht geöffnet werden"),
-            false);
-        m_status.COM_Label->setText(QStringLiteral("COM?"));
-        m_status.COM_Led->SetLedOn(false);
-        failed = true;
-    }
-    showProgress();
-
-    if (!failed) {
-        const QString r = ElmReset(link);
-        failed = r == ReplyError;
-        add(QStringLiteral("Chip Reset: ") + r, !failed);
-        m_status.ELM_Led->SetLedOn(!failed);
-        showProgress();
-    }
-
-    // Echo off and line feeds off: the ELM lamp is not touched.
-    const auto chipStep = [&](const QString& prefix, const QString& r) {
-        failed = r == ReplyError;
-        add(prefix + r, !failed);
-        showProgress();
-    };
-    if (!failed)
-        chipStep(QStringLiteral("Echo ausschalten: "), ElmSetEcho(link, false));
-    if (!failed)
-        chipStep(QStringLiteral("LF ausschalten: "), ElmSetLinefeeds(link, false));
-
-    QString identification;
-    if (!failed) {
-        identification = ElmIdentify(link);
-        m_status.InterfaceLabel->setText(QStringLiteral("Interface: ") + identification);
-        chipStep(QStringLiteral("Chip Info: "), identification);
-    }
-
-    if (failed) {
-        add(QStringLiteral("Keine Verbindung zum Interface"), false);
-        m_status.InterfaceLabel->setText(QStringLiteral("Interface: ") + ReplyError);
-    } else {
-        add(QStringLiteral("Interface ist betriebsbereit"), true);
-    }
-    showProgress();
-
-    if (!failed) {
-        if (CheckEcuLink(link)) {
-            add(QStringLiteral("Verbindung mit ECU: OK"), true);
-            m_status.ECU_Led->SetLedOn(true);
-            showProgress();
-            m_applyEcu();
-            TSupportedPids supported{};
-            for (int k = 0; k < SensorTable::Size; ++k)
-                supported[size_t(k)] = m_ctx.sensorTable[k].Supported;
-            QString obdType;
-            ReadSensorData(link, supported, QStringLiteral("01"), QStringLiteral("1C"), obdType);
-            edOBDType->setText(obdType);
-        } else {
-            // The check keeps no reply; the identification is the text the
-            // sequence holds at this point.
-            add(QStringLiteral("Verbindung mit ECU: ") + identification, false);
-            m_status.ECU_Led->SetLedOn(false);
-            failed = true;
-            showProgress();
-        }
-    }
-
-    if (!failed) {
-        TMonitorStatus status;
-        ReadMonitorStatus(link, status);
-        ShowMonitorStatus(status);
-    }
-
-    link.CommFailure = failed;
+void StartPage::InitInterface() {
+    // The sequence closes and reopens the port.
+    StopPollerAndWait(m_ctx);
+    BusyCursor busy;
+    m_sequence->Run(*m_ctx.port, *m_ctx.link);
 }
 
 void StartPage::NeuInitialisierenBtnClick() {
@@ -374,6 +305,16 @@ void StartPage::ShowMonitorStatus(TMonitorStatus status) {
     for (size_t k = 0; k < std::size(monitors); ++k) {
         m_readiness[qsizetype(k)].first->setText(yesNo(monitors[k].first));
         m_readiness[qsizetype(k)].second->setText(yesNo(!monitors[k].second));
+    }
+}
+
+void StartPage::ShowMonitorStatusUnknown() {
+    MIL_Image->setPixmap(MilPicture(false));
+    labMIL_Status->setText(NotAvailable);
+    DTCCountLabel->setText(NotAvailable);
+    for (const auto& [supported, completed] : m_readiness) {
+        supported->setText(NotAvailable);
+        completed->setText(NotAvailable);
     }
 }
 

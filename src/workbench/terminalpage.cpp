@@ -4,6 +4,7 @@
 #include "common/codec.h"
 #include "common/errors.h"
 #include "link/link.h"
+#include "session/offthread.h"
 #include "workbench/context.h"
 #include "workbench/look.h"
 #include "workbench/messages.h"
@@ -146,10 +147,16 @@ TerminalPage::TerminalPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(par
 }
 
 QString TerminalPage::exchange(const QString& command) {
-    // The polling worker may still be finishing its pass on the same line.
-    WaitForPoller(m_ctx);
-    m_ctx.link->SendCommand(command);
-    return m_ctx.link->ReceiveReply();
+    // The polling worker may still be finishing its request on the same line.
+    StopPollerAndWait(m_ctx);
+    BusyCursor busy;
+    QString reply;
+    RunOffThread([&] {
+        Link& link = *m_ctx.link;
+        link.SendCommand(command);
+        reply = link.ReceiveReply();
+    });
+    return reply;
 }
 
 void TerminalPage::SendenClick() {
