@@ -22,7 +22,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -150,11 +149,11 @@ const char* const PageOfTag[] = {"Start",    "DTC",         "Seite2",   "Seite3"
 
 } // namespace
 
-TfMain::TfMain(const QString& programFolder, std::unique_ptr<QSettings> settings, Answer answer,
+TfMain::TfMain(const ProgramPaths& paths, std::unique_ptr<QSettings> settings, Answer answer,
                QWidget* parent)
     : QWidget(parent), m_messages(this), m_settings(std::move(settings)) {
     m_messages.answer = std::move(answer);
-    m_ctx.paths.folder = programFolder;
+    m_ctx.paths = paths;
     m_ctx.messages = &m_messages;
     m_ctx.tables = std::make_unique<TableStore>();
     m_notifier = std::make_unique<GuiNotifier>(m_messages);
@@ -453,7 +452,7 @@ void TfMain::FormCreate() {
     const auto step = [this](const std::function<void()>& body) { m_messages.Guard(body); };
     // Each step reports its own error; the later steps that do not depend on
     // it still run, so a missing file leaves the rest of start-up intact.
-    QDir().mkpath(m_ctx.paths.dataFolder());
+    step([this] { CopyMissingTables(m_ctx.paths); });
     step([this] { m_ctx.tables->OpenAll(m_ctx.paths.dataFolder()); });
     step([this] {
         QStringList ports;
@@ -479,6 +478,18 @@ void TfMain::Timer1Timer() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_messages.Guard([this] { m_startPage->InitInterface(); });
     QApplication::restoreOverrideCursor();
+}
+
+void TfMain::StartWith(const QString& port, bool demo) {
+    if (!port.isEmpty()) {
+        m_ctx.port->SetPort(port);
+        // A device the port list does not know still shows as chosen.
+        if (COM_CB->findText(port) < 0)
+            COM_CB->addItem(port);
+        COM_CB->setCurrentIndex(COM_CB->findText(port));
+    }
+    if (demo)
+        m_startPage->StartInDemoMode();
 }
 
 void TfMain::showPage(const QString& name) {
