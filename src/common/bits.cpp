@@ -27,8 +27,12 @@ qint32 HexToInt(const QString& text) {
         value = value << 4 | quint32(digit < 0 ? 0 : digit);
     }
     if (!valid)
-        throw ConversionError(QStringLiteral("'$%1' ist kein gültiger Integerwert").arg(text));
+        RaiseConversionError(text);
     return qint32(value);
+}
+
+void RaiseConversionError(const QString& text) {
+    throw ConversionError(QStringLiteral("'$%1' ist kein gültiger Integerwert").arg(text));
 }
 
 qint32 BinToInt(const QString& text) {

@@ -14,6 +14,9 @@ bool TestBit(qint32 value, quint8 bit);
 // ConversionError "'$<text>' ist kein gültiger Integerwert" otherwise.
 qint32 HexToInt(const QString& text);
 
+// Raises the ConversionError that HexToInt raises for text.
+[[noreturn]] void RaiseConversionError(const QString& text);
+
 // The first character is bit 0; each "1" sets its bit, any other character
 // adds nothing. Characters past the 32nd have no bit and are ignored.
 qint32 BinToInt(const QString& text);

@@ -15,7 +15,7 @@ enum class PidDecoder : std::uint8_t {
     None,          // no decoder: no request, the result is "Fehler"
     MilState,      // "AN" / "AUS" from bit 7 of A
     FuelSystem,    // state text of A (PID 03)
-    LoadPercent,   // A * 100 / 255
+    Percent,       // A * 100 / 255: 0 and 255 are exactly 0 % and 100 %
     Celsius,       // A - 40
     FuelTrim,      // (A - 128) * 100 / 128
     FuelPressure,  // A * 3 kPa
@@ -23,7 +23,6 @@ enum class PidDecoder : std::uint8_t {
     Rpm,           // (A * 256 + B) / 4
     Advance,       // A * 0.5 - 64
     AirFlow,       // (A * 256 + B) * 0.01
-    Throttle,      // A * 0.3922
     SecondaryAir,  // state text of A (PID 12)
     OxygenSensors, // state text of A (PID 13)
     OxygenVolts,   // A / 200
@@ -65,7 +64,7 @@ inline constexpr std::array<PidInfo, 32> PidTable{{
     {0x01, "MIL status", "", false, PidDecoder::MilState, NumberForm::Text},
     {0x02, "trouble codes", "", false, PidDecoder::None, NumberForm::Text},
     {0x03, "Fuel System status", "", true, PidDecoder::FuelSystem, NumberForm::Text},
-    {0x04, "Calculated Load", "%", true, PidDecoder::LoadPercent, NumberForm::Decimal},
+    {0x04, "Calculated Load", "%", true, PidDecoder::Percent, NumberForm::Decimal},
     {0x05, "Coolant Temp.", "°C", true, PidDecoder::Celsius, NumberForm::Integer},
     {0x06, "Short term fuel trim bank 1", "", true, PidDecoder::FuelTrim, NumberForm::Decimal},
     {0x07, "Long term fuel trim bank 1", "", true, PidDecoder::FuelTrim, NumberForm::Decimal},
@@ -78,7 +77,7 @@ inline constexpr std::array<PidInfo, 32> PidTable{{
     {0x0E, "Ignition Advance", "°", true, PidDecoder::Advance, NumberForm::Decimal},
     {0x0F, "Intake Air Temp", "°C", true, PidDecoder::Celsius, NumberForm::Integer},
     {0x10, "Air Flow", "gm/sec", true, PidDecoder::AirFlow, NumberForm::Decimal},
-    {0x11, "Throttle Position", "%", true, PidDecoder::Throttle, NumberForm::Decimal},
+    {0x11, "Throttle Position", "%", true, PidDecoder::Percent, NumberForm::Decimal},
     {0x12, "Secondary Air Status", "", true, PidDecoder::SecondaryAir, NumberForm::Text},
     {0x13, "O2 Sensor location", "", true, PidDecoder::OxygenSensors, NumberForm::Text},
     {0x14, "O2 Volts Bank 1 Sensor 1", "V", true, PidDecoder::OxygenVolts, NumberForm::Decimal},

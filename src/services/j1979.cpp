@@ -4,6 +4,7 @@
 #include "common/pidtable.h"
 #include "common/regional.h"
 #include "link/link.h"
+#include "services/pidvalues.h"
 
 namespace obd {
 
@@ -91,7 +92,6 @@ QString DecodeSensorValue(int pid, const QString& reply, QChar decimalSeparator)
     const int a = DataByte(reply, 0);
     const int b = UsesByteB(info->decoder) ? DataByte(reply, 1) : 0;
 
-    double number = 0;
     switch (info->decoder) {
     case PidDecoder::None:
         return ReplyError;
@@ -105,37 +105,21 @@ QString DecodeSensorValue(int pid, const QString& reply, QChar decimalSeparator)
         return TextOrError(HighestBitText(OxygenSensorTexts, quint8(a)));
     case PidDecoder::ObdType:
         return TextOrError(ValueTextOf(ObdTypeTexts, a));
-    case PidDecoder::LoadPercent:
-        number = a * 100.0 / 255;
-        break;
+    case PidDecoder::Percent:
     case PidDecoder::Celsius:
-        number = a - 40;
-        break;
     case PidDecoder::FuelTrim:
-        number = (a - 128) * 100.0 / 128;
-        break;
     case PidDecoder::FuelPressure:
-        number = a * 3;
-        break;
     case PidDecoder::Byte:
-        number = a;
-        break;
     case PidDecoder::Rpm:
-        number = (a * 256 + b) / 4.0;
-        break;
     case PidDecoder::Advance:
-        number = a * 0.5 - 64;
-        break;
     case PidDecoder::AirFlow:
-        number = (a * 256 + b) * 0.01;
-        break;
-    case PidDecoder::Throttle:
-        number = a * 0.3922;
-        break;
     case PidDecoder::OxygenVolts:
-        number = a / 200.0;
         break;
     }
+    // The numbers come from the first value of the full PID table, which
+    // holds the same formulas.
+    const std::array<std::uint8_t, 2> bytes{std::uint8_t(a), std::uint8_t(b)};
+    const double number = NumberOf(FindPidSpec(pid)->fields[0], bytes);
     return info->form == NumberForm::Integer ? IntegerForm(static_cast<long long>(number))
                                              : DecimalForm(number, decimalSeparator);
 }

@@ -4,6 +4,7 @@
 #include "store/datasetmodel.h"
 #include "store/tablestore.h"
 #include "workbench/context.h"
+#include "workbench/look.h"
 #include "workbench/messages.h"
 #include "workbench/pagelook.h"
 
@@ -48,11 +49,7 @@ QTableView* makeGrid(const QString& name, QWidget* parent) {
     grid->setShowGrid(false);
     grid->verticalHeader()->hide();
     grid->verticalHeader()->setDefaultSectionSize(17);
-    grid->setStyleSheet(QStringLiteral(
-        "QTableView { background: rgb(240,240,240); selection-background-color: palette(highlight);"
-        " selection-color: palette(highlighted-text); }"
-        "QTableView::item { border-bottom: 1px solid rgb(200,200,200); }"
-        "QHeaderView::section { background: rgb(255,209,87); font-size: 11px; }"));
+    grid->setStyleSheet(look::RecordGridStyle());
     return grid;
 }
 
@@ -61,7 +58,7 @@ QLineEdit* makeEdit(const QString& name, const QString& caption, QRect place, QW
     label->move(place.x(), place.y() - 14);
     auto* edit = named(new QLineEdit(parent), name);
     edit->setGeometry(place);
-    edit->setStyleSheet(QStringLiteral("background: rgb(240,240,240);"));
+    edit->setStyleSheet(look::CellFieldStyle());
     return edit;
 }
 
@@ -112,7 +109,7 @@ CustomerPage::CustomerPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(par
     addressLabel->move(248, 0);
     edCustomerAddress = named(new QPlainTextEdit(details), QStringLiteral("edCustomerAddress"));
     edCustomerAddress->setGeometry(248, 14, 241, 59);
-    edCustomerAddress->setStyleSheet(QStringLiteral("background: rgb(240,240,240);"));
+    edCustomerAddress->setStyleSheet(look::CellFieldStyle());
 
     struct Button {
         const char* name;

@@ -4,6 +4,7 @@
 #include "services/j1979.h"
 #include "widgets/pictures.h"
 #include "workbench/context.h"
+#include "workbench/look.h"
 #include "workbench/messages.h"
 #include "workbench/pagelook.h"
 
@@ -100,8 +101,7 @@ QWidget* DtcPage::makePanel(const QString& title, QListWidget*& list, const QStr
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* bar = new QLabel(title, panel);
-    bar->setStyleSheet(QStringLiteral(
-        "background: rgb(0,70,140); color: white; font-weight: bold; padding: 2px;"));
+    bar->setStyleSheet(look::PanelBarStyle());
     layout->addWidget(bar);
     auto* columns = new QHBoxLayout;
     auto* left = new QVBoxLayout;

@@ -2,10 +2,8 @@
 
 #include "link/comport.h"
 #include "link/link.h"
-#include "link/portsettings.h"
 #include "link/protocollog.h"
 #include "report/report.h"
-#include "store/dtctexts.h"
 #include "store/tablestore.h"
 #include "widgets/pictures.h"
 #include "widgets/qxled.h"
@@ -13,101 +11,33 @@
 #include "workbench/dtcpage.h"
 #include "workbench/guinotifier.h"
 #include "workbench/infobox.h"
+#include "workbench/look.h"
+#include "workbench/optionspage.h"
 #include "workbench/pagelook.h"
 #include "workbench/sensorpage.h"
-#include "workbench/sensorthread.h"
 #include "workbench/terminalpage.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
-#include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QWindow>
 
 namespace obd {
 
 namespace {
 
-const QColor WindowColour(215, 215, 200);
-const QColor HeadingColour(51, 102, 153);
-const QColor HeadingTextColour(255, 209, 87);
-const QColor PageColour(255, 248, 179);
-constexpr int BorderWidth = 3;
-
 const QString Placeholder = QStringLiteral("In dieser Version nich möglich");
-
-void fill(QWidget* w, const QColor& colour) {
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, colour);
-    w->setPalette(p);
-    w->setAutoFillBackground(true);
-}
-
-// The self-drawn title strip: grey stripes on every second row, the title in
-// a button-face box in the middle; any mouse button on it drags the window.
-class TitleStrip : public QWidget {
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        const QRect r = rect();
-        painter.setPen(QColor(128, 128, 128));
-        for (int i = r.top(); i <= r.bottom(); ++i) {
-            const int y = r.top() + 2 * i;
-            if (y > r.bottom())
-                break;
-            painter.drawLine(r.left() + 1, y, r.right() - 1, y);
-        }
-        const QString title =
-            QLatin1Char(' ') + QApplication::applicationDisplayName() + QLatin1Char(' ');
-        const QString shown = painter.fontMetrics().elidedText(title, Qt::ElideRight, r.width());
-        QRect box = painter.fontMetrics().boundingRect(r, Qt::AlignCenter, shown);
-        painter.fillRect(box, palette().button());
-        painter.setPen(palette().buttonText().color());
-        painter.drawText(box, Qt::AlignCenter, shown);
-    }
-
-    void mousePressEvent(QMouseEvent* event) override {
-        QWidget* top = window();
-        if (top->windowHandle() && top->windowHandle()->startSystemMove()) {
-            event->accept();
-            return;
-        }
-        m_dragOffset = event->globalPosition().toPoint() - top->frameGeometry().topLeft();
-        m_dragging = true;
-    }
-    // Where the platform cannot move the window itself, it follows the mouse.
-    void mouseMoveEvent(QMouseEvent* event) override {
-        if (m_dragging)
-            window()->move(event->globalPosition().toPoint() - m_dragOffset);
-    }
-    void mouseReleaseEvent(QMouseEvent*) override { m_dragging = false; }
-
-private:
-    QPoint m_dragOffset;
-    bool m_dragging = false;
-};
 
 TQXLed* makeLamp(QWidget* parent, const QString& name, int x) {
     auto* lamp = named(new TQXLed(parent), name);
     lamp->SetLedStyle(TLedStyle::Rectangle);
-    lamp->SetLedOnColor(QColor(0, 255, 0));
-    lamp->SetLedOffColor(QColor(0, 128, 0));
-    lamp->SetPenColor(QColor(160, 150, 131));
+    lamp->SetLedOnColor(look::LampOn);
+    lamp->SetLedOffColor(look::LampOff);
+    lamp->SetPenColor(look::LampPen);
     lamp->SetPenWidth(1);
     lamp->SetBlink(false);
     lamp->SetLedOn(false);
@@ -164,7 +94,7 @@ TfMain::TfMain(const ProgramPaths& paths, std::unique_ptr<QSettings> settings, A
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint);
     setGeometry(220, 105, 632, 546);
     setMouseTracking(true);
-    fill(this, WindowColour);
+    look::Fill(this, look::Window);
     QFont font(QStringLiteral("Tahoma"));
     font.setPixelSize(11);
     setFont(font);
@@ -189,18 +119,18 @@ TfMain::TfMain(const ProgramPaths& paths, std::unique_ptr<QSettings> settings, A
     pageArea->setSpacing(0);
     InfoPanel = named(new QLabel(QStringLiteral("  Start"), this), QStringLiteral("InfoPanel"));
     InfoPanel->setFixedHeight(25);
-    fill(InfoPanel, HeadingColour);
+    look::Fill(InfoPanel, look::Heading);
     QFont headingFont(font);
     headingFont.setPixelSize(13);
     headingFont.setBold(true);
     InfoPanel->setFont(headingFont);
     QPalette hp = InfoPanel->palette();
-    hp.setColor(QPalette::WindowText, HeadingTextColour);
+    hp.setColor(QPalette::WindowText, look::Gold);
     InfoPanel->setPalette(hp);
     InfoPanel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     pageArea->addWidget(InfoPanel);
     Notebook = named(new QStackedWidget(this), QStringLiteral("Notebook"));
-    fill(Notebook, PageColour);
+    look::Fill(Notebook, look::Page);
     // The pages lay out within the designed window size rather than widen it.
     Notebook->setMinimumSize(1, 1);
     pageArea->addWidget(Notebook, 1);
@@ -224,7 +154,8 @@ TfMain::TfMain(const ProgramPaths& paths, std::unique_ptr<QSettings> settings, A
          {static_cast<QWidget*>(m_startPage), static_cast<QWidget*>(new DtcPage(m_ctx, Notebook)),
           static_cast<QWidget*>(m_sensorPage), seite2, seite3,
           static_cast<QWidget*>(new TerminalPage(m_ctx, Notebook)),
-          static_cast<QWidget*>(new CustomerPage(m_ctx, Notebook)), makeOptionsPage(),
+          static_cast<QWidget*>(new CustomerPage(m_ctx, Notebook)),
+          static_cast<QWidget*>(m_optionsPage = new OptionsPage(m_ctx, *m_settings, Notebook)),
           makeDtcsPage(), vehicle}) {
         page->setAccessibleName(page->objectName());
         Notebook->addWidget(page);
@@ -249,28 +180,6 @@ TfMain::~TfMain() {
     // The exchange refers to the port and the log: it goes first.
     m_ctx.link.reset();
     ClosePort(m_ctx.port);
-}
-
-QWidget* TfMain::makeTitleStrip() {
-    auto* strip = named(new TitleStrip(this), QStringLiteral("dxContainer7"));
-    strip->setFixedHeight(15);
-    auto* layout = new QHBoxLayout(strip);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addStretch(1);
-    const auto button = [&](const char* name, TitleGlyph g, auto handler) {
-        auto* b = named(new QToolButton(strip), QString::fromLatin1(name));
-        b->setFixedSize(15, 15);
-        b->setIcon(QIcon(TitleButtonGlyph(g)));
-        b->setAutoRaise(false);
-        connect(b, &QToolButton::clicked, this, [this, handler] { m_messages.Guard(handler); });
-        layout->addWidget(b);
-        return b;
-    };
-    button("tbMinimize", TitleGlyph::Minimize, [this] { tbMinimizeClick(); });
-    tbMaximize = button("tbMaximize", TitleGlyph::Maximize, [this] { tbMaximizeClick(); });
-    button("tbClose", TitleGlyph::Close, [this] { close(); });
-    return strip;
 }
 
 QWidget* TfMain::makeToolBar() {
@@ -313,7 +222,7 @@ QWidget* TfMain::makeOutlookBar() {
         h->setFlat(true);
         h->setAutoFillBackground(true);
         QPalette p = h->palette();
-        p.setColor(QPalette::Button, HeadingTextColour);
+        p.setColor(QPalette::Button, look::Gold);
         h->setPalette(p);
         layout->addWidget(h);
         auto* g = new QWidget(bar);
@@ -386,38 +295,6 @@ QWidget* TfMain::makeStatusBar() {
     return bar;
 }
 
-QWidget* TfMain::makeOptionsPage() {
-    auto* page = new QWidget(Notebook);
-    page->setObjectName(QStringLiteral("General Options"));
-    auto* com =
-        named(new QGroupBox(QStringLiteral("COM-Port"), page), QStringLiteral("FlatGroupBox3"));
-    com->setGeometry(8, 8, 220, 80);
-    auto* comLayout = new QVBoxLayout(com);
-    COM_CB = named(new QComboBox(com), QStringLiteral("COM_CB"));
-    COM_CB->setEditable(false);
-    comLayout->addWidget(COM_CB);
-    auto* auto_ = named(new QCheckBox(QStringLiteral("automatisch erkennen"), com),
-                        QStringLiteral("FlatCheckBox1"));
-    auto_->setEnabled(false);
-    comLayout->addWidget(auto_);
-    connect(COM_CB, &QComboBox::textActivated, this, [this](const QString& text) {
-        m_messages.Guard([this, text] { COM_CBChange(text); });
-    });
-
-    auto* units =
-        named(new QGroupBox(QStringLiteral("Maßsystem"), page), QStringLiteral("FlatGroupBox4"));
-    units->setGeometry(8, 96, 220, 70);
-    auto* unitsLayout = new QVBoxLayout(units);
-    auto* metric = named(new QRadioButton(QStringLiteral("Metrisch"), units),
-                         QStringLiteral("FlatRadioButton1"));
-    metric->setChecked(true);
-    unitsLayout->addWidget(metric);
-    unitsLayout->addWidget(
-        named(new QRadioButton(QStringLiteral("US"), units), QStringLiteral("FlatRadioButton2")));
-    units->setEnabled(false);
-    return page;
-}
-
 void TfMain::makePlaceholderPages(QWidget** seite2, QWidget** seite3, QWidget** vehicle) {
     const auto notYet = [this](const QString& name, const QString& label) {
         auto* page = new QWidget(Notebook);
@@ -448,50 +325,6 @@ QWidget* TfMain::makeDtcsPage() {
     return page;
 }
 
-void TfMain::FormCreate() {
-    const auto step = [this](const std::function<void()>& body) { m_messages.Guard(body); };
-    // Each step reports its own error; the later steps that do not depend on
-    // it still run, so a missing file leaves the rest of start-up intact.
-    step([this] { CopyMissingTables(m_ctx.paths); });
-    step([this] { m_ctx.tables->OpenAll(m_ctx.paths.dataFolder()); });
-    step([this] {
-        QStringList ports;
-        ListComPorts(ports);
-        COM_CB->addItems(ports);
-    });
-    step([this] { m_ctx.log = std::make_unique<ProtocolLog>(m_ctx.paths.logFile()); });
-    // Without the log the exchange runs and drops its lines.
-    m_ctx.link = std::make_unique<Link>(*m_ctx.port, m_ctx.log.get(), *m_notifier);
-    step([this] { m_ctx.TroubleCodeTexts = LoadTroubleCodeTexts(m_ctx.paths.troubleCodeFile()); });
-    PreparePictures();
-    step([this] { LoadOrStorePortSettings(*m_ctx.port, *m_settings); });
-    COM_CB->setCurrentIndex(COM_CB->findText(m_ctx.port->Port()));
-    step([this] { m_sensorPage->FillSensorGrid(); });
-    m_groupOptions->hide();
-    m_groupObd->show();
-    showPage(QStringLiteral("Start"));
-    m_timer1.start();
-}
-
-void TfMain::Timer1Timer() {
-    m_timer1.stop();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_messages.Guard([this] { m_startPage->InitInterface(); });
-    QApplication::restoreOverrideCursor();
-}
-
-void TfMain::StartWith(const QString& port, bool demo) {
-    if (!port.isEmpty()) {
-        m_ctx.port->SetPort(port);
-        // A device the port list does not know still shows as chosen.
-        if (COM_CB->findText(port) < 0)
-            COM_CB->addItem(port);
-        COM_CB->setCurrentIndex(COM_CB->findText(port));
-    }
-    if (demo)
-        m_startPage->StartInDemoMode();
-}
-
 void TfMain::showPage(const QString& name) {
     Notebook->setCurrentWidget(Notebook->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly));
 }
@@ -519,87 +352,12 @@ void TfMain::InDieserVersionNichtMoeglich() {
     m_messages.Plain(Placeholder);
 }
 
-void TfMain::tbMaximizeClick() {
-    if (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) {
-        showNormal();
-        tbMaximize->setIcon(QIcon(TitleButtonGlyph(TitleGlyph::Maximize)));
-    } else {
-        showMaximized();
-        tbMaximize->setIcon(QIcon(TitleButtonGlyph(TitleGlyph::Restore)));
-    }
-}
-
-void TfMain::tbMinimizeClick() {
-    showMinimized();
-}
-
-void TfMain::COM_CBChange(const QString& text) {
-    m_ctx.port->SetPort(text);
-    StorePortSettings(*m_ctx.port, *m_settings);
-}
-
-void TfMain::closeEvent(QCloseEvent* event) {
-    if (!m_closed) {
-        m_closed = true;
-        m_messages.Guard([this] { FormClose(); });
-    }
-    event->accept();
-}
-
-void TfMain::FormClose() {
-    if (m_ctx.pollerRunning && m_ctx.pollerRunning()) {
-        m_ctx.requestPollerStop();
-        while (m_ctx.pollerRunning())
-            QApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    // The port object itself stays until the window is destroyed: the
-    // exchange refers to it.
-    m_ctx.port->Close();
-    if (m_ctx.log)
-        m_ctx.log->Close();
-}
-
 void TfMain::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
     if (!m_painted) {
         m_painted = true;
         emit firstPaint();
     }
-}
-
-Qt::Edges TfMain::edgesAt(QPoint p) const {
-    Qt::Edges edges;
-    if (p.x() < BorderWidth)
-        edges |= Qt::LeftEdge;
-    if (p.x() >= width() - BorderWidth)
-        edges |= Qt::RightEdge;
-    if (p.y() < BorderWidth)
-        edges |= Qt::TopEdge;
-    if (p.y() >= height() - BorderWidth)
-        edges |= Qt::BottomEdge;
-    return edges;
-}
-
-void TfMain::mousePressEvent(QMouseEvent* event) {
-    const Qt::Edges edges = edgesAt(event->position().toPoint());
-    if (edges && windowHandle())
-        windowHandle()->startSystemResize(edges);
-}
-
-void TfMain::mouseMoveEvent(QMouseEvent* event) {
-    const Qt::Edges edges = edgesAt(event->position().toPoint());
-    const bool horizontal = edges & (Qt::LeftEdge | Qt::RightEdge);
-    const bool vertical = edges & (Qt::TopEdge | Qt::BottomEdge);
-    if (horizontal && vertical)
-        setCursor(edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge)
-                      ? Qt::SizeFDiagCursor
-                      : Qt::SizeBDiagCursor);
-    else if (horizontal)
-        setCursor(Qt::SizeHorCursor);
-    else if (vertical)
-        setCursor(Qt::SizeVerCursor);
-    else
-        unsetCursor();
 }
 
 } // namespace obd

@@ -1,7 +1,9 @@
 // The main window fMain: a caption-less frame with its own title strip, the
 // tool bar, the navigation bar, the heading over the page stack and the status
 // bar with its three lamps. It owns the objects that live from start-up to
-// shutdown (the workbench context) and runs start-up and shutdown.
+// shutdown (the workbench context) and runs start-up and shutdown. The frame
+// (title strip, edge resizing) is in mainframe.cpp, start-up and shutdown in
+// mainstartup.cpp.
 #pragma once
 
 #include "workbench/context.h"
@@ -12,7 +14,6 @@
 #include <QWidget>
 #include <memory>
 
-class QComboBox;
 class QLabel;
 class QSettings;
 class QStackedWidget;
@@ -21,9 +22,13 @@ class QToolButton;
 namespace obd {
 
 class GuiNotifier;
+class OptionsPage;
 class SensorPage;
 class TfReport;
 class TfInfo;
+
+// Width of the frame's edges by which the window is resized.
+constexpr int BorderWidth = 3;
 
 class TfMain : public QWidget {
     Q_OBJECT
@@ -47,7 +52,6 @@ public:
     void FlatSpeedButton3Click();
     void tbMaximizeClick();
     void tbMinimizeClick();
-    void COM_CBChange(const QString& text);
     void Timer1Timer();
     // Before the first Timer1Timer: connect over port instead of the stored
     // one (when not empty) and start in demo mode (when demo), both without
@@ -71,7 +75,6 @@ private:
     QWidget* makeToolBar();
     QWidget* makeOutlookBar();
     QWidget* makeStatusBar();
-    QWidget* makeOptionsPage();
     void makePlaceholderPages(QWidget** seite2, QWidget** seite3, QWidget** vehicle);
     QWidget* makeDtcsPage();
     void showPage(const QString& name);
@@ -92,7 +95,7 @@ private:
     TfReport* m_report = nullptr;
     QLabel* InfoPanel = nullptr;
     QStackedWidget* Notebook = nullptr;
-    QComboBox* COM_CB = nullptr;
+    OptionsPage* m_optionsPage = nullptr;
     QToolButton* tbMaximize = nullptr;
     QWidget* m_groupObd = nullptr;
     QWidget* m_groupOptions = nullptr;

@@ -4,6 +4,7 @@
 #include "link/link.h"
 #include "widgets/pictures.h"
 #include "workbench/context.h"
+#include "workbench/look.h"
 #include "workbench/messages.h"
 #include "workbench/pagelook.h"
 #include "workbench/sensorthread.h"
@@ -37,8 +38,6 @@ constexpr GridColumn GridColumns[ColumnCount] = {{" E", 15},      {" S", 17},   
                                                  {"Sensor", 228}, {"Value", 101}, {"", 42}};
 
 constexpr int RowHeight = 17;
-const QColor CellColour(240, 240, 240);
-const QColor TitleColour(255, 209, 87);
 
 const QString One = QStringLiteral("1");
 const QString NotAvailable = QStringLiteral("N/A");
@@ -60,7 +59,7 @@ public:
                                 MarkPicture(text == One ? Mark::BoxOn : Mark::BoxOff));
             return;
         case ColSupported:
-            painter->fillRect(cell, CellColour);
+            painter->fillRect(cell, look::Cell);
             painter->drawPixmap(cell.left() + 1, cell.top() + 2,
                                 MarkPicture(text == One ? Mark::Ok : Mark::Error));
             return;
@@ -140,9 +139,7 @@ SensorPage::SensorPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(parent)
     SensorDataGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     SensorDataGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     SensorDataGrid->setItemDelegate(new SensorCellDelegate(SensorDataGrid));
-    SensorDataGrid->setStyleSheet(
-        QStringLiteral("QTableWidget { background: rgb(240,240,240); }"
-                       "QHeaderView::section { background: rgb(255,209,87); }"));
+    SensorDataGrid->setStyleSheet(look::SensorGridStyle());
     SensorDataGrid->viewport()->installEventFilter(this);
     tableLayout->addWidget(SensorDataGrid);
     nbSensordata->addWidget(table);
@@ -213,7 +210,7 @@ QWidget* SensorPage::makeSinglePage() {
         auto* list = named(new QComboBox(panel), QStringLiteral("cbSD%1").arg(n++));
         list->setGeometry(8, 8, 205, 21);
         list->setFont(listFont);
-        list->setStyleSheet(QStringLiteral("background: rgb(255,248,179);"));
+        list->setStyleSheet(look::PageFieldStyle());
         auto* value = new QLabel(QLatin1String(p.caption), panel);
         value->setGeometry(8, 36, 205, 89);
         value->setFont(valueFont);

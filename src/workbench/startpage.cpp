@@ -7,6 +7,7 @@
 #include "services/j1979.h"
 #include "widgets/pictures.h"
 #include "widgets/qxled.h"
+#include "workbench/look.h"
 #include "workbench/messages.h"
 #include "workbench/pagelook.h"
 
@@ -110,7 +111,7 @@ StartPage::StartPage(WorkbenchContext& ctx, ConnectionStatus status, std::functi
     LogListBox->setItemDelegate(new StatusLineDelegate(LogListBox));
     LogListBox->setUniformItemSizes(true);
     QPalette listPalette = LogListBox->palette();
-    listPalette.setColor(QPalette::Base, QColor(240, 240, 240));
+    listPalette.setColor(QPalette::Base, look::Cell);
     LogListBox->setPalette(listPalette);
     LogListBox->setAutoFillBackground(true);
     leftLayout->addWidget(LogListBox, 1);
@@ -148,7 +149,7 @@ QWidget* StartPage::makeMilColumn() {
 
     auto* top = new QGridLayout;
     auto* milFrame = named(new QFrame(column), QStringLiteral("Panel1"));
-    milFrame->setStyleSheet(QStringLiteral("#Panel1 { border: 1px solid black; }"));
+    milFrame->setStyleSheet(look::FramedStyle(milFrame->objectName()));
     auto* milFrameLayout = new QVBoxLayout(milFrame);
     milFrameLayout->setContentsMargins(1, 1, 1, 1);
     MIL_Image = named(new QLabel(milFrame), QStringLiteral("MIL_Image"));

@@ -5,6 +5,7 @@
 #include "common/errors.h"
 #include "link/link.h"
 #include "workbench/context.h"
+#include "workbench/look.h"
 #include "workbench/messages.h"
 #include "workbench/pagelook.h"
 
@@ -57,11 +58,11 @@ TerminalPage::TerminalPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(par
     };
 
     FlatEdit1 = edit(QStringLiteral("FlatEdit1"), QRect(8, 8, 193, 21), this);
-    FlatEdit1->setStyleSheet(QStringLiteral("background: white;"));
+    FlatEdit1->setStyleSheet(look::WhiteFieldStyle());
     button(QStringLiteral("FlatButton5"), QStringLiteral("Senden"), QRect(208, 8, 81, 25), this,
            &TerminalPage::SendenClick);
     FlatEdit2 = edit(QStringLiteral("FlatEdit2"), QRect(8, 32, 193, 21), this);
-    FlatEdit2->setStyleSheet(QStringLiteral("background: white;"));
+    FlatEdit2->setStyleSheet(look::WhiteFieldStyle());
 
     label(QStringLiteral("BinToInt"), QPoint(8, 56), this, QStringLiteral("Label4"));
     Edit1 = edit(QStringLiteral("Edit1"), QRect(8, 72, 121, 21), this);

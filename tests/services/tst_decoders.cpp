@@ -147,10 +147,10 @@ void TestDecoders::sensorValue_data() {
                              << "0";
     QTest::newRow("11 FF") << 0x11 << "4111FF"
                            << "."
-                           << "100.011";
+                           << "100";
     QTest::newRow("11 80") << 0x11 << "411180"
                            << ","
-                           << "50,2016";
+                           << "50,1960784313725";
     QTest::newRow("12 05") << 0x12 << "411205"
                            << "."
                            << "air off";

@@ -19,6 +19,7 @@ private slots:
     void missingFile();
     void unreadableFile();
     void deliveredFile();
+    void deliveredFileCoversGenericRanges();
 };
 
 using Entries = QList<QPair<QString, QString>>;
@@ -111,6 +112,14 @@ void TestDtcTexts::deliveredFile() {
     for (const char* code : {"P0125", "P0736", "P0455", "P1107", "P1299", "P1198", "B1491",
                              "B1992", "B2427", "B1390", "U1451", "U2500", "C1141", "C1184",
                              "C1954", "P0101", "P0300", "P0420", "P0500", "P0700", "U0100"})
+        QVERIFY2(!FindTroubleCodeTexts(file, code).isEmpty(), code);
+}
+
+void TestDtcTexts::deliveredFileCoversGenericRanges() {
+    // Both ends and the per-cylinder, per-bank and per-unit families of each range.
+    const TTroubleCodeFile file = LoadTroubleCodeTexts(obd::test::binDir() + "/dtc-gb.dat");
+    for (const char* code : {"P0001", "P0171", "P0312", "P0999", "P2000", "P2135", "P2347", "P3400",
+                             "P3496", "P3497", "U0001", "U0098", "U0300", "U0428"})
         QVERIFY2(!FindTroubleCodeTexts(file, code).isEmpty(), code);
 }
 

@@ -1,0 +1,86 @@
+#include "workbench/mainwindow.h"
+
+#include "link/comport.h"
+#include "link/link.h"
+#include "link/portsettings.h"
+#include "link/protocollog.h"
+#include "store/dtctexts.h"
+#include "store/tablestore.h"
+#include "widgets/pictures.h"
+#include "workbench/guinotifier.h"
+#include "workbench/optionspage.h"
+#include "workbench/sensorpage.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QSettings>
+
+// Start-up and shutdown of the main window: the steps of FormCreate in their
+// order, the command line's choices, the one-shot timer that starts the
+// connection sequence, and FormClose.
+
+namespace obd {
+
+void TfMain::FormCreate() {
+    const auto step = [this](const std::function<void()>& body) { m_messages.Guard(body); };
+    // Each step reports its own error; the later steps that do not depend on
+    // it still run, so a missing file leaves the rest of start-up intact.
+    step([this] { CopyMissingTables(m_ctx.paths); });
+    step([this] { m_ctx.tables->OpenAll(m_ctx.paths.dataFolder()); });
+    step([this] {
+        QStringList ports;
+        ListComPorts(ports);
+        m_optionsPage->AddPorts(ports);
+    });
+    step([this] { m_ctx.log = std::make_unique<ProtocolLog>(m_ctx.paths.logFile()); });
+    // Without the log the exchange runs and drops its lines.
+    m_ctx.link = std::make_unique<Link>(*m_ctx.port, m_ctx.log.get(), *m_notifier);
+    step([this] { m_ctx.TroubleCodeTexts = LoadTroubleCodeTexts(m_ctx.paths.troubleCodeFile()); });
+    PreparePictures();
+    step([this] { LoadOrStorePortSettings(*m_ctx.port, *m_settings); });
+    m_optionsPage->SelectPortInUse();
+    step([this] { m_sensorPage->FillSensorGrid(); });
+    m_groupOptions->hide();
+    m_groupObd->show();
+    showPage(QStringLiteral("Start"));
+    m_timer1.start();
+}
+
+void TfMain::Timer1Timer() {
+    m_timer1.stop();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_messages.Guard([this] { m_startPage->InitInterface(); });
+    QApplication::restoreOverrideCursor();
+}
+
+void TfMain::StartWith(const QString& port, bool demo) {
+    if (!port.isEmpty()) {
+        m_ctx.port->SetPort(port);
+        m_optionsPage->SelectPortInUse();
+    }
+    if (demo)
+        m_startPage->StartInDemoMode();
+}
+
+void TfMain::closeEvent(QCloseEvent* event) {
+    if (!m_closed) {
+        m_closed = true;
+        m_messages.Guard([this] { FormClose(); });
+    }
+    event->accept();
+}
+
+void TfMain::FormClose() {
+    if (m_ctx.pollerRunning && m_ctx.pollerRunning()) {
+        m_ctx.requestPollerStop();
+        while (m_ctx.pollerRunning())
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    // The port object itself stays until the window is destroyed: the
+    // exchange refers to it.
+    m_ctx.port->Close();
+    if (m_ctx.log)
+        m_ctx.log->Close();
+}
+
+} // namespace obd

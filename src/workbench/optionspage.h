@@ -1,0 +1,35 @@
+// The page "General Options": the port list COM_CB, whose choice is the port
+// the next connection sequence opens and is stored at once, the unit system
+// group, which this version keeps disabled, and the folder of the program's
+// files.
+#pragma once
+
+#include "workbench/context.h"
+
+#include <QWidget>
+
+class QComboBox;
+class QSettings;
+
+namespace obd {
+
+class OptionsPage : public QWidget {
+    Q_OBJECT
+public:
+    // settings is the store of the port settings.
+    OptionsPage(WorkbenchContext& ctx, QSettings& settings, QWidget* parent = nullptr);
+
+    // Start-up: the port names found, in order, then the one in use selected
+    // (none if it is not among them).
+    void AddPorts(const QStringList& ports);
+    void SelectPortInUse();
+
+    void COM_CBChange(const QString& text);
+
+private:
+    WorkbenchContext& m_ctx;
+    QSettings& m_settings;
+    QComboBox* COM_CB = nullptr;
+};
+
+} // namespace obd
