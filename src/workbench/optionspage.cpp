@@ -48,7 +48,7 @@ OptionsPage::OptionsPage(WorkbenchContext& ctx, QSettings& settings, QWidget* pa
 
     // Where the log, the transcript and the tables are kept, to copy from.
     auto* files = named(new QGroupBox(QStringLiteral("Dateien"), this), QStringLiteral("gbFiles"));
-    files->setGeometry(8, 174, 460, 50);
+    files->setGeometry(8, 174, 460, 60);
     auto* folder = named(new QLineEdit(QDir::toNativeSeparators(m_ctx.paths.folder), files),
                          QStringLiteral("edFileFolder"));
     folder->setReadOnly(true);
