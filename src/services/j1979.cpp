@@ -21,6 +21,17 @@ quint8 DataByte(const QString& reply, int n) {
     return quint8(HexToInt(reply.mid(4 + 2 * n, 2)));
 }
 
+// The answer that echoes head ("410C"), from its head on: the cleaned reply
+// has lost its line breaks, so a stale or foreign answer before it ("410D00")
+// is skipped by looking for the head on a byte boundary. Empty when no answer
+// echoes the request.
+QString AnswerTo(const QString& reply, const QString& head) {
+    for (qsizetype at = reply.indexOf(head); at >= 0; at = reply.indexOf(head, at + 1))
+        if (at % 2 == 0)
+            return reply.mid(at);
+    return {};
+}
+
 QString TextOrError(const char* text) {
     return text ? QString::fromUtf8(text) : ReplyError;
 }
@@ -58,9 +69,10 @@ constexpr std::array<MonitorFlag, 14> MonitorFlags{{
 } // namespace
 
 void DecodeSupportedPids(const QString& reply, TSupportedPids& flags) {
-    if (!reply.contains(QLatin1String("4100")))
+    const QString answer = AnswerTo(reply, QStringLiteral("4100"));
+    if (answer.isEmpty())
         return;
-    const QString data = reply.mid(reply.indexOf(QLatin1String("41")) + 4);
+    const QString data = answer.mid(4);
     for (int i = 0; i < 4; ++i) {
         const qint32 byte = HexToInt(data.mid(2 * i, 2));
         for (int bit = 7; bit >= 0; --bit)
@@ -87,10 +99,11 @@ QString DecodeSensorValue(int pid, const QString& reply, QChar decimalSeparator)
     if (!info || info->decoder == PidDecoder::None)
         return ReplyError;
     const QString head = QStringLiteral("41%1").arg(pid, 2, 16, QLatin1Char('0')).toUpper();
-    if (!reply.contains(head))
+    const QString answer = AnswerTo(reply, head);
+    if (answer.isEmpty())
         return ReplyError;
-    const int a = DataByte(reply, 0);
-    const int b = UsesByteB(info->decoder) ? DataByte(reply, 1) : 0;
+    const int a = DataByte(answer, 0);
+    const int b = UsesByteB(info->decoder) ? DataByte(answer, 1) : 0;
 
     switch (info->decoder) {
     case PidDecoder::None:
@@ -139,6 +152,9 @@ QString DtcPrefix(const QString& digit) {
 void SplitDtcFrame(const QString& frame, std::array<TTroubleCodeEntry, 3>& entries) {
     for (int slot = 0; slot < 3; ++slot) {
         const QString digits = frame.mid(2 + 4 * slot, 4);
+        // Raises the conversion error for a pair that is not hexadecimal,
+        // which would otherwise be listed as a code ("P0ZZZ").
+        HexToInt(digits);
         const QString prefix = DtcPrefix(digits.left(1));
         if (prefix != QLatin1String("0"))
             entries[size_t(slot)].Code = prefix + digits.mid(1);

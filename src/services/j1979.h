@@ -17,7 +17,8 @@ class Link;
 
 // True when either of at most two "0100" requests is answered with "41".
 bool CheckEcuLink(Link& link);
-// Writes all 32 flags from the 01 00 bitmap; a reply without "4100" leaves them.
+// Writes all 32 flags from the 01 00 bitmap after the first "4100" on a byte
+// boundary; a reply without it leaves them.
 void ReadSupportedPids(Link& link, TSupportedPids& flags);
 // On a conversion failure the record keeps what it held.
 void ReadMonitorStatus(Link& link, TMonitorStatus& status);
@@ -30,14 +31,16 @@ bool ClearTroubleCodes(Link& link);
 // Decoders. Bad hexadecimal data where bytes are expected raises ConversionError.
 void DecodeSupportedPids(const QString& reply, TSupportedPids& flags);
 TMonitorStatus DecodeMonitorStatus(const QString& reply);
-// The value of a PID (1 to 32) from its reply; "Fehler" without the reply head
-// "41"+pid, for a PID without a decoder and for a state without a text.
+// The value of a PID (1 to 32) from the data bytes after the first reply head
+// "41"+pid on a byte boundary; "Fehler" without that head, for a PID without a
+// decoder and for a state without a text.
 QString DecodeSensorValue(int pid, const QString& reply, QChar decimalSeparator);
 QStringList DecodeTroubleCodes(const QString& reply);
 bool DecodeClearConfirmation(const QString& reply);
 
 // One 14-character service 03 frame into three codes (empty when a slot's
-// first digit has no prefix).
+// first digit has no prefix). A slot that is not hexadecimal raises
+// ConversionError.
 void SplitDtcFrame(const QString& frame, std::array<TTroubleCodeEntry, 3>& entries);
 // System letter and digit for the first hexadecimal digit of a code (upper
 // case only), "0" for any other text.

@@ -42,6 +42,7 @@ private slots:
     void errorWord();
     void severalControlUnits();
     void truncatedSensorReply();
+    void answersMatchTheirRequest();
 };
 
 void TestChipLine::connectionCommands() {
@@ -131,6 +132,23 @@ void TestChipLine::truncatedSensorReply() {
         QCOMPARE(e.text(), QStringLiteral("'$' ist kein gültiger Integerwert"));
     }
     QCOMPARE(value, ReplyError);
+}
+
+void TestChipLine::answersMatchTheirRequest() {
+    // A stale answer to another PID comes first; a code pair is not hex.
+    SimulatedLink s(
+        {"--reply", "010C=41 0D 00\r41 0C 1A F8", "--reply", "03=43 01 33 0Z ZZ 00 00"});
+    TSupportedPids all{};
+    all.fill(true);
+    QString value;
+    ReadSensorData(s.link, all, "01", "0C", value);
+    QCOMPARE(value, QStringLiteral("1726"));
+    try {
+        ReadTroubleCodes(s.link);
+        QFAIL("no conversion error");
+    } catch (const ConversionError& e) {
+        QCOMPARE(e.text(), QStringLiteral("'$0ZZZ' ist kein gültiger Integerwert"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestChipLine)

@@ -24,6 +24,8 @@ private slots:
     void monitorStatusTruncated();
     void troubleCodes_data();
     void troubleCodes();
+    void troubleCodesNotHex_data();
+    void troubleCodesNotHex();
     void dtcPrefix_data();
     void dtcPrefix();
     void clearConfirmation_data();
@@ -200,9 +202,15 @@ void TestDecoders::sensorValue_data() {
     QTest::newRow("second ECU ignored") << 0x0D << "410D20410D40"
                                         << "."
                                         << "32";
-    QTest::newRow("head later, fixed bytes") << 0x0D << "12410D40"
-                                             << "."
-                                             << "13";
+    QTest::newRow("head later") << 0x0D << "12410D40"
+                                << "."
+                                << "64";
+    QTest::newRow("other pid's answer first") << 0x0C << "410D00410C1AF8"
+                                              << "."
+                                              << "1726";
+    QTest::newRow("head off a byte boundary") << 0x0C << "4410C1AF8"
+                                              << "."
+                                              << "Fehler";
     QTest::newRow("no decoder 1E") << 0x1E << "411E01"
                                    << "."
                                    << "Fehler";
@@ -268,6 +276,8 @@ void TestDecoders::supportedPids_data() {
                                         << "1" + QString(31, '0');
     QTest::newRow("41 searched apart") << "1241004100FFFFFFFF"
                                        << "0100000100000000" + QString(16, '1');
+    QTest::newRow("other pid's answer first") << "410D004100BE3EB811"
+                                              << "10111110001111101011100000010001";
     QTest::newRow("no 4100") << "NODATA" << unchanged;
     QTest::newRow("reply error") << "Fehler" << unchanged;
 }
@@ -369,6 +379,26 @@ void TestDecoders::troubleCodes() {
     QFETCH(QString, reply);
     QFETCH(QStringList, codes);
     QCOMPARE(DecodeTroubleCodes(reply), codes);
+}
+
+void TestDecoders::troubleCodesNotHex_data() {
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("first code") << "43 0ZZZ 0000 0000"
+                                << "'$0ZZZ' ist kein gültiger Integerwert";
+    QTest::newRow("third code of the second frame") << "43 0133 0000 0000 43 0300 0000 01G0"
+                                                    << "'$01G0' ist kein gültiger Integerwert";
+}
+
+void TestDecoders::troubleCodesNotHex() {
+    QFETCH(QString, reply);
+    QFETCH(QString, message);
+    try {
+        DecodeTroubleCodes(reply.remove(' '));
+        QFAIL("no conversion error");
+    } catch (const ConversionError& e) {
+        QCOMPARE(e.text(), message);
+    }
 }
 
 void TestDecoders::dtcPrefix_data() {

@@ -17,10 +17,10 @@ constexpr std::string_view NoData = "NODATA";
 // The vehicle answers every PID it flags as supported: the demo table leaves
 // the manifold pressure (0B) unanswered, which a real engine control unit
 // would report (33 kPa, an engine at idle).
-struct VehicleAnswer {
+struct ExtraAnswer {
     std::string_view request, reply;
 };
-constexpr VehicleAnswer VehicleAnswers[] = {{"010B", "41 0B 21"}};
+constexpr ExtraAnswer ExtraAnswers[] = {{"010B", "41 0B 21"}};
 
 enum class Effect { Reset, Identify, EchoOff, EchoOn, LineFeedsOff, LineFeedsOn };
 
@@ -79,7 +79,11 @@ QString ElmChip::vehicleReply(const QString& request) const {
         return *given;
     if (!m_options.errorWord.isEmpty())
         return m_options.errorWord;
-    for (const VehicleAnswer& a : VehicleAnswers)
+    return VehicleAnswer(request);
+}
+
+QString VehicleAnswer(const QString& request) {
+    for (const ExtraAnswer& a : ExtraAnswers)
         if (request == text(a.request))
             return text(a.reply);
     const QString demo = obd::DemoTableReply(request);

@@ -16,6 +16,10 @@ struct ChipOptions {
     bool prompt = true;              // false: replies end without the '>'
 };
 
+// The simulated vehicle's answer to a request as the ELM323 shows it (hex
+// bytes with blanks; "NODATA" when the vehicle does not answer).
+QString VehicleAnswer(const QString& request);
+
 class ElmChip {
 public:
     explicit ElmChip(ChipOptions options) : m_options(std::move(options)) {}

@@ -1,6 +1,8 @@
-// elmsim: an ELM323 interface on a vehicle, behind a pseudo-terminal. Prints
-// the terminal's path and the announced link, then answers every command line
-// until it is stopped (SIGINT, SIGTERM, SIGHUP) or disconnects on purpose.
+// elmsim: an ELM323 (or, with --chip elm327, an ELM327) interface on a
+// vehicle, behind a pseudo-terminal. Prints the terminal's path and the
+// announced link, then answers every command line until it is stopped
+// (SIGINT, SIGTERM, SIGHUP) or disconnects on purpose.
+#include "elm327options.h"
 #include "elmchip.h"
 #include "link/simports.h"
 
@@ -16,6 +18,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
+#include <memory>
 #include <poll.h>
 #include <sys/signalfd.h>
 #include <termios.h>
@@ -99,8 +103,8 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("elmsim"));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Simulated ELM323 v1.1 interface on a vehicle, on a pseudo-terminal. Prints the "
-        "terminal's path and the announced link, one per line."));
+        "Simulated ELM323 v1.1 (or ELM327 v1.5) interface on a vehicle, on a pseudo-terminal. "
+        "Prints the terminal's path and the announced link, one per line."));
     parser.addHelpOption();
     const QCommandLineOption linkOpt(
         "link", "Announce the port as PATH instead of <runtime folder>/elmsim.", "PATH");
@@ -117,6 +121,8 @@ int main(int argc, char** argv) {
                                            "Answer N requests, then hang up on the next.", "N");
     parser.addOptions({linkOpt, latencyOpt, chunkOpt, chunkPauseOpt, silentOpt, noPromptOpt,
                        errorOpt, replyOpt, disconnectOpt});
+    const elmsim::Elm327CommandLine elm327;
+    elm327.addTo(parser);
     parser.process(app);
 
     auto number = [&parser](const QCommandLineOption& option) {
@@ -144,7 +150,21 @@ int main(int argc, char** argv) {
         options.replies.insert(reply.left(eq).remove(QLatin1Char(' ')).toUpper(),
                                reply.mid(eq + 1));
     }
-    elmsim::ElmChip chip(options);
+    QString optionError;
+    std::function<elmsim::Answer(const QByteArray&)> respond;
+    if (elm327.chosen(parser, optionError)) {
+        elmsim::Elm327Options elm327Options;
+        elm327Options.chip = options;
+        elm327.read(parser, elm327Options, optionError);
+        respond = [chip = std::make_shared<elmsim::Elm327Chip>(elm327Options)](
+                      const QByteArray& line) { return chip->answer(line); };
+    } else {
+        respond = [chip = std::make_shared<elmsim::ElmChip>(options)](const QByteArray& line) {
+            return elmsim::Answer{{0, chip->answer(line)}};
+        };
+    }
+    if (!optionError.isEmpty())
+        die(optionError);
 
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master < 0 || ::grantpt(master) < 0 || ::unlockpt(master) < 0)
@@ -213,8 +233,13 @@ int main(int argc, char** argv) {
             }
             ++answered;
             pause(behaviour.latencyMs);
-            if (!sendAnswer(master, chip.answer(line), behaviour))
-                hangUp = true;
+            for (const elmsim::AnswerPart& part : respond(line)) {
+                pause(part.delayMs);
+                if (!sendAnswer(master, part.bytes, behaviour)) {
+                    hangUp = true;
+                    break;
+                }
+            }
         }
         if (hangUp)
             break;

@@ -1,0 +1,143 @@
+#include "services/ecuanswers.h"
+
+#include "common/bits.h"
+#include "common/errors.h"
+#include "services/j1979.h"
+
+#include <QSet>
+#include <algorithm>
+
+namespace obd {
+
+namespace {
+
+// The cleaned-reply form the single-unit decoders read: "410C1AF8".
+QString HexText(const QByteArray& data) {
+    return QString::fromLatin1(data.toHex().toUpper());
+}
+
+bool Answers(const EcuMessage& m, quint8 service) {
+    return !m.data.isEmpty() && quint8(m.data[0]) == service;
+}
+
+bool AnswersPid(const EcuMessage& m, int pid) {
+    return Answers(m, 0x41) && m.data.size() >= 2 && quint8(m.data[1]) == pid;
+}
+
+// Monitor status data bytes A to D of one unit; raises ConversionError when
+// fewer than four came.
+std::array<quint8, 4> MonitorBytes(const EcuMessage& m) {
+    const QString hex = HexText(m.data);
+    std::array<quint8, 4> bytes{};
+    for (int i = 0; i < 4; ++i)
+        bytes[size_t(i)] = quint8(HexToInt(hex.mid(4 + 2 * i, 2)));
+    return bytes;
+}
+
+// One code from its four hex digits ("0133" -> "P0133"); digits that are
+// missing or not hex raise ConversionError.
+QString CodeText(const QString& digits) {
+    if (digits.size() != 4)
+        throw ConversionError(QStringLiteral("'$%1' ist kein gültiger Integerwert").arg(digits));
+    HexToInt(digits);
+    return DtcPrefix(digits.left(1)) + digits.mid(1);
+}
+
+} // namespace
+
+int EngineSender(ProtocolFamily family) {
+    return family == ProtocolFamily::Can11 ? 0x7E8 : 0x10;
+}
+
+bool SupportedPidsOf(const QList<EcuMessage>& messages, TSupportedPids& flags) {
+    std::optional<TSupportedPids> all;
+    for (const EcuMessage& m : messages) {
+        if (!AnswersPid(m, 0x00))
+            continue;
+        TSupportedPids unit{};
+        DecodeSupportedPids(HexText(m.data), unit);
+        if (!all)
+            all = unit;
+        else
+            std::transform(all->begin(), all->end(), unit.begin(), all->begin(),
+                           [](bool a, bool b) { return a || b; });
+    }
+    if (all)
+        flags = *all;
+    return all.has_value();
+}
+
+std::optional<TMonitorStatus> MonitorStatusOf(const QList<EcuMessage>& messages) {
+    std::optional<std::array<quint8, 4>> merged;
+    int count = 0;
+    for (const EcuMessage& m : messages) {
+        if (!AnswersPid(m, 0x01))
+            continue;
+        const std::array<quint8, 4> bytes = MonitorBytes(m);
+        count += bytes[0] & 0x7F;
+        if (!merged)
+            merged = bytes;
+        else
+            for (size_t i = 0; i < 4; ++i)
+                (*merged)[i] |= bytes[i];
+    }
+    if (!merged)
+        return std::nullopt;
+    (*merged)[0] = quint8(((*merged)[0] & 0x80) | std::min(count, 0x7F));
+    QString reply = QStringLiteral("4101");
+    for (const quint8 byte : *merged)
+        reply += QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+    return DecodeMonitorStatus(reply);
+}
+
+QString SensorValueOf(const QList<EcuMessage>& messages, ProtocolFamily family, int pid,
+                      QChar decimalSeparator) {
+    const EcuMessage* chosen = nullptr;
+    for (const EcuMessage& m : messages) {
+        if (!AnswersPid(m, pid))
+            continue;
+        if (!chosen || (m.sender == EngineSender(family) && chosen->sender != m.sender))
+            chosen = &m;
+    }
+    return DecodeSensorValue(pid, chosen ? HexText(chosen->data) : QString(), decimalSeparator);
+}
+
+std::optional<QList<UnitTroubleCode>> TroubleCodesOf(const QList<EcuMessage>& messages,
+                                                     ProtocolFamily family, int service) {
+    const quint8 answer = quint8(0x40 + service);
+    QList<const EcuMessage*> answers;
+    QSet<int> senders;
+    for (const EcuMessage& m : messages) {
+        if (Answers(m, answer)) {
+            answers.append(&m);
+            senders.insert(m.sender);
+        }
+    }
+    if (answers.isEmpty())
+        return std::nullopt;
+    QList<UnitTroubleCode> codes;
+    for (const EcuMessage* m : answers) {
+        const QString unit = senders.size() > 1 ? SenderName(m->sender, family) : QString();
+        const QString hex = HexText(m->data);
+        if (family == ProtocolFamily::KLine) {
+            // Half a code at the end raises ConversionError.
+            for (qsizetype at = 2; at < hex.size(); at += 4)
+                if (hex.mid(at, 4) != QLatin1String("0000"))
+                    codes.append({CodeText(hex.mid(at, 4)), unit});
+        } else {
+            // A missing count byte or missing code bytes raise ConversionError.
+            const int count = HexToInt(hex.mid(2, 2));
+            for (int k = 0; k < count; ++k)
+                codes.append({CodeText(hex.mid(4 + 4 * k, 4)), unit});
+        }
+    }
+    return codes;
+}
+
+bool ClearConfirmedBy(const QList<EcuMessage>& messages) {
+    return !messages.isEmpty() &&
+           std::all_of(messages.begin(), messages.end(),
+                       [](const EcuMessage& m) { return m.data == QByteArray("\x44", 1); });
+}
+
+} // namespace obd

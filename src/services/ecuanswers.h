@@ -1,0 +1,52 @@
+// Diagnostic services over the messages of one or more control units (the
+// protocol layer's output): supported PIDs, monitor status, live values,
+// trouble codes of services 03/07/0A, and the clear confirmation. Pure
+// functions; they decode with the single-unit decoders of j1979.h.
+#pragma once
+
+#include "common/obdtypes.h"
+#include "services/protocol.h"
+
+#include <QChar>
+#include <QList>
+#include <QString>
+#include <optional>
+
+namespace obd {
+
+// The engine control unit, whose value counts when several units answer:
+// 7E8 on 11-bit CAN, 10 on 29-bit CAN and K-line.
+int EngineSender(ProtocolFamily family);
+
+// The union of every unit's 01 00 bitmap; false (flags untouched) when no
+// unit answered 41 00. A bitmap shorter than four bytes raises ConversionError.
+bool SupportedPidsOf(const QList<EcuMessage>& messages, TSupportedPids& flags);
+
+// Service 01 PID 01 over all units: MIL on if any unit has it on, the code
+// count is the sum (at most 127), a monitor counts as supported or incomplete
+// if any unit says so. None when no unit answered 41 01.
+std::optional<TMonitorStatus> MonitorStatusOf(const QList<EcuMessage>& messages);
+
+// The value of service 01 PID pid (1 to 32) from the engine unit's answer, or
+// from the first answer when the engine unit gave none; "Fehler" when no unit
+// answered that PID (see DecodeSensorValue for the rest).
+QString SensorValueOf(const QList<EcuMessage>& messages, ProtocolFamily family, int pid,
+                      QChar decimalSeparator);
+
+struct UnitTroubleCode {
+    QString code; // "P0133"
+    QString unit; // "7E8", "10"; empty when only one unit answered
+    bool operator==(const UnitTroubleCode&) const = default;
+};
+
+// The trouble codes of service 03, 07 or 0A (answers 43, 47, 4A). CAN: a count
+// byte, then two bytes per code, over as many frames as it takes. K-line/J1850:
+// three codes per message, unused ones 00 00. None when no unit answered with
+// the service's reply byte; an empty list is a unit with no codes.
+std::optional<QList<UnitTroubleCode>> TroubleCodesOf(const QList<EcuMessage>& messages,
+                                                     ProtocolFamily family, int service);
+
+// True when at least one unit answered and every answer is the single byte 44.
+bool ClearConfirmedBy(const QList<EcuMessage>& messages);
+
+} // namespace obd
