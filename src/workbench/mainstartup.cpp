@@ -14,11 +14,11 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
 #include <QSettings>
 
 // Start-up and shutdown of the main window: the steps of FormCreate in their
-// order, the one-shot timer that starts the connection sequence, and FormClose.
+// order, the command line's choices, the one-shot timer that starts the
+// connection sequence, and FormClose.
 
 namespace obd {
 
@@ -26,7 +26,7 @@ void TfMain::FormCreate() {
     const auto step = [this](const std::function<void()>& body) { m_messages.Guard(body); };
     // Each step reports its own error; the later steps that do not depend on
     // it still run, so a missing file leaves the rest of start-up intact.
-    QDir().mkpath(m_ctx.paths.dataFolder());
+    step([this] { CopyMissingTables(m_ctx.paths); });
     step([this] { m_ctx.tables->OpenAll(m_ctx.paths.dataFolder()); });
     step([this] {
         QStringList ports;
@@ -52,6 +52,15 @@ void TfMain::Timer1Timer() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     m_messages.Guard([this] { m_startPage->InitInterface(); });
     QApplication::restoreOverrideCursor();
+}
+
+void TfMain::StartWith(const QString& port, bool demo) {
+    if (!port.isEmpty()) {
+        m_ctx.port->SetPort(port);
+        m_optionsPage->SelectPortInUse();
+    }
+    if (demo)
+        m_startPage->StartInDemoMode();
 }
 
 void TfMain::closeEvent(QCloseEvent* event) {

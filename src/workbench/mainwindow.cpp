@@ -82,11 +82,11 @@ const char* const PageOfTag[] = {"Start",    "DTC",         "Seite2",   "Seite3"
 
 } // namespace
 
-TfMain::TfMain(const QString& programFolder, std::unique_ptr<QSettings> settings, Answer answer,
+TfMain::TfMain(const ProgramPaths& paths, std::unique_ptr<QSettings> settings, Answer answer,
                QWidget* parent)
     : QWidget(parent), m_messages(this), m_settings(std::move(settings)) {
     m_messages.answer = std::move(answer);
-    m_ctx.paths.folder = programFolder;
+    m_ctx.paths = paths;
     m_ctx.messages = &m_messages;
     m_ctx.tables = std::make_unique<TableStore>();
     m_notifier = std::make_unique<GuiNotifier>(m_messages);

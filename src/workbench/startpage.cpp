@@ -284,6 +284,11 @@ void StartPage::DemoModeClick() {
     m_ctx.link->LogEvent(on ? QStringLiteral("Demo-Mode ON") : QStringLiteral("Demo-Mode OFF"));
 }
 
+void StartPage::StartInDemoMode() {
+    cbDemoMode->setChecked(true);
+    DemoModeClick();
+}
+
 void StartPage::ShowMilLamp(bool milOn) {
     MIL_Image->setPixmap(MilPicture(milOn));
     labMIL_Status->setText(milOn ? QStringLiteral("AN") : QStringLiteral("AUS"));

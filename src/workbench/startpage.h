@@ -41,6 +41,8 @@ public:
     void InitInterface();
     void NeuInitialisierenBtnClick();
     void DemoModeClick();
+    // Ticks the demo switch as a click on it does.
+    void StartInDemoMode();
 
     void ShowMilLamp(bool milOn);
     void ShowMonitorStatus(TMonitorStatus status);

@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,6 +43,8 @@ private slots:
     void maximizeToggles();
     void portChoiceIsStored();
     void firstStartStoresDefaultsLaterStartLoadsThem();
+    void commandLineChoicesAreNotStored();
+    void optionsPageShowsFileFolder();
     void closeEndsLogAfterPortClosed();
     void unreadableMonitorStatusShowsNotAvailable();
     void portChangeDuringPollingSendsNothingBeforeReset();
@@ -366,6 +369,30 @@ void TestMainWindow::firstStartStoresDefaultsLaterStartLoadsThem() {
     QCOMPARE(child<QComboBox>(&w, QStringLiteral("COM_CB"))->currentIndex(), -1);
     // The second run's block follows the first one's.
     QCOMPARE(f.logLines().mid(firstRun.size(), 1), QStringList{" "});
+}
+
+void TestMainWindow::commandLineChoicesAreNotStored() {
+    MainFixture f;
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    const QString given = f.folder() + QStringLiteral("/given-tty");
+    w.StartWith(given, true);
+    QCOMPARE(w.Context().port->Port(), given);
+    QVERIFY(w.Context().link->DemoMode.load());
+    QVERIFY(child<QCheckBox>(&w, QStringLiteral("cbDemoMode"))->isChecked());
+    QVERIFY(f.logLines().last().endsWith(QStringLiteral(" - Demo-Mode ON")));
+    QCOMPARE(QSettings(f.settingsFile(), QSettings::IniFormat).value("Port").toString(),
+             DefaultPortName);
+}
+
+void TestMainWindow::optionsPageShowsFileFolder() {
+    MainFixture f;
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    auto* folder = child<QLineEdit>(&w, QStringLiteral("edFileFolder"));
+    QCOMPARE(folder->text(), QDir::toNativeSeparators(f.folder()));
+    QCOMPARE(folder->accessibleName(), folder->text());
+    QVERIFY(folder->isReadOnly());
 }
 
 void TestMainWindow::closeEndsLogAfterPortClosed() {
