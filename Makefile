@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS  ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps configure build run test bench asan tsan format clean
+.PHONY: deps configure build run test package bench asan tsan format clean
 
 deps:
 	@scripts/install-deps
@@ -21,6 +21,13 @@ run: build
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The .deb for Debian 12, with its contents, control data and lintian's verdict.
+package: build
+	@scripts/install-deps --package
+	@cd $(BUILD) && cpack -G DEB >/dev/null
+	@deb=$$(ls -t $(BUILD)/obd-torvane_*.deb | head -1); \
+	  dpkg-deb -c $$deb && dpkg-deb -I $$deb && lintian $$deb && echo "package: $$deb"
 
 bench: deps
 	@cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null

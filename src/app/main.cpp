@@ -1,19 +1,62 @@
-// Program entry: the application object, its title, the main window, the
-// message loop. The command line is not read.
+// Program entry: the command line, the application object, its title, the
+// main window, the message loop.
+#include "common/paths.h"
 #include "common/regional.h"
 #include "workbench/mainwindow.h"
+#include "workbench/messages.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QSettings>
+#include <cstring>
+
+namespace {
+
+struct CommandLine {
+    QCommandLineParser parser;
+    QCommandLineOption port{
+        "port", "Connect over DEVICE instead of the stored port, without storing it.", "DEVICE"};
+    QCommandLineOption demo{"demo", "Start with Demo-Mode switched on, without storing it."};
+
+    CommandLine() {
+        parser.setApplicationDescription(QStringLiteral("OBD-II scan tool for an ELM interface."));
+        parser.addHelpOption();
+        parser.addVersionOption();
+        parser.addOptions({port, demo});
+    }
+};
+
+// --help and --version print and end, so they need no display.
+bool onlyPrints(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i)
+        for (const char* option : {"-h", "--help", "-?", "--help-all", "-v", "--version"})
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
+    QCoreApplication::setApplicationName(QStringLiteral("obd-torvane"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(OBD_VERSION));
+    CommandLine commandLine;
+    if (onlyPrints(argc, argv)) {
+        QCoreApplication printer(argc, argv);
+        commandLine.parser.process(printer);
+    }
+
     QApplication app(argc, argv);
+    commandLine.parser.process(app);
     obd::UseCNumericLocale();
-    QApplication::setApplicationDisplayName(QStringLiteral("OBD-II Torvane"));
+    obd::SetApplicationTitle(QStringLiteral("OBD-II Torvane"));
 
     obd::TfMain fMain(
-        QApplication::applicationDirPath(),
+        obd::LocateProgramPaths(QApplication::applicationDirPath(),
+                                QProcessEnvironment::systemEnvironment()),
         std::make_unique<QSettings>(QStringLiteral("Quorix"), QStringLiteral("OBDTorvane")));
+    fMain.StartWith(commandLine.parser.value(commandLine.port),
+                    commandLine.parser.isSet(commandLine.demo));
     fMain.show();
     return app.exec();
 }

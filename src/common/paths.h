@@ -1,20 +1,40 @@
-// Every file place of the program derives from one program folder, so tests can
-// give each case its own folder.
+// Every file place of the program derives from one folder of its own files, so
+// tests can give each case its own folder. An installed program keeps that
+// folder in the user's data folder and takes the delivered, read-only files
+// from the installation's share folder.
 #pragma once
 
 #include <QDir>
+#include <QProcessEnvironment>
 #include <QString>
 
 namespace obd {
 
 struct ProgramPaths {
-    QString folder; // the folder that holds the program file
+    // Implicit from a folder: a program that keeps everything in one folder.
+    ProgramPaths(QString folder = {}, QString originals = {})
+        : folder(std::move(folder)), originals(std::move(originals)) {}
+
+    QString folder;    // the files the program writes: log, transcript, tables
+    QString originals; // the delivered files of an installation; empty: in folder
 
     QString file(const QString& name) const { return QDir(folder).filePath(name); }
     QString logFile() const { return file(QStringLiteral("LogFile.txt")); }
-    QString troubleCodeFile() const { return file(QStringLiteral("dtc-gb.dat")); }
     QString dataFolder() const { return file(QStringLiteral("data")); }
     QString transcriptFile() const { return file(QStringLiteral("manual_log.txt")); }
+    // The user's own dtc-gb.dat where there is one, else the delivered one.
+    QString troubleCodeFile() const;
 };
+
+// Where the files of the program in programDir live: beside it when that folder
+// is writable and holds the delivered data folder (a build tree, an unpacked
+// copy), otherwise in the user's data folder ($XDG_DATA_HOME/obd-torvane,
+// ~/.local/share/obd-torvane) with the installation's share folder as originals.
+ProgramPaths LocateProgramPaths(const QString& programDir, const QProcessEnvironment& env);
+
+// Creates the data folder and copies each delivered table that it lacks,
+// writable by its owner; a table already there is never replaced. Throws
+// FileError when the folder or a copy cannot be made.
+void CopyMissingTables(const ProgramPaths& paths);
 
 } // namespace obd

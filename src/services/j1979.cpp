@@ -191,8 +191,10 @@ void ReadSupportedPids(Link& link, TSupportedPids& flags) {
     DecodeSupportedPids(Request(link, QStringLiteral("0100")), flags);
 }
 
-void ReadMonitorStatus(Link& link, TMonitorStatus& status) {
-    status = DecodeMonitorStatus(Request(link, QStringLiteral("0101")));
+bool ReadMonitorStatus(Link& link, TMonitorStatus& status) {
+    const QString reply = Request(link, QStringLiteral("0101"));
+    status = DecodeMonitorStatus(reply);
+    return reply.startsWith(QLatin1String("4101"));
 }
 
 void ReadSensorData(Link& link, const TSupportedPids& supported, const QString& service,
@@ -213,7 +215,15 @@ void ReadSensorData(Link& link, const TSupportedPids& supported, const QString& 
 }
 
 QStringList ReadTroubleCodes(Link& link) {
-    return DecodeTroubleCodes(Request(link, QStringLiteral("03")));
+    QStringList codes;
+    ReadTroubleCodes(link, codes);
+    return codes;
+}
+
+bool ReadTroubleCodes(Link& link, QStringList& codes) {
+    const QString reply = Request(link, QStringLiteral("03"));
+    codes = DecodeTroubleCodes(reply);
+    return reply.startsWith(QLatin1String("43"));
 }
 
 bool ClearTroubleCodes(Link& link) {

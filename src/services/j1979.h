@@ -20,12 +20,15 @@ bool CheckEcuLink(Link& link);
 // Writes all 32 flags from the 01 00 bitmap after the first "4100" on a byte
 // boundary; a reply without it leaves them.
 void ReadSupportedPids(Link& link, TSupportedPids& flags);
-// On a conversion failure the record keeps what it held.
-void ReadMonitorStatus(Link& link, TMonitorStatus& status);
+// True when the reply is the status of service 01 PID 01. On a conversion
+// failure the record keeps what it held.
+bool ReadMonitorStatus(Link& link, TMonitorStatus& status);
 // value becomes a number, a state text, "N/A" or "Fehler".
 void ReadSensorData(Link& link, const TSupportedPids& supported, const QString& service,
                     const QString& pid, QString& value);
 QStringList ReadTroubleCodes(Link& link);
+// True when the reply is a service 03 answer; codes then holds its codes.
+bool ReadTroubleCodes(Link& link, QStringList& codes);
 bool ClearTroubleCodes(Link& link);
 
 // Decoders. Bad hexadecimal data where bytes are expected raises ConversionError.

@@ -40,7 +40,8 @@ struct WorkbenchContext {
     std::function<bool()> pollerRunning;
     std::function<void()> requestPollerStop;
     // Processes events until the poller has ended (returns at once when idle).
-    // Every GUI-thread action calls this before it sends on the line.
+    // Every GUI-thread action reaches it through StopPollerAndWait before it
+    // uses the port.
     std::function<void()> waitForPollerIdle;
 
     // The 32 service 01 PIDs with their last values, shared by the sensor
@@ -54,6 +55,8 @@ struct WorkbenchContext {
     // "Start", which the trouble-code page refreshes.
     std::function<void(const TMonitorStatus&)> showMonitorStatus;
     std::function<void(bool milOn)> showMilLamp;
+    // The vehicle gave no usable monitor status: "N/A" instead of a state.
+    std::function<void()> showMonitorStatusUnknown;
 
     // What the car told this session, as the pages show it (MIL, readiness,
     // stored codes with their descriptions): saved as a visit by "Speichern".

@@ -20,6 +20,7 @@
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace obd {
 
@@ -36,11 +37,17 @@ constexpr GridColumn CustomerColumns[] = {
 constexpr GridColumn VehicleColumns[] = {
     {"NAME", "Vehicle", 318}, {"DATE", "Date", 0}, {"CUST_NR", "Customer-Nr.", 0}};
 
+// The name column has its designed width; the others are at least as wide as
+// their title, and the name column gives way so the whole row stays in view.
 void setColumnWidths(QTableView* grid, const GridColumn (&columns)[3]) {
+    QHeaderView* header = grid->horizontalHeader();
     for (int c = 0; c < 3; ++c) {
         if (columns[c].width > 0)
             grid->setColumnWidth(c, columns[c].width);
+        else
+            grid->setColumnWidth(c, std::max(header->sectionSize(c), header->sectionSizeHint(c)));
     }
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
 }
 
 QTableView* makeGrid(const QString& name, QWidget* parent) {
@@ -59,6 +66,7 @@ QLineEdit* makeEdit(const QString& name, const QString& caption, QRect place, QW
     auto* label = new QLabel(caption, parent);
     label->move(place.x(), place.y() - 14);
     auto* edit = named(new QLineEdit(parent), name);
+    labelFor(label, edit);
     edit->setGeometry(place);
     edit->setStyleSheet(look::CellFieldStyle());
     return edit;
@@ -110,6 +118,7 @@ CustomerPage::CustomerPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(par
     auto* addressLabel = new QLabel(QStringLiteral("Address"), details);
     addressLabel->move(248, 0);
     edCustomerAddress = named(new QPlainTextEdit(details), QStringLiteral("edCustomerAddress"));
+    labelFor(addressLabel, edCustomerAddress);
     edCustomerAddress->setGeometry(248, 14, 241, 59);
     edCustomerAddress->setStyleSheet(look::CellFieldStyle());
 
@@ -137,6 +146,7 @@ CustomerPage::CustomerPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(par
                            QStringLiteral("FlatGroupBox5"));
     auto* vehiclesLayout = new QVBoxLayout(vehicles);
     DBGrid2 = makeGrid(QStringLiteral("DBGrid2"), vehicles);
+    DBGrid2->setAccessibleName(vehicles->title());
     m_vehicles = new QStandardItemModel(0, 3, this);
     for (int c = 0; c < 3; ++c)
         m_vehicles->setHeaderData(c, Qt::Horizontal, QLatin1String(VehicleColumns[c].title));

@@ -1,7 +1,7 @@
 #include "workbench/dtcpage.h"
 
 #include "link/link.h"
-#include "services/j1979.h"
+#include "session/troublecodes.h"
 #include "widgets/pictures.h"
 #include "workbench/context.h"
 #include "workbench/look.h"
@@ -16,7 +16,6 @@
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
-#include <algorithm>
 
 namespace obd {
 
@@ -63,7 +62,8 @@ QLabel* heading(const QString& text, QWidget* parent) {
 
 } // namespace
 
-DtcPage::DtcPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(parent), m_ctx(ctx) {
+DtcPage::DtcPage(WorkbenchContext& ctx, QWidget* parent)
+    : QWidget(parent), m_ctx(ctx), m_codes(new TroubleCodes(this)) {
     setObjectName(QStringLiteral("DTC"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(makePanel(QStringLiteral("Stored DTC's (Mode 01)"), DTC_ListBox,
@@ -93,6 +93,22 @@ DtcPage::DtcPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(parent), m_ct
     for (QListWidget* list : {DTC_ListBox, ListBox1})
         connect(list, &QListWidget::itemClicked, this,
                 guarded(boxes, this, &DtcPage::DTC_ListBoxClick));
+
+    connect(m_codes, &TroubleCodes::monitorStatusRead, this, [this](const TMonitorStatus& s) {
+        if (m_ctx.showMonitorStatus)
+            m_ctx.showMonitorStatus(s);
+    });
+    connect(m_codes, &TroubleCodes::monitorStatusUnreadable, this, [this] {
+        if (m_ctx.showMonitorStatusUnknown)
+            m_ctx.showMonitorStatusUnknown();
+    });
+    connect(m_codes, &TroubleCodes::codesRead, this, &DtcPage::ShowTroubleCodes);
+    connect(m_codes, &TroubleCodes::codesUnreadable, this, &DtcPage::clearList);
+    connect(m_codes, &TroubleCodes::readFailed, this,
+            [this](const QString& message) { m_ctx.messages->Error(message); });
+    connect(m_codes, &TroubleCodes::cleared, this, &DtcPage::showCleared);
+    connect(m_codes, &TroubleCodes::clearRefused, this,
+            [this] { m_ctx.messages->Error(QStringLiteral("Löschvorgang fehlerhaft!")); });
 }
 
 QWidget* DtcPage::makePanel(const QString& title, QListWidget*& list, const QString& listName,
@@ -105,15 +121,20 @@ QWidget* DtcPage::makePanel(const QString& title, QListWidget*& list, const QStr
     layout->addWidget(bar);
     auto* columns = new QHBoxLayout;
     auto* left = new QVBoxLayout;
-    left->addWidget(heading(QStringLiteral("DTC"), panel));
+    QLabel* listHeading = heading(QStringLiteral("DTC"), panel);
+    left->addWidget(listHeading);
     list = named(new QListWidget(panel), listName);
+    labelFor(listHeading, list);
+    list->setAccessibleDescription(title);
     list->setItemDelegate(new CodeItemDelegate(list));
     list->setUniformItemSizes(true);
     list->setFixedWidth(90);
     left->addWidget(list);
     auto* right = new QVBoxLayout;
-    right->addWidget(heading(QStringLiteral("DTC-Beschreibung"), panel));
+    QLabel* memoHeading = heading(QStringLiteral("DTC-Beschreibung"), panel);
+    right->addWidget(memoHeading);
     memo = named(new QPlainTextEdit(panel), memoName);
+    labelFor(memoHeading, memo);
     memo->setReadOnly(true);
     right->addWidget(memo);
     columns->addLayout(left);
@@ -126,21 +147,18 @@ void DtcPage::TroubleCodesReadClick() {
     m_ctx.link->LogEvent(QStringLiteral("Read DTC"));
     if (m_ctx.link->CheckCommFailure())
         return;
-    WaitForPoller(m_ctx);
-    TMonitorStatus status;
-    ReadMonitorStatus(*m_ctx.link, status);
-    if (m_ctx.showMonitorStatus)
-        m_ctx.showMonitorStatus(status);
-    ShowTroubleCodes();
+    StopPollerAndWait(m_ctx);
+    BusyCursor busy;
+    m_codes->Read(*m_ctx.link);
 }
 
-void DtcPage::ShowTroubleCodes() {
+void DtcPage::clearList() {
     DTC_ListBox->clear();
     DTC_Memo->clear();
-    QStringList codes = ReadTroubleCodes(*m_ctx.link);
-    std::stable_sort(codes.begin(), codes.end(), [](const QString& a, const QString& b) {
-        return a.compare(b, Qt::CaseInsensitive) < 0;
-    });
+}
+
+void DtcPage::ShowTroubleCodes(const QStringList& codes) {
+    clearList();
     DTC_ListBox->addItems(codes);
     m_ctx.reading.codes.clear();
     for (const QString& code : codes)
@@ -178,16 +196,18 @@ void DtcPage::FlatButton2Click() {
 void DtcPage::DeleteTroubleCodes() {
     if (m_ctx.messages->AskYesNoCancel(DeleteQuestion) != BoxButton::Yes)
         return;
+    StopPollerAndWait(m_ctx);
+    BusyCursor busy;
+    m_codes->Clear(*m_ctx.link);
+}
+
+void DtcPage::showCleared() {
+    // Only a clear the vehicle confirmed changes what the pages show.
     if (m_ctx.showMilLamp)
         m_ctx.showMilLamp(false);
-    DTC_ListBox->clear();
-    DTC_Memo->clear();
+    clearList();
     m_ctx.reading.codes.clear();
-    WaitForPoller(m_ctx);
-    if (ClearTroubleCodes(*m_ctx.link))
-        m_ctx.messages->Information(QStringLiteral("Löschvorgang erfolgreich abgeschlossen!"));
-    else
-        m_ctx.messages->Error(QStringLiteral("Löschvorgang fehlerhaft!"));
+    m_ctx.messages->Information(QStringLiteral("Löschvorgang erfolgreich abgeschlossen!"));
 }
 
 } // namespace obd

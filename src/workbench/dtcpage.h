@@ -1,6 +1,6 @@
-// The "DTC" page: reads the monitor status and the stored trouble codes,
-// lists the codes sorted with their descriptions, and clears them in the
-// vehicle after a confirmation.
+// The "DTC" page: has the session read the monitor status and the stored
+// trouble codes, lists the codes with their descriptions, and has them
+// cleared in the vehicle after a confirmation.
 #pragma once
 
 #include <QWidget>
@@ -11,13 +11,14 @@ class QPlainTextEdit;
 namespace obd {
 
 struct WorkbenchContext;
+class TroubleCodes;
 
 class DtcPage : public QWidget {
     Q_OBJECT
 public:
     DtcPage(WorkbenchContext& ctx, QWidget* parent = nullptr);
 
-    void ShowTroubleCodes();
+    void ShowTroubleCodes(const QStringList& codes);
     void DeleteTroubleCodes();
 
     void TroubleCodesReadClick();
@@ -29,7 +30,11 @@ private:
     QWidget* makePanel(const QString& title, QListWidget*& list, const QString& listName,
                        QPlainTextEdit*& memo, const QString& memoName);
 
+    void clearList();
+    void showCleared();
+
     WorkbenchContext& m_ctx;
+    TroubleCodes* m_codes = nullptr;
     QListWidget* DTC_ListBox = nullptr;
     QPlainTextEdit* DTC_Memo = nullptr;
     QListWidget* ListBox1 = nullptr;

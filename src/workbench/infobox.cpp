@@ -32,7 +32,6 @@ constexpr int kTitlePixels = 16;
 
 TfInfo::TfInfo(QWidget* mainWindow) : QDialog(mainWindow) {
     setObjectName(QStringLiteral("fInfo"));
-    setAccessibleName(QStringLiteral("fInfo"));
     setWindowTitle(QStringLiteral("Info"));
     setModal(true);
     setFixedSize(kClientWidth, kClientHeight);
@@ -48,7 +47,6 @@ TfInfo::TfInfo(QWidget* mainWindow) : QDialog(mainWindow) {
     for (const InfoLine& line : kLines) {
         auto* label = new QLabel(QString::fromUtf8(line.text), this);
         label->setObjectName(QString::fromLatin1(line.name));
-        label->setAccessibleName(label->text());
         label->setAlignment(Qt::AlignHCenter);
         QFont f = font();
         if (line.look == Look::Title) {
@@ -69,7 +67,6 @@ TfInfo::TfInfo(QWidget* mainWindow) : QDialog(mainWindow) {
     layout->addStretch(1);
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("dxButton1"));
-    ok->setAccessibleName(QStringLiteral("OK"));
     ok->setDefault(true);
     layout->addWidget(ok, 0, Qt::AlignHCenter);
     connect(ok, &QPushButton::clicked, this, &TfInfo::FlatButton1Click);

@@ -54,6 +54,12 @@ QString PanelBarStyle() {
         .arg(background(PanelBar));
 }
 
+QString NavHeaderStyle() {
+    return QStringLiteral("QPushButton { %1 border: 1px solid transparent; }"
+                          "QPushButton:focus { border: 1px dotted black; }")
+        .arg(background(Gold));
+}
+
 QString FramedStyle(const QString& objectName) {
     return QStringLiteral("#%1 { border: 1px solid black; }").arg(objectName);
 }

@@ -31,6 +31,8 @@ QString CellFieldStyle();
 QString PageFieldStyle();
 QString WhiteFieldStyle();
 QString PanelBarStyle();
+// A flat header of the navigation bar, outlined while it has the focus.
+QString NavHeaderStyle();
 QString FramedStyle(const QString& objectName);
 
 } // namespace obd::look

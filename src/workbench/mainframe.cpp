@@ -2,10 +2,12 @@
 
 #include "widgets/pictures.h"
 #include "workbench/look.h"
+#include "workbench/messages.h"
 #include "workbench/pagelook.h"
 
-#include <QApplication>
+#include <QAbstractButton>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolButton>
@@ -17,6 +19,9 @@
 namespace obd {
 
 namespace {
+
+const QString Maximise = QStringLiteral("Maximieren");
+const QString Restore = QStringLiteral("Wiederherstellen");
 
 // The self-drawn title strip: grey stripes on every second row, the title in
 // a button-face box in the middle; any mouse button on it drags the window.
@@ -35,8 +40,7 @@ protected:
                 break;
             painter.drawLine(r.left() + 1, y, r.right() - 1, y);
         }
-        const QString title =
-            QLatin1Char(' ') + QApplication::applicationDisplayName() + QLatin1Char(' ');
+        const QString title = QLatin1Char(' ') + ApplicationTitle() + QLatin1Char(' ');
         const QString shown = painter.fontMetrics().elidedText(title, Qt::ElideRight, r.width());
         QRect box = painter.fontMetrics().boundingRect(r, Qt::AlignCenter, shown);
         painter.fillRect(box, palette().button());
@@ -69,13 +73,16 @@ private:
 
 QWidget* TfMain::makeTitleStrip() {
     auto* strip = named(new TitleStrip(this), QStringLiteral("dxContainer7"));
+    strip->setAccessibleName(ApplicationTitle());
     strip->setFixedHeight(15);
     auto* layout = new QHBoxLayout(strip);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addStretch(1);
-    const auto button = [&](const char* name, TitleGlyph g, auto handler) {
+    // The glyph buttons are announced by what their glyph means.
+    const auto button = [&](const char* name, const QString& meaning, TitleGlyph g, auto handler) {
         auto* b = named(new QToolButton(strip), QString::fromLatin1(name));
+        b->setAccessibleName(meaning);
         b->setFixedSize(15, 15);
         b->setIcon(QIcon(TitleButtonGlyph(g)));
         b->setAutoRaise(false);
@@ -83,9 +90,11 @@ QWidget* TfMain::makeTitleStrip() {
         layout->addWidget(b);
         return b;
     };
-    button("tbMinimize", TitleGlyph::Minimize, [this] { tbMinimizeClick(); });
-    tbMaximize = button("tbMaximize", TitleGlyph::Maximize, [this] { tbMaximizeClick(); });
-    button("tbClose", TitleGlyph::Close, [this] { close(); });
+    button("tbMinimize", QStringLiteral("Minimieren"), TitleGlyph::Minimize,
+           [this] { tbMinimizeClick(); });
+    tbMaximize =
+        button("tbMaximize", Maximise, TitleGlyph::Maximize, [this] { tbMaximizeClick(); });
+    button("tbClose", QStringLiteral("Schließen"), TitleGlyph::Close, [this] { close(); });
     return strip;
 }
 
@@ -93,14 +102,28 @@ void TfMain::tbMaximizeClick() {
     if (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) {
         showNormal();
         tbMaximize->setIcon(QIcon(TitleButtonGlyph(TitleGlyph::Maximize)));
+        tbMaximize->setAccessibleName(Maximise);
     } else {
         showMaximized();
         tbMaximize->setIcon(QIcon(TitleButtonGlyph(TitleGlyph::Restore)));
+        tbMaximize->setAccessibleName(Restore);
     }
 }
 
 void TfMain::tbMinimizeClick() {
     showMinimized();
+}
+
+void TfMain::keyPressEvent(QKeyEvent* event) {
+    // Enter on a focused button presses it, as Space does; the buttons leave
+    // Enter to their window, since none of them is a dialog's default.
+    auto* button = qobject_cast<QAbstractButton*>(focusWidget());
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && button && !button->isCheckable() && button->isEnabled()) {
+        button->animateClick();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 Qt::Edges TfMain::edgesAt(QPoint p) const {

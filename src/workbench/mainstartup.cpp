@@ -9,15 +9,16 @@
 #include "widgets/pictures.h"
 #include "workbench/guinotifier.h"
 #include "workbench/optionspage.h"
+#include "workbench/pagelook.h"
 #include "workbench/sensorpage.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
 #include <QSettings>
 
 // Start-up and shutdown of the main window: the steps of FormCreate in their
-// order, the one-shot timer that starts the connection sequence, and FormClose.
+// order, the command line's choices, the one-shot timer that starts the
+// connection sequence, and FormClose.
 
 namespace obd {
 
@@ -25,7 +26,7 @@ void TfMain::FormCreate() {
     const auto step = [this](const std::function<void()>& body) { m_messages.Guard(body); };
     // Each step reports its own error; the later steps that do not depend on
     // it still run, so a missing file leaves the rest of start-up intact.
-    QDir().mkpath(m_ctx.paths.dataFolder());
+    step([this] { CopyMissingTables(m_ctx.paths); });
     step([this] {
         m_ctx.tables->OpenAll(m_ctx.paths.dataFolder());
         // Another running copy writes the tables: this one only shows them.
@@ -58,6 +59,15 @@ void TfMain::Timer1Timer() {
     QApplication::restoreOverrideCursor();
 }
 
+void TfMain::StartWith(const QString& port, bool demo) {
+    if (!port.isEmpty()) {
+        m_ctx.port->SetPort(port);
+        m_optionsPage->SelectPortInUse();
+    }
+    if (demo)
+        m_startPage->StartInDemoMode();
+}
+
 void TfMain::closeEvent(QCloseEvent* event) {
     if (!m_closed) {
         m_closed = true;
@@ -67,11 +77,14 @@ void TfMain::closeEvent(QCloseEvent* event) {
 }
 
 void TfMain::FormClose() {
+    // Closing does not wait for a reply under way: the poller's exchange ends
+    // at once, and so does the poller at its next look at the stop request.
     if (m_ctx.pollerRunning && m_ctx.pollerRunning()) {
         m_ctx.requestPollerStop();
-        while (m_ctx.pollerRunning())
-            QApplication::processEvents(QEventLoop::AllEvents, 50);
+        m_ctx.link->Abort();
     }
+    StopPollerAndWait(m_ctx);
+    m_ctx.link->Resume();
     // The port object itself stays until the window is destroyed: the
     // exchange refers to it.
     m_ctx.port->Close();

@@ -5,6 +5,7 @@
 #include "link/protocollog.h"
 #include "report/report.h"
 #include "store/tablestore.h"
+#include "widgets/elidinglabel.h"
 #include "widgets/pictures.h"
 #include "widgets/qxled.h"
 #include "workbench/customerpage.h"
@@ -25,6 +26,7 @@
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace obd {
 
@@ -34,6 +36,7 @@ const QString Placeholder = QStringLiteral("In dieser Version nich möglich");
 
 TQXLed* makeLamp(QWidget* parent, const QString& name, int x) {
     auto* lamp = named(new TQXLed(parent), name);
+    lamp->SetInterval(200);
     lamp->SetLedStyle(TLedStyle::Rectangle);
     lamp->SetLedOnColor(look::LampOn);
     lamp->SetLedOffColor(look::LampOff);
@@ -79,17 +82,16 @@ const char* const PageOfTag[] = {"Start",    "DTC",         "Seite2",   "Seite3"
 
 } // namespace
 
-TfMain::TfMain(const QString& programFolder, std::unique_ptr<QSettings> settings, Answer answer,
+TfMain::TfMain(const ProgramPaths& paths, std::unique_ptr<QSettings> settings, Answer answer,
                QWidget* parent)
     : QWidget(parent), m_messages(this), m_settings(std::move(settings)) {
     m_messages.answer = std::move(answer);
-    m_ctx.paths.folder = programFolder;
+    m_ctx.paths = paths;
     m_ctx.messages = &m_messages;
     m_ctx.tables = std::make_unique<TableStore>();
     m_notifier = std::make_unique<GuiNotifier>(m_messages);
 
     setObjectName(QStringLiteral("fMain"));
-    setAccessibleName(objectName());
     setWindowTitle(QStringLiteral("OBD Torvane"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint);
     setGeometry(220, 105, 632, 546);
@@ -142,11 +144,7 @@ TfMain::TfMain(const QString& programFolder, std::unique_ptr<QSettings> settings
 
     m_startPage = new StartPage(
         m_ctx, m_status,
-        [this] {
-            m_sensorPage->ApplySupportedPids();
-            m_sensorPage->FillSensorGrid();
-        },
-        Notebook);
+        [this](const TSupportedPids& flags) { m_sensorPage->ApplySupportedPids(flags); }, Notebook);
     m_sensorPage = new SensorPage(m_ctx, Notebook);
     QWidget *seite2 = nullptr, *seite3 = nullptr;
     makePlaceholderPages(&seite2, &seite3);
@@ -157,14 +155,23 @@ TfMain::TfMain(const QString& programFolder, std::unique_ptr<QSettings> settings
           static_cast<QWidget*>(new CustomerPage(m_ctx, Notebook)),
           static_cast<QWidget*>(m_optionsPage = new OptionsPage(m_ctx, *m_settings, Notebook)),
           static_cast<QWidget*>(new DtcsPage(m_ctx, Notebook)),
-          static_cast<QWidget*>(new VehiclePage(m_ctx, Notebook))}) {
-        page->setAccessibleName(page->objectName());
+          static_cast<QWidget*>(new VehiclePage(m_ctx, Notebook))})
         Notebook->addWidget(page);
-    }
+    // A page is announced by the heading it shows: its navigation caption.
+    const auto nameAfter = [this](const auto& buttons) {
+        for (const NavButton& nb : buttons)
+            Notebook
+                ->findChild<QWidget*>(QString::fromUtf8(PageOfTag[nb.tag]),
+                                      Qt::FindDirectChildrenOnly)
+                ->setAccessibleName(QString::fromUtf8(nb.caption));
+    };
+    nameAfter(ObdButtons);
+    nameAfter(OptionButtons);
     m_ctx.showMonitorStatus = [this](const TMonitorStatus& s) {
         m_startPage->ShowMonitorStatus(s);
     };
     m_ctx.showMilLamp = [this](bool on) { m_startPage->ShowMilLamp(on); };
+    m_ctx.showMonitorStatusUnknown = [this] { m_startPage->ShowMonitorStatusUnknown(); };
     m_ctx.showPage = [this](const QString& page) { showPage(page); };
 
     m_timer1.setObjectName(QStringLiteral("Timer1"));
@@ -194,6 +201,7 @@ QWidget* TfMain::makeToolBar() {
         b->setIconSize({kToolGlyphSize, kToolGlyphSize});
         b->setAutoRaise(true);
         b->setToolTip(tip);
+        b->setAccessibleName(tip);
         return b;
     };
     QToolButton* open = button("btnOpen", 2, QStringLiteral("Öffnen"), ToolGlyph::Open);
@@ -224,11 +232,7 @@ QWidget* TfMain::makeOutlookBar() {
     const auto group = [&](const char* header, const QString& caption, const auto& buttons) {
         auto* h = named(new QPushButton(caption, bar), QString::fromLatin1(header));
         h->setFixedHeight(20);
-        h->setFlat(true);
-        h->setAutoFillBackground(true);
-        QPalette p = h->palette();
-        p.setColor(QPalette::Button, look::Gold);
-        h->setPalette(p);
+        h->setStyleSheet(look::NavHeaderStyle());
         layout->addWidget(h);
         auto* g = new QWidget(bar);
         auto* gl = new QVBoxLayout(g);
@@ -273,30 +277,39 @@ QWidget* TfMain::makeStatusBar() {
     icon->setGeometry(3, 3, 16, 16);
     icon->setPixmap(StatusBarIcon());
     m_status.InterfaceLabel =
-        named(new QLabel(QStringLiteral("Interface wird initialisiert..."), bar),
+        named(new ElidingLabel(QStringLiteral("Interface wird initialisiert..."), bar),
               QStringLiteral("InterfaceLabel"));
-    m_status.InterfaceLabel->setGeometry(22, 4, 136, 14);
+    // In a font wider than Tahoma the label widens to its first text, and
+    // the panels move right by as much.
+    const int interfaceWidth = std::max(136, m_status.InterfaceLabel->sizeHint().width());
+    m_status.InterfaceLabel->setGeometry(22, 4, interfaceWidth, 14);
+    const int left = 160 + interfaceWidth - 136;
 
     // Device paths ("/dev/ttyUSB0") are longer than "COM1": the port panel is
     // wider by this much, so the whole name shows, and the lamps move right.
     constexpr int PortExtra = 200;
-    QWidget* com = panel(bar, QStringLiteral("FlatPanel21"), {160, 0, 86 + PortExtra, 21});
-    named(new QLabel(QStringLiteral("Port:"), com), QStringLiteral("Label9"))
-        ->setGeometry(3, 4, 26, 14);
+    QWidget* com = panel(bar, QStringLiteral("FlatPanel21"), {left, 0, 86 + PortExtra, 21});
+    auto* portCaption = named(new QLabel(QStringLiteral("Port:"), com), QStringLiteral("labPort"));
+    const int captionWidth = std::max(26, portCaption->sizeHint().width() + 3);
+    portCaption->setGeometry(3, 4, captionWidth, 14);
     m_status.COM_Label =
-        named(new QLabel(QStringLiteral("COM?"), com), QStringLiteral("COM_Label"));
-    m_status.COM_Label->setGeometry(29, 4, 36 + PortExtra, 14);
+        named(new ElidingLabel(QStringLiteral("COM?"), com), QStringLiteral("COM_Label"));
+    m_status.COM_Label->setAccessibleDescription(portCaption->text());
+    m_status.COM_Label->setGeometry(3 + captionWidth, 4, 62 + PortExtra - captionWidth, 14);
     m_status.COM_Led = makeLamp(com, QStringLiteral("COM_Led"), 66 + PortExtra);
+    m_status.COM_Led->setAccessibleName(QStringLiteral("Port"));
 
-    QWidget* elm = panel(bar, QStringLiteral("FlatPanel13"), {245 + PortExtra, 0, 50, 21});
-    named(new QLabel(QStringLiteral("ELM"), elm), QStringLiteral("Label10"))
-        ->setGeometry(4, 4, 24, 14);
-    m_status.ELM_Led = makeLamp(elm, QStringLiteral("ELM_Led"), 29);
-
-    QWidget* ecu = panel(bar, QStringLiteral("FlatPanel22"), {294 + PortExtra, 0, 50, 21});
-    named(new QLabel(QStringLiteral("ECU"), ecu), QStringLiteral("Label11"))
-        ->setGeometry(4, 4, 24, 14);
-    m_status.ECU_Led = makeLamp(ecu, QStringLiteral("ECU_Led"), 29);
+    const auto lampPanel = [&](const char* name, const char* caption, const char* captionName,
+                               const char* lampName, int x) {
+        QWidget* p = panel(bar, QString::fromLatin1(name), {x, 0, 50, 21});
+        named(new QLabel(QString::fromLatin1(caption), p), QString::fromLatin1(captionName))
+            ->setGeometry(4, 4, 24, 14);
+        TQXLed* lamp = makeLamp(p, QString::fromLatin1(lampName), 29);
+        lamp->setAccessibleName(QString::fromLatin1(caption));
+        return lamp;
+    };
+    m_status.ELM_Led = lampPanel("FlatPanel13", "ELM", "labELM", "ELM_Led", left + 85 + PortExtra);
+    m_status.ECU_Led = lampPanel("FlatPanel22", "ECU", "labECU", "ECU_Led", left + 134 + PortExtra);
     return bar;
 }
 

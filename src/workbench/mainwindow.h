@@ -36,10 +36,10 @@ class TfMain : public QWidget {
 public:
     using Answer = std::function<BoxButton(const QString& caption, const QString& text)>;
 
-    // programFolder holds the log, dtc-gb.dat and the data folder; settings
-    // is the store of the port settings. A test passes answer to reply to the
-    // boxes of start-up without showing them.
-    TfMain(const QString& programFolder, std::unique_ptr<QSettings> settings, Answer answer = {},
+    // paths places the log, dtc-gb.dat and the data folder; settings is the
+    // store of the port settings. A test passes answer to reply to the boxes
+    // of start-up without showing them.
+    TfMain(const ProgramPaths& paths, std::unique_ptr<QSettings> settings, Answer answer = {},
            QWidget* parent = nullptr);
     ~TfMain() override;
 
@@ -54,6 +54,10 @@ public:
     void tbMaximizeClick();
     void tbMinimizeClick();
     void Timer1Timer();
+    // Before the first Timer1Timer: connect over port instead of the stored
+    // one (when not empty) and start in demo mode (when demo), both without
+    // storing anything.
+    void StartWith(const QString& port, bool demo);
 
 signals:
     // The first paint of the window (start-up measurement).
@@ -64,6 +68,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void FormCreate();

@@ -17,6 +17,21 @@ const QString CaptionConfirmation = QStringLiteral("Bestätigung");
 
 } // namespace
 
+namespace {
+QString& applicationTitle() {
+    static QString title;
+    return title;
+}
+} // namespace
+
+void SetApplicationTitle(const QString& title) {
+    applicationTitle() = title;
+}
+
+QString ApplicationTitle() {
+    return applicationTitle();
+}
+
 MessageBoxes::MessageBoxes(QWidget* parent) : m_parent(parent) {}
 
 void MessageBoxes::Warning(const QString& text) {
@@ -32,7 +47,7 @@ void MessageBoxes::Information(const QString& text) {
 }
 
 void MessageBoxes::Plain(const QString& text) {
-    show(Kind::Plain, QApplication::applicationDisplayName(), text, {.ok = true});
+    show(Kind::Plain, ApplicationTitle(), text, {.ok = true});
 }
 
 BoxButton MessageBoxes::AskYesNo(const QString& text) {

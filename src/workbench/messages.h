@@ -11,6 +11,12 @@ namespace obd {
 
 enum class BoxButton { Ok, Yes, No, Cancel };
 
+// The application title: drawn in the title strip and the caption of the plain
+// notice. It is kept apart from Qt's application display name, which the X11
+// integration would append to every window and box title.
+void SetApplicationTitle(const QString& title);
+QString ApplicationTitle();
+
 class MessageBoxes {
 public:
     explicit MessageBoxes(QWidget* parent = nullptr);

@@ -7,7 +7,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QSettings>
 #include <QVBoxLayout>
@@ -43,6 +45,15 @@ OptionsPage::OptionsPage(WorkbenchContext& ctx, QSettings& settings, QWidget* pa
     unitsLayout->addWidget(
         named(new QRadioButton(QStringLiteral("US"), units), QStringLiteral("FlatRadioButton2")));
     units->setEnabled(false);
+
+    // Where the log, the transcript and the tables are kept, to copy from.
+    auto* files = named(new QGroupBox(QStringLiteral("Dateien"), this), QStringLiteral("gbFiles"));
+    files->setGeometry(8, 174, 460, 60);
+    auto* folder = named(new QLineEdit(QDir::toNativeSeparators(m_ctx.paths.folder), files),
+                         QStringLiteral("edFileFolder"));
+    folder->setReadOnly(true);
+    folder->setAccessibleName(folder->text());
+    (new QVBoxLayout(files))->addWidget(folder);
 }
 
 void OptionsPage::AddPorts(const QStringList& ports) {
@@ -54,6 +65,8 @@ void OptionsPage::SelectPortInUse() {
 }
 
 void OptionsPage::COM_CBChange(const QString& text) {
+    // Another name reopens the port: the poller's requests end first.
+    StopPollerAndWait(m_ctx);
     m_ctx.port->SetPort(text);
     StorePortSettings(*m_ctx.port, m_settings);
 }

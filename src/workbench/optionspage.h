@@ -1,6 +1,7 @@
 // The page "General Options": the port list COM_CB, whose choice is the port
-// the next connection sequence opens and is stored at once, and the unit
-// system group, which this version keeps disabled.
+// the next connection sequence opens and is stored at once, the unit system
+// group, which this version keeps disabled, and the folder of the program's
+// files.
 #pragma once
 
 #include "workbench/context.h"

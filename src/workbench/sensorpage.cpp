@@ -2,17 +2,20 @@
 
 #include "common/sensortable.h"
 #include "link/link.h"
+#include "services/j1979.h"
+#include "session/offthread.h"
+#include "session/sensorpoller.h"
 #include "widgets/pictures.h"
 #include "workbench/context.h"
 #include "workbench/look.h"
 #include "workbench/messages.h"
 #include "workbench/pagelook.h"
-#include "workbench/sensorthread.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -75,7 +78,12 @@ public:
             painter->setPen(option.state & QStyle::State_Selected
                                 ? option.palette.color(QPalette::HighlightedText)
                                 : option.palette.color(QPalette::Text));
-            painter->drawText(cell.adjusted(0, 2, -2, 0), Qt::AlignRight | Qt::AlignTop, text);
+            // A value wider than its cell is cut at the right with an
+            // ellipsis, never at the left, where it would read as another
+            // number; the item's tooltip holds it whole.
+            const QRect box = cell.adjusted(0, 2, -2, 0);
+            painter->drawText(box, Qt::AlignRight | Qt::AlignTop,
+                              option.fontMetrics.elidedText(text, Qt::ElideRight, box.width()));
             painter->restore();
             return;
         }
@@ -129,8 +137,7 @@ SensorPage::SensorPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(parent)
             c, new QTableWidgetItem(QLatin1String(GridColumns[c].title)));
     }
     SensorDataGrid->horizontalHeader()->setMinimumSectionSize(1);
-    for (int c = 0; c < ColumnCount; ++c)
-        SensorDataGrid->setColumnWidth(c, GridColumns[c].width);
+    sizeColumns();
     SensorDataGrid->verticalHeader()->hide();
     // Narrow columns show what fits rather than an ellipsis ("0D" stays "0D").
     SensorDataGrid->setTextElideMode(Qt::ElideNone);
@@ -141,6 +148,7 @@ SensorPage::SensorPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(parent)
     SensorDataGrid->setItemDelegate(new SensorCellDelegate(SensorDataGrid));
     SensorDataGrid->setStyleSheet(look::SensorGridStyle());
     SensorDataGrid->viewport()->installEventFilter(this);
+    SensorDataGrid->installEventFilter(this);
     tableLayout->addWidget(SensorDataGrid);
     nbSensordata->addWidget(table);
     nbSensordata->addWidget(makeSinglePage());
@@ -173,15 +181,16 @@ SensorPage::SensorPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(parent)
             guarded(boxes, this, &SensorPage::btnSensorsReadClick));
     connect(btnSensorsStop, &QPushButton::clicked, this,
             guarded(boxes, this, &SensorPage::btnSensorsStopClick));
-    connect(cbShowNotSupported, &QCheckBox::clicked, this,
+    connect(cbShowNotSupported, &QCheckBox::toggled, this,
             guarded(boxes, this, &SensorPage::cbShowNotSupportedClick));
 
-    m_thread = new SensorThread([this](SensorThread& t) { SensorThreadExecute(t); }, this);
-    connect(m_thread, &SensorThread::Started, this, &SensorPage::SensorThreadStart);
-    connect(m_thread, &SensorThread::Terminated, this, &SensorPage::SensorThreadTerminate);
-    m_ctx.pollerRunning = [this] { return m_thread->Running(); };
-    m_ctx.requestPollerStop = [this] { m_thread->RequestStop(); };
-    m_ctx.waitForPollerIdle = [this] { m_thread->WaitUntilIdle(); };
+    m_poller = new SensorPoller(m_ctx.sensorTable, this);
+    connect(m_poller, &SensorPoller::started, this, &SensorPage::SensorThreadStart);
+    connect(m_poller, &SensorPoller::passCompleted, this, &SensorPage::NotifyEvent1);
+    connect(m_poller, &SensorPoller::ended, this, &SensorPage::SensorThreadTerminate);
+    m_ctx.pollerRunning = [this] { return m_poller->Running(); };
+    m_ctx.requestPollerStop = [this] { m_poller->RequestStop(); };
+    m_ctx.waitForPollerIdle = [this] { m_poller->WaitUntilIdle(); };
 
     FillSensorGrid();
 }
@@ -191,7 +200,11 @@ SensorPage::~SensorPage() {
     m_ctx.pollerRunning = nullptr;
     m_ctx.requestPollerStop = nullptr;
     m_ctx.waitForPollerIdle = nullptr;
-    delete m_thread;
+    delete m_poller;
+}
+
+SensorThread& SensorPage::Poller() {
+    return m_poller->Thread();
 }
 
 QWidget* SensorPage::makeSinglePage() {
@@ -218,14 +231,43 @@ QWidget* SensorPage::makeSinglePage() {
     return page;
 }
 
+void SensorPage::sizeColumns() {
+    // Designed for Tahoma; in a wider font a column widens to its widest
+    // fixed text (title, PID, name, unit), so none of them is cut.
+    const QFontMetrics metrics(SensorDataGrid->font());
+    constexpr int Padding = 8;
+    int widest[ColumnCount] = {};
+    for (int c = 0; c < ColumnCount; ++c)
+        widest[c] = metrics.horizontalAdvance(QLatin1String(GridColumns[c].title)) + Padding;
+    const SensorTable& table = m_ctx.sensorTable;
+    for (int k = 0; k < SensorTable::Size; ++k) {
+        const TSensorData& e = table[k];
+        if (!e.IsSensor)
+            continue;
+        const auto fit = [&](int column, const QString& text) {
+            widest[column] = std::max(widest[column], metrics.horizontalAdvance(text) + Padding);
+        };
+        fit(ColPid, e.Pid);
+        fit(ColName, e.Name);
+        fit(ColUnit, e.UnitText);
+    }
+    for (int c = 0; c < ColumnCount; ++c)
+        SensorDataGrid->setColumnWidth(c, std::max(GridColumns[c].width, widest[c]));
+}
+
 void SensorPage::ApplySupportedPids() {
-    // The worker reads both copies; they change only while it is not running.
-    m_thread->WaitUntilIdle();
+    StopPollerAndWait(m_ctx);
     TSupportedPids scratch{};
-    ReadSupportedPids(*m_ctx.link, scratch);
-    m_supportedPids = scratch;
-    for (int k = 0; k < SensorTable::Size; ++k)
-        m_ctx.sensorTable[k].Supported = scratch[size_t(k)];
+    {
+        BusyCursor busy;
+        RunOffThread([&] { ReadSupportedPids(*m_ctx.link, scratch); });
+    }
+    m_poller->SetSupportedPids(scratch);
+}
+
+void SensorPage::ApplySupportedPids(const TSupportedPids& flags) {
+    m_poller->SetSupportedPids(flags);
+    FillSensorGrid();
 }
 
 void SensorPage::FillSensorGrid() {
@@ -251,7 +293,10 @@ void SensorPage::FillSensorGrid() {
         put(row, ColSupported, supported ? One : QStringLiteral("0"));
         put(row, ColPid, e.Pid);
         put(row, ColName, e.Name);
-        put(row, ColValue, polled ? table.Value(k) : NotAvailable);
+        const QString value = polled ? table.Value(k) : NotAvailable;
+        put(row, ColValue, value);
+        if (QTableWidgetItem* item = SensorDataGrid->item(row, ColValue); item->toolTip() != value)
+            item->setToolTip(value);
         put(row, ColUnit, e.UnitText);
         ++row;
     }
@@ -262,16 +307,21 @@ void SensorPage::btnSensorsReadClick() {
     m_ctx.link->LogEvent(QStringLiteral("Sensordaten Read"));
     if (m_ctx.link->CheckCommFailure())
         return;
-    if (!CheckEcuLink(*m_ctx.link)) {
+    bool answered = false;
+    {
+        BusyCursor busy;
+        RunOffThread([&] { answered = CheckEcuLink(*m_ctx.link); });
+    }
+    if (!answered) {
         m_ctx.messages->Error(QStringLiteral("Keine Verbindung!!!"));
         return;
     }
     FillSensorGrid();
-    m_thread->Start();
+    m_poller->Start(*m_ctx.link);
 }
 
 void SensorPage::btnSensorsStopClick() {
-    m_thread->RequestStop();
+    m_poller->RequestStop();
 }
 
 void SensorPage::cbShowNotSupportedClick() {
@@ -289,9 +339,11 @@ void SensorPage::tcSensordataTabChanged(int index) {
 
 void SensorPage::SensorDataGridMouseUp(QPoint position) {
     const QModelIndex cell = SensorDataGrid->indexAt(position);
-    if (!cell.isValid() || cell.column() != ColEnabled)
-        return;
-    const int row = cell.row();
+    if (cell.isValid() && cell.column() == ColEnabled)
+        toggleEnabled(cell.row());
+}
+
+void SensorPage::toggleEnabled(int row) {
     const auto text = [this, row](int column) {
         const QTableWidgetItem* item = SensorDataGrid->item(row, column);
         return item ? item->text() : QString();
@@ -309,35 +361,20 @@ void SensorPage::SensorDataGridMouseUp(QPoint position) {
 bool SensorPage::eventFilter(QObject* watched, QEvent* event) {
     if (watched == SensorDataGrid->viewport() && event->type() == QEvent::MouseButtonRelease)
         SensorDataGridMouseUp(static_cast<QMouseEvent*>(event)->position().toPoint());
+    // Space on the focused grid switches polling of the current row, as a
+    // click on its E cell does.
+    if (watched == SensorDataGrid && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+        if (SensorDataGrid->currentIndex().isValid())
+            toggleEnabled(SensorDataGrid->currentIndex().row());
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
 }
 
 void SensorPage::SensorThreadStart() {
     btnSensorsRead->setEnabled(false);
     btnSensorsStop->setEnabled(true);
-}
-
-void SensorPage::SensorThreadExecute(SensorThread& thread) {
-    SensorTable& table = m_ctx.sensorTable;
-    const QString service = QStringLiteral("01");
-    while (true) {
-        for (int k = 0; k < SensorTable::Size; ++k) {
-            const TSensorData& e = table[k];
-            const bool supported = e.Supported;
-            if (!e.IsSensor || !(supported || table.ShowNotSupported))
-                continue;
-            if (supported && e.Enabled) {
-                QString value;
-                ReadSensorData(*m_ctx.link, m_supportedPids, service, e.Pid, value);
-                table.SetValue(k, value);
-            } else {
-                table.SetValue(k, NotAvailable);
-            }
-        }
-        if (thread.StopRequested())
-            return;
-        thread.Synchronize([this] { NotifyEvent1(); });
-    }
 }
 
 void SensorPage::NotifyEvent1() {

@@ -1,6 +1,6 @@
 // The "Sensordaten" page: the sensor grid with its owner-drawn columns E and S,
 // "Show not Supported", the tabs "Tabelle" and "Einzeln", and live polling on
-// the worker thread with the pass counter.
+// the session's polling worker with the pass counter.
 #pragma once
 
 #include "services/j1979.h"
@@ -17,6 +17,7 @@ class QTableWidget;
 namespace obd {
 
 struct WorkbenchContext;
+class SensorPoller;
 class SensorThread;
 
 class SensorPage : public QWidget {
@@ -27,8 +28,11 @@ public:
     SensorPage(WorkbenchContext& ctx, QWidget* parent = nullptr);
     ~SensorPage() override;
 
-    // Connection sequence, right after a successful CheckEcuLink.
+    // Reads the supported PIDs from the vehicle and takes them over.
     void ApplySupportedPids();
+    // Takes over the supported PIDs the connection sequence read and refills
+    // the grid.
+    void ApplySupportedPids(const TSupportedPids& flags);
     void FillSensorGrid();
 
     void btnSensorsReadClick();
@@ -37,21 +41,22 @@ public:
     void tcSensordataTabChanged(int index);
     void SensorDataGridMouseUp(QPoint position);
 
-    SensorThread& Poller() { return *m_thread; }
+    SensorThread& Poller();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void SensorThreadStart();
-    void SensorThreadExecute(SensorThread& thread);
     void NotifyEvent1();
     void SensorThreadTerminate(const QString& error);
     QWidget* makeSinglePage();
+    void sizeColumns();
+    // Switches polling of a grid row's sensor, if it is supported.
+    void toggleEnabled(int row);
 
     WorkbenchContext& m_ctx;
-    TSupportedPids m_supportedPids{}; // written only by ApplySupportedPids
-    SensorThread* m_thread = nullptr;
+    SensorPoller* m_poller = nullptr;
     QTableWidget* SensorDataGrid = nullptr;
     QCheckBox* cbShowNotSupported = nullptr;
     QPushButton* btnSensorsRead = nullptr;

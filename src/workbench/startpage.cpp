@@ -1,10 +1,7 @@
 #include "workbench/startpage.h"
 
-#include "common/errors.h"
-#include "link/comport.h"
 #include "link/link.h"
-#include "services/elm.h"
-#include "services/j1979.h"
+#include "session/connection.h"
 #include "widgets/pictures.h"
 #include "widgets/qxled.h"
 #include "workbench/look.h"
@@ -51,8 +48,11 @@ public:
                                  : option.palette.text().color());
         painter->setFont(option.font);
         const QRect textRect(x, r.top() + 3, r.right() - x, r.height() - 3);
+        // A line longer than the list ends in an ellipsis; its tooltip holds it whole.
         painter->drawText(textRect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                          index.data(Qt::DisplayRole).toString());
+                          QFontMetrics(option.font)
+                              .elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight,
+                                          textRect.width()));
     }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
@@ -86,11 +86,11 @@ constexpr MonitorRow NonContinuousRows[] = {
 
 } // namespace
 
-StartPage::StartPage(WorkbenchContext& ctx, ConnectionStatus status, std::function<void()> applyEcu,
-                     QWidget* parent)
-    : QWidget(parent), m_ctx(ctx), m_status(status), m_applyEcu(std::move(applyEcu)) {
+StartPage::StartPage(WorkbenchContext& ctx, ConnectionStatus status,
+                     std::function<void(const TSupportedPids&)> applyEcu, QWidget* parent)
+    : QWidget(parent), m_ctx(ctx), m_status(status), m_applyEcu(std::move(applyEcu)),
+      m_sequence(new ConnectionSequence(std::make_unique<Elm323Dialect>(), this)) {
     setObjectName(QStringLiteral("Start"));
-    setAccessibleName(objectName());
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -103,10 +103,11 @@ StartPage::StartPage(WorkbenchContext& ctx, ConnectionStatus status, std::functi
     leftLayout->setContentsMargins(0, 0, 0, 0);
     leftLayout->setSpacing(0);
     auto* heading =
-        named(new QLabel(QStringLiteral("Init-Status"), left), QStringLiteral("Label1"));
+        named(new QLabel(QStringLiteral("Init-Status"), left), QStringLiteral("labInitStatus"));
     heading->setContentsMargins(4, 4, 4, 4);
     leftLayout->addWidget(heading);
     LogListBox = named(new QListWidget(left), QStringLiteral("LogListBox"));
+    labelFor(heading, LogListBox);
     LogListBox->setFrameShape(QFrame::NoFrame);
     LogListBox->setItemDelegate(new StatusLineDelegate(LogListBox));
     LogListBox->setUniformItemSizes(true);
@@ -126,7 +127,7 @@ StartPage::StartPage(WorkbenchContext& ctx, ConnectionStatus status, std::functi
     stripLayout->setContentsMargins(4, 3, 4, 3);
     NeuInitialisierenBtn = named(new QPushButton(QStringLiteral("Neu Initialisieren"), strip),
                                  QStringLiteral("NeuInitialisierenBtn"));
-    NeuInitialisierenBtn->setFixedWidth(97);
+    NeuInitialisierenBtn->setFixedWidth(buttonWidth(NeuInitialisierenBtn, 97));
     stripLayout->addWidget(NeuInitialisierenBtn);
     cbDemoMode =
         named(new QCheckBox(QStringLiteral("Demo-Mode"), strip), QStringLiteral("cbDemoMode"));
@@ -138,8 +139,33 @@ StartPage::StartPage(WorkbenchContext& ctx, ConnectionStatus status, std::functi
 
     connect(NeuInitialisierenBtn, &QPushButton::clicked, this,
             guarded(m_ctx.messages, this, &StartPage::NeuInitialisierenBtnClick));
-    connect(cbDemoMode, &QCheckBox::clicked, this,
+    // Toggled, not clicked: a screen reader's toggle action changes the box
+    // without a click and must switch the demo mode just the same.
+    connect(cbDemoMode, &QCheckBox::toggled, this,
             guarded(m_ctx.messages, this, &StartPage::DemoModeClick));
+    connectSequence();
+}
+
+void StartPage::connectSequence() {
+    ConnectionSequence* s = m_sequence;
+    connect(s, &ConnectionSequence::cleared, this, &StartPage::clearRun);
+    connect(s, &ConnectionSequence::portOpenFailed, this, [this](const QString& text) {
+        // The answer is not used.
+        m_ctx.messages->ErrorYesNo(text);
+    });
+    connect(s, &ConnectionSequence::statusLine, this, &StartPage::add);
+    connect(s, &ConnectionSequence::portShown, this, &StartPage::showPort);
+    connect(s, &ConnectionSequence::chipLamp, m_status.ELM_Led, &TQXLed::SetLedOn);
+    connect(s, &ConnectionSequence::ecuLamp, m_status.ECU_Led, &TQXLed::SetLedOn);
+    connect(s, &ConnectionSequence::interfaceShown, this, [this](const QString& identification) {
+        m_status.InterfaceLabel->setText(QStringLiteral("Interface: ") + identification);
+    });
+    connect(s, &ConnectionSequence::supportedPidsRead, this,
+            [this](const TSupportedPids& flags) { m_applyEcu(flags); });
+    connect(s, &ConnectionSequence::obdTypeRead, edOBDType, &QLineEdit::setText);
+    connect(s, &ConnectionSequence::monitorStatusRead, this, &StartPage::ShowMonitorStatus);
+    connect(s, &ConnectionSequence::monitorStatusUnreadable, this,
+            &StartPage::ShowMonitorStatusUnknown);
 }
 
 QWidget* StartPage::makeMilColumn() {
@@ -156,14 +182,17 @@ QWidget* StartPage::makeMilColumn() {
     MIL_Image->setFixedSize(48, 32);
     milFrameLayout->addWidget(MIL_Image);
     top->addWidget(milFrame, 0, 0, 2, 1);
-    top->addWidget(
-        named(new QLabel(QStringLiteral("MIL Status:"), column), QStringLiteral("labMIL_Status1")),
-        0, 1);
+    // The value labels are announced by what they show, with their caption as
+    // the description.
+    const QString milCaption = QStringLiteral("MIL Status:");
+    top->addWidget(named(new QLabel(milCaption, column), QStringLiteral("labMIL_Status1")), 0, 1);
     labMIL_Status = named(new QLabel(column), QStringLiteral("labMIL_Status"));
+    labMIL_Status->setAccessibleDescription(milCaption);
     top->addWidget(labMIL_Status, 0, 2);
-    top->addWidget(
-        named(new QLabel(QStringLiteral("DTCs gelesen:"), column), QStringLiteral("Label2")), 1, 1);
+    const QString countCaption = QStringLiteral("DTCs gelesen:");
+    top->addWidget(named(new QLabel(countCaption, column), QStringLiteral("Label2")), 1, 1);
     DTCCountLabel = named(new QLabel(QStringLiteral("0"), column), QStringLiteral("DTCCountLabel"));
+    DTCCountLabel->setAccessibleDescription(countCaption);
     top->addWidget(DTCCountLabel, 1, 2);
     top->setColumnStretch(3, 1);
     layout->addLayout(top);
@@ -175,13 +204,18 @@ QWidget* StartPage::makeMilColumn() {
         g->setContentsMargins(6, 6, 4, 6);
         g->setHorizontalSpacing(2);
         g->setColumnStretch(0, 1);
-        g->addWidget(new QLabel(QStringLiteral("Supported"), box), 0, 1, Qt::AlignCenter);
-        g->addWidget(new QLabel(QStringLiteral("Completed"), box), 0, 2, Qt::AlignCenter);
+        const QString supported = QStringLiteral("Supported");
+        const QString completed = QStringLiteral("Completed");
+        g->addWidget(new QLabel(supported, box), 0, 1, Qt::AlignCenter);
+        g->addWidget(new QLabel(completed, box), 0, 2, Qt::AlignCenter);
         int r = 1;
         for (const MonitorRow& row : rows) {
-            g->addWidget(new QLabel(QString::fromLatin1(row.caption), box), r, 0);
+            const QString caption = QString::fromLatin1(row.caption);
+            g->addWidget(new QLabel(caption, box), r, 0);
             QLabel* s = cell(box, QString::fromLatin1(row.supportedCell));
             QLabel* c = cell(box, QString::fromLatin1(row.completedCell));
+            s->setAccessibleDescription(caption + QLatin1Char(' ') + supported);
+            c->setAccessibleDescription(caption + QLatin1Char(' ') + completed);
             g->addWidget(s, r, 1);
             g->addWidget(c, r, 2);
             m_readiness.append(std::pair{s, c});
@@ -193,13 +227,16 @@ QWidget* StartPage::makeMilColumn() {
     group("FlatGroupBox2", QStringLiteral("non-Continuous Monitoring tests"), NonContinuousRows);
 
     auto* fields = new QGridLayout;
-    fields->addWidget(
-        named(new QLabel(QStringLiteral("OBD Type"), column), QStringLiteral("Label3")), 0, 0);
+    auto* typeCaption =
+        named(new QLabel(QStringLiteral("OBD Type"), column), QStringLiteral("labOBDType"));
+    fields->addWidget(typeCaption, 0, 0);
     edOBDType = named(new QLineEdit(column), QStringLiteral("edOBDType"));
+    labelFor(typeCaption, edOBDType);
     fields->addWidget(edOBDType, 0, 1);
-    fields->addWidget(named(new QLabel(QStringLiteral("VIN"), column), QStringLiteral("Label4")), 1,
-                      0);
+    auto* vinCaption = named(new QLabel(QStringLiteral("VIN"), column), QStringLiteral("labVIN"));
+    fields->addWidget(vinCaption, 1, 0);
     FlatEdit4 = named(new QLineEdit(column), QStringLiteral("FlatEdit4"));
+    labelFor(vinCaption, FlatEdit4);
     fields->addWidget(FlatEdit4, 1, 1);
     // The VIN typed here is the one a saved visit keeps.
     connect(FlatEdit4, &QLineEdit::textChanged, this,
@@ -213,123 +250,34 @@ QWidget* StartPage::makeMilColumn() {
 
 void StartPage::add(const QString& text, bool ok) {
     auto* item = new QListWidgetItem(text, LogListBox);
+    item->setToolTip(text);
     item->setData(OkRole, ok);
-}
-
-void StartPage::showProgress() {
-    // The view lays out new lines only when the event loop runs; the
-    // sequence keeps the GUI thread busy, so it lays them out itself.
+    // Laid out at once, so the next repaint shows the line.
     LogListBox->doItemsLayout();
-    LogListBox->repaint();
 }
 
-void StartPage::InitInterface() {
-    // The sequence closes and reopens the port: a running poller ends first.
-    if (m_ctx.pollerRunning && m_ctx.pollerRunning() && m_ctx.requestPollerStop)
-        m_ctx.requestPollerStop();
-    WaitForPoller(m_ctx);
-    // A new connection may be another car: nothing read before belongs to it
-    // (the VIN box keeps what the user typed).
-    m_ctx.reading = {};
-    m_ctx.reading.vin = FlatEdit4->text().trimmed();
-
-    TComPort& port = *m_ctx.port;
-    Link& link = *m_ctx.link;
-    bool failed = false;
-
-    if (port.Connected())
-        port.Close();
-
+void StartPage::clearRun() {
     LogListBox->clear();
     m_status.COM_Led->SetLedOn(false);
     m_status.ELM_Led->SetLedOn(false);
     m_status.ECU_Led->SetLedOn(false);
     window()->repaint();
+}
 
-    try {
-        port.Open();
-    } catch (const obd::Error&) {
-        // The driver's own text is not shown; the answer is not used.
-        m_ctx.messages->ErrorYesNo(port.Port() + QStringLiteral(" kann nicht geöffnet werden!"));
-    }
+void StartPage::showPort(const QString& label, bool open) {
+    m_status.COM_Label->setText(label);
+    m_status.COM_Led->SetLedOn(open);
+}
 
-    if (port.Connected()) {
-        add(QStringLiteral("Port: ") + port.Port() + QStringLiteral(" bereit"), true);
-        m_status.COM_Label->setText(port.Port());
-        m_status.COM_Led->SetLedOn(true);
-        port.Purge(true, true);
-    } else {
-        add(QStringLiteral("Port: ") + port.Port() + QStringLiteral(" kann nicht geöffnet werden"),
-            false);
-        m_status.COM_Label->setText(QStringLiteral("COM?"));
-        m_status.COM_Led->SetLedOn(false);
-        failed = true;
-    }
-    showProgress();
-
-    if (!failed) {
-        const QString r = ElmReset(link);
-        failed = r == ReplyError;
-        add(QStringLiteral("Chip Reset: ") + r, !failed);
-        m_status.ELM_Led->SetLedOn(!failed);
-        showProgress();
-    }
-
-    // Echo off and line feeds off: the ELM lamp is not touched.
-    const auto chipStep = [&](const QString& prefix, const QString& r) {
-        failed = r == ReplyError;
-        add(prefix + r, !failed);
-        showProgress();
-    };
-    if (!failed)
-        chipStep(QStringLiteral("Echo ausschalten: "), ElmSetEcho(link, false));
-    if (!failed)
-        chipStep(QStringLiteral("LF ausschalten: "), ElmSetLinefeeds(link, false));
-
-    QString identification;
-    if (!failed) {
-        identification = ElmIdentify(link);
-        m_status.InterfaceLabel->setText(QStringLiteral("Interface: ") + identification);
-        chipStep(QStringLiteral("Chip Info: "), identification);
-    }
-
-    if (failed) {
-        add(QStringLiteral("Keine Verbindung zum Interface"), false);
-        m_status.InterfaceLabel->setText(QStringLiteral("Interface: ") + ReplyError);
-    } else {
-        add(QStringLiteral("Interface ist betriebsbereit"), true);
-    }
-    showProgress();
-
-    if (!failed) {
-        if (CheckEcuLink(link)) {
-            add(QStringLiteral("Verbindung mit ECU: OK"), true);
-            m_status.ECU_Led->SetLedOn(true);
-            showProgress();
-            m_applyEcu();
-            TSupportedPids supported{};
-            for (int k = 0; k < SensorTable::Size; ++k)
-                supported[size_t(k)] = m_ctx.sensorTable[k].Supported;
-            QString obdType;
-            ReadSensorData(link, supported, QStringLiteral("01"), QStringLiteral("1C"), obdType);
-            edOBDType->setText(obdType);
-        } else {
-            // The check keeps no reply; the identification is the text the
-            // sequence holds at this point.
-            add(QStringLiteral("Verbindung mit ECU: ") + identification, false);
-            m_status.ECU_Led->SetLedOn(false);
-            failed = true;
-            showProgress();
-        }
-    }
-
-    if (!failed) {
-        TMonitorStatus status;
-        ReadMonitorStatus(link, status);
-        ShowMonitorStatus(status);
-    }
-
-    link.CommFailure = failed;
+void StartPage::InitInterface() {
+    // The sequence closes and reopens the port.
+    StopPollerAndWait(m_ctx);
+    // A new connection may be another car: nothing read before belongs to it
+    // (the VIN box keeps what the user typed).
+    m_ctx.reading = {};
+    m_ctx.reading.vin = FlatEdit4->text().trimmed();
+    BusyCursor busy;
+    m_sequence->Run(*m_ctx.port, *m_ctx.link);
 }
 
 void StartPage::NeuInitialisierenBtnClick() {
@@ -341,6 +289,11 @@ void StartPage::DemoModeClick() {
     const bool on = cbDemoMode->isChecked();
     m_ctx.link->DemoMode = on;
     m_ctx.link->LogEvent(on ? QStringLiteral("Demo-Mode ON") : QStringLiteral("Demo-Mode OFF"));
+}
+
+void StartPage::StartInDemoMode() {
+    cbDemoMode->setChecked(true);
+    DemoModeClick();
 }
 
 void StartPage::ShowMilLamp(bool milOn) {
@@ -366,6 +319,18 @@ void StartPage::ShowMonitorStatus(TMonitorStatus status) {
     for (size_t k = 0; k < std::size(monitors); ++k) {
         m_readiness[qsizetype(k)].first->setText(yesNo(monitors[k].first));
         m_readiness[qsizetype(k)].second->setText(yesNo(!monitors[k].second));
+    }
+}
+
+void StartPage::ShowMonitorStatusUnknown() {
+    m_ctx.reading.milOn.reset();
+    m_ctx.reading.readiness = {};
+    MIL_Image->setPixmap(MilPicture(false));
+    labMIL_Status->setText(NotAvailable);
+    DTCCountLabel->setText(NotAvailable);
+    for (const auto& [supported, completed] : m_readiness) {
+        supported->setText(NotAvailable);
+        completed->setText(NotAvailable);
     }
 }
 

@@ -1,9 +1,10 @@
 // The page "Start": the status list of the connection sequence, the OBD type
 // and VIN fields, the MIL and readiness column, "Neu Initialisieren" and the
-// demo switch. InitInterface brings the link up from nothing and sets
-// CommFailure.
+// demo switch. InitInterface runs the connection sequence and shows what it
+// reports.
 #pragma once
 
+#include "common/obdtypes.h"
 #include "workbench/context.h"
 
 #include <QWidget>
@@ -17,8 +18,8 @@ class QPushButton;
 
 namespace obd {
 
+class ConnectionSequence;
 class TQXLed;
-struct TMonitorStatus;
 
 // The status bar controls the connection sequence writes.
 struct ConnectionStatus {
@@ -32,17 +33,21 @@ struct ConnectionStatus {
 class StartPage : public QWidget {
     Q_OBJECT
 public:
-    // applyEcu: after a successful ECU check, reads the supported PIDs into
+    // applyEcu: after a successful ECU check, takes the supported PIDs into
     // the sensor table and refills the sensor grid.
-    StartPage(WorkbenchContext& ctx, ConnectionStatus status, std::function<void()> applyEcu,
-              QWidget* parent = nullptr);
+    StartPage(WorkbenchContext& ctx, ConnectionStatus status,
+              std::function<void(const TSupportedPids&)> applyEcu, QWidget* parent = nullptr);
 
     void InitInterface();
     void NeuInitialisierenBtnClick();
     void DemoModeClick();
+    // Ticks the demo switch as a click on it does.
+    void StartInDemoMode();
 
     void ShowMilLamp(bool milOn);
     void ShowMonitorStatus(TMonitorStatus status);
+    // "N/A" in every field the monitor status fills.
+    void ShowMonitorStatusUnknown();
 
     // Status list line roles: the text, and whether it carries the OK (true)
     // or the error picture (false).
@@ -50,12 +55,15 @@ public:
 
 private:
     void add(const QString& text, bool ok);
-    void showProgress();
+    void clearRun();
+    void showPort(const QString& label, bool open);
     QWidget* makeMilColumn();
+    void connectSequence();
 
     WorkbenchContext& m_ctx;
     ConnectionStatus m_status;
-    std::function<void()> m_applyEcu;
+    std::function<void(const TSupportedPids&)> m_applyEcu;
+    ConnectionSequence* m_sequence = nullptr;
 
     QListWidget* LogListBox = nullptr;
     QLineEdit* edOBDType = nullptr;

@@ -4,6 +4,7 @@
 #include "common/codec.h"
 #include "common/errors.h"
 #include "link/link.h"
+#include "session/offthread.h"
 #include "workbench/context.h"
 #include "workbench/look.h"
 #include "workbench/messages.h"
@@ -17,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QStyleOptionComboBox>
 #include <algorithm>
 
 namespace obd {
@@ -55,6 +57,7 @@ TerminalPage::TerminalPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(par
         auto* b = named(new QPushButton(caption, parent), name);
         b->setGeometry(place);
         connect(b, &QPushButton::clicked, this, guarded(m_ctx.messages, this, handler));
+        return b;
     };
 
     FlatEdit1 = edit(QStringLiteral("FlatEdit1"), QRect(8, 8, 193, 21), this);
@@ -64,13 +67,18 @@ TerminalPage::TerminalPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(par
     FlatEdit2 = edit(QStringLiteral("FlatEdit2"), QRect(8, 32, 193, 21), this);
     FlatEdit2->setStyleSheet(look::WhiteFieldStyle());
 
-    label(QStringLiteral("BinToInt"), QPoint(8, 56), this, QStringLiteral("Label4"));
+    QLabel* binToInt =
+        label(QStringLiteral("BinToInt"), QPoint(8, 56), this, QStringLiteral("Label4"));
     Edit1 = edit(QStringLiteral("Edit1"), QRect(8, 72, 121, 21), this);
+    labelFor(binToInt, Edit1);
     Edit2 = edit(QStringLiteral("Edit2"), QRect(136, 72, 121, 21), this);
     Label1 = label(QStringLiteral("Label1"), QPoint(264, 72), this, QStringLiteral("Label1"));
+    Label1->setAccessibleDescription(QStringLiteral("Bit7"));
 
-    label(QStringLiteral("HexToBin"), QPoint(8, 96), this, QStringLiteral("Label28"));
+    QLabel* hexToBin =
+        label(QStringLiteral("HexToBin"), QPoint(8, 96), this, QStringLiteral("Label28"));
     Edit3 = edit(QStringLiteral("Edit3"), QRect(8, 112, 121, 21), this);
+    labelFor(hexToBin, Edit3);
     Edit5 = edit(QStringLiteral("Edit5"), QRect(136, 112, 121, 21), this);
     Edit4 = edit(QStringLiteral("Edit4"), QRect(264, 112, 121, 21), this);
     // Designed 41 wide at a pitch of 40; a wider font widens both, so no box
@@ -87,19 +95,47 @@ TerminalPage::TerminalPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(par
     auto* panel = named(new QFrame(this), QStringLiteral("FlatPanel10"));
     panel->setFrameShape(QFrame::StyledPanel);
     panel->setGeometry(8, 168, 465, 201);
-    label(QStringLiteral("Mode"), QPoint(8, 12), panel, QStringLiteral("Label3"));
-    label(QStringLiteral("PID"), QPoint(48, 12), panel, QStringLiteral("Label7"));
-    label(QStringLiteral("Result"), QPoint(88, 12), panel, QStringLiteral("Label8"));
+    // Mode and PID boxes are designed 33 wide; where their two characters and
+    // the arrow need more, they widen and the result field gives the room.
     FlatComboBox1 = combo(QStringLiteral("FlatComboBox1"), 1, 9, QRect(8, 28, 33, 21), panel);
-    FlatComboBox2 = combo(QStringLiteral("FlatComboBox2"), 0, 0x20, QRect(48, 28, 33, 21), panel);
-    FlatEdit3 = edit(QStringLiteral("FlatEdit3"), QRect(88, 28, 193, 21), panel);
+    QStyleOptionComboBox option;
+    option.initFrom(FlatComboBox1);
+    option.editable = true;
+    const QSize text(FlatComboBox1->fontMetrics().horizontalAdvance(QStringLiteral("FF")) + 8, 21);
+    const int comboWidth =
+        std::max(33, FlatComboBox1->style()
+                         ->sizeFromContents(QStyle::CT_ComboBox, &option, text, FlatComboBox1)
+                         .width());
+    const int extra = comboWidth - 33;
+    FlatComboBox1->resize(comboWidth, 21);
+    FlatComboBox2 = combo(QStringLiteral("FlatComboBox2"), 0, 0x20,
+                          QRect(48 + extra, 28, comboWidth, 21), panel);
+    FlatEdit3 = edit(QStringLiteral("FlatEdit3"), QRect(88 + 2 * extra, 28, 193, 21), panel);
+    labelFor(label(QStringLiteral("Mode"), QPoint(8, 12), panel, QStringLiteral("Label3")),
+             FlatComboBox1);
+    labelFor(label(QStringLiteral("PID"), QPoint(48 + extra, 12), panel, QStringLiteral("Label7")),
+             FlatComboBox2);
+    labelFor(label(QStringLiteral("Result"), QPoint(88 + 2 * extra, 12), panel,
+                   QStringLiteral("Label8")),
+             FlatEdit3);
     FlatEdit3->setReadOnly(true);
-    button(QStringLiteral("FlatButton1"), QStringLiteral("Send"), QRect(288, 28, 49, 21), panel,
-           &TerminalPage::FlatButton1Click);
-    button(QStringLiteral("FlatSpeedButton1"), QStringLiteral("Save to File"),
-           QRect(344, 28, 65, 21), panel, &TerminalPage::FlatSpeedButton1Click);
-    button(QStringLiteral("FlatSpeedButton2"), QStringLiteral("Clear"), QRect(416, 28, 41, 21),
-           panel, &TerminalPage::FlatSpeedButton2Click);
+    QPushButton* rowButtons[] = {
+        button(QStringLiteral("FlatButton1"), QStringLiteral("Send"), QRect(288, 28, 49, 21), panel,
+               &TerminalPage::FlatButton1Click),
+        button(QStringLiteral("FlatSpeedButton1"), QStringLiteral("Save to File"),
+               QRect(344, 28, 65, 21), panel, &TerminalPage::FlatSpeedButton1Click),
+        button(QStringLiteral("FlatSpeedButton2"), QStringLiteral("Clear"), QRect(416, 28, 41, 21),
+               panel, &TerminalPage::FlatSpeedButton2Click)};
+    // From the right edge leftwards, each button as wide as its caption needs;
+    // the result field ends before the first of them.
+    int right = 457;
+    for (int i = 2; i >= 0; --i) {
+        QPushButton* b = rowButtons[i];
+        const int width = buttonWidth(b, b->width());
+        b->setGeometry(right - width, 28, width, 21);
+        right -= width + 7;
+    }
+    FlatEdit3->resize(right - FlatEdit3->x(), 21);
     FlatMemo1 = named(new QPlainTextEdit(panel), QStringLiteral("FlatMemo1"));
     FlatMemo1->setGeometry(8, 56, 449, 137);
     FlatMemo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -111,10 +147,16 @@ TerminalPage::TerminalPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(par
 }
 
 QString TerminalPage::exchange(const QString& command) {
-    // The polling worker may still be finishing its pass on the same line.
-    WaitForPoller(m_ctx);
-    m_ctx.link->SendCommand(command);
-    return m_ctx.link->ReceiveReply();
+    // The polling worker may still be finishing its request on the same line.
+    StopPollerAndWait(m_ctx);
+    BusyCursor busy;
+    QString reply;
+    RunOffThread([&] {
+        Link& link = *m_ctx.link;
+        link.SendCommand(command);
+        reply = link.ReceiveReply();
+    });
+    return reply;
 }
 
 void TerminalPage::SendenClick() {

@@ -60,6 +60,7 @@ private slots:
             display << QStringLiteral("status %1 %2").arg(s.DtcCount).arg(s.MilOn);
         };
         f->ctx.showMilLamp = [this](bool on) { display << QStringLiteral("lamp %1").arg(on); };
+        f->ctx.showMonitorStatusUnknown = [this] { display << QStringLiteral("unknown"); };
         page = std::make_unique<DtcPage>(f->ctx);
         page->show();
     }
@@ -135,31 +136,63 @@ private slots:
         QTest::addColumn<QStringList>("simulator");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("cleared"); // only then the lamp goes off and the list empties
         QTest::newRow("44") << QStringList() << "Information"
-                            << "Löschvorgang erfolgreich abgeschlossen!";
+                            << "Löschvorgang erfolgreich abgeschlossen!" << true;
         QTest::newRow("refused") << QStringList{"--reply", "04=7F 04 22"} << "Fehler"
-                                 << "Löschvorgang fehlerhaft!";
+                                 << "Löschvorgang fehlerhaft!" << false;
         QTest::newRow("no answer") << QStringList{"--reply", "04="} << "Fehler"
-                                   << "Löschvorgang fehlerhaft!";
+                                   << "Löschvorgang fehlerhaft!" << false;
     }
     void deleteConfirmedOrRefused() {
         QFETCH(QStringList, simulator);
         QFETCH(QString, caption);
         QFETCH(QString, text);
+        QFETCH(bool, cleared);
         f->useSimulator(simulator);
         click("TroubleCodesRead");
-        QVERIFY(list()->count() > 0);
+        const QStringList codes = listed();
+        const QString description = memo();
+        QVERIFY(!codes.isEmpty());
         display.clear();
         const int from = f->logLines().size();
         f->answers = {BoxButton::Yes};
         click("TroubleCodesDelete");
         QCOMPARE(f->sentCommands(from), QStringList{"04"});
-        QCOMPARE(display, QStringList{"lamp 0"});
-        QCOMPARE(list()->count(), 0);
-        QCOMPARE(memo(), QString());
+        QCOMPARE(display, cleared ? QStringList{"lamp 0"} : QStringList());
+        QCOMPARE(listed(), cleared ? QStringList() : codes);
+        QCOMPARE(memo(), cleared ? QString() : description);
         QCOMPARE(f->shown.size(), 2);
         QCOMPARE(f->shown[1].caption, caption);
         QCOMPARE(f->shown[1].text, text);
+    }
+    // A part the vehicle did not answer usably shows no state and is named in
+    // an error box; the part that was read is shown.
+    void unreadableReadShowsNoStateAndSaysSo_data() {
+        QTest::addColumn<QStringList>("simulator");
+        QTest::addColumn<QStringList>("shownStatus");
+        QTest::addColumn<QStringList>("codes");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("0101 another PID") << QStringList{"--reply", "0101=41 0C 1A F8"}
+                                          << QStringList{"unknown"} << DemoCodes << "Monitorstatus";
+        QTest::newRow("03 another service")
+            << QStringList{"--reply", "03=41 00 BE 3E B8 11"} << QStringList{"status 0 0"}
+            << QStringList() << "Fehlercodes";
+    }
+    void unreadableReadShowsNoStateAndSaysSo() {
+        QFETCH(QStringList, simulator);
+        QFETCH(QStringList, shownStatus);
+        QFETCH(QStringList, codes);
+        QFETCH(QString, named);
+        click("TroubleCodesRead"); // the demo vehicle's codes are listed
+        display.clear();
+        f->useSimulator(simulator);
+        click("TroubleCodesRead");
+        QCOMPARE(display, shownStatus);
+        QCOMPARE(listed(), codes);
+        QCOMPARE(f->shown.size(), 1);
+        QCOMPARE(f->shown[0].caption, QStringLiteral("Fehler"));
+        QVERIFY2(f->shown[0].text.contains(named), qPrintable(f->shown[0].text));
     }
     void readWaitsForPoller() {
         QStringList order;

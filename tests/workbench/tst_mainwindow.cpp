@@ -7,6 +7,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,6 +17,11 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 using Replies = QHash<QByteArray, QByteArray>;
 using namespace obd;
@@ -36,8 +43,57 @@ private slots:
     void maximizeToggles();
     void portChoiceIsStored();
     void firstStartStoresDefaultsLaterStartLoadsThem();
+    void commandLineChoicesAreNotStored();
+    void optionsPageShowsFileFolder();
     void closeEndsLogAfterPortClosed();
+    void unreadableMonitorStatusShowsNotAvailable();
+    void portChangeDuringPollingSendsNothingBeforeReset();
+    void closeEndsTheReplyWaitUnderWay();
 };
+
+namespace {
+
+// A pseudo-terminal nobody answers on: what reaches it is read off its master.
+class QuietDevice {
+public:
+    QuietDevice() {
+        m_master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (m_master < 0 || ::grantpt(m_master) < 0 || ::unlockpt(m_master) < 0)
+            qFatal("no pseudo-terminal");
+        m_path = QString::fromLocal8Bit(::ptsname(m_master));
+    }
+    ~QuietDevice() { ::close(m_master); }
+    const QString& path() const { return m_path; }
+    // What arrived within ms.
+    QByteArray received(int ms) {
+        QByteArray bytes;
+        pollfd p{m_master, POLLIN, 0};
+        while (::poll(&p, 1, ms) > 0 && (p.revents & POLLIN)) {
+            char buffer[256];
+            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            bytes.append(buffer, n);
+        }
+        return bytes;
+    }
+
+private:
+    int m_master = -1;
+    QString m_path;
+};
+
+// The window after a successful sequence on port, polling on the sensor page.
+TfMain& startPolling(MainFixture& f, const QString& port) {
+    f.storePort(port);
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    f.runTimer();
+    child<QPushButton>(&w, QStringLiteral("btnSensorsRead"))->click();
+    return w;
+}
+
+} // namespace
 
 void TestMainWindow::sequenceSucceedsAgainstSimulator() {
     Simulator sim;
@@ -311,6 +367,30 @@ void TestMainWindow::firstStartStoresDefaultsLaterStartLoadsThem() {
     QCOMPARE(f.logLines().mid(firstRun.size(), 1), QStringList{" "});
 }
 
+void TestMainWindow::commandLineChoicesAreNotStored() {
+    MainFixture f;
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    const QString given = f.folder() + QStringLiteral("/given-tty");
+    w.StartWith(given, true);
+    QCOMPARE(w.Context().port->Port(), given);
+    QVERIFY(w.Context().link->DemoMode.load());
+    QVERIFY(child<QCheckBox>(&w, QStringLiteral("cbDemoMode"))->isChecked());
+    QVERIFY(f.logLines().last().endsWith(QStringLiteral(" - Demo-Mode ON")));
+    QCOMPARE(QSettings(f.settingsFile(), QSettings::IniFormat).value("Port").toString(),
+             DefaultPortName);
+}
+
+void TestMainWindow::optionsPageShowsFileFolder() {
+    MainFixture f;
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    auto* folder = child<QLineEdit>(&w, QStringLiteral("edFileFolder"));
+    QCOMPARE(folder->text(), QDir::toNativeSeparators(f.folder()));
+    QCOMPARE(folder->accessibleName(), folder->text());
+    QVERIFY(folder->isReadOnly());
+}
+
 void TestMainWindow::closeEndsLogAfterPortClosed() {
     Simulator sim;
     MainFixture f;
@@ -329,6 +409,66 @@ void TestMainWindow::closeEndsLogAfterPortClosed() {
     again.SetPort(sim.slavePath());
     again.Open();
     QVERIFY(again.Connected());
+}
+
+// The vehicle answers 0101 with another PID: no state is shown, and the
+// status list says the read failed.
+void TestMainWindow::unreadableMonitorStatusShowsNotAvailable() {
+    Simulator sim({"--reply", "0101=41 0C 1A F8"});
+    MainFixture f;
+    f.storePort(sim.slavePath());
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    f.runTimer();
+    QCOMPARE(f.statusLines().last(), QStringLiteral("Monitorstatus: Fehler"));
+    QCOMPARE(f.statusPictures().last(), false);
+    for (const char* label : {"labMIL_Status", "DTCCountLabel", "labMisfire_S", "labCatalyst_C"})
+        QCOMPARE(f.label(label), QStringLiteral("N/A"));
+    QVERIFY(!w.Context().link->CommFailure); // the ECU answered
+}
+
+// Another port chosen while the poller waits for a reply: the poller ends on
+// the old device, and the new one hears nothing before the sequence's reset.
+void TestMainWindow::portChangeDuringPollingSendsNothingBeforeReset() {
+    Simulator sim({"--latency", "20"});
+    QuietDevice device;
+    MainFixture f;
+    TfMain& w = startPolling(f, sim.slavePath());
+    QTRY_VERIFY(f.label("Label6").toInt() >= 1);
+    auto* combo = child<QComboBox>(&w, QStringLiteral("COM_CB"));
+    combo->addItem(device.path());
+    combo->setCurrentIndex(combo->count() - 1);
+    emit combo->textActivated(device.path());
+    QVERIFY(!w.Context().pollerRunning());
+    QCOMPARE(w.Context().port->Port(), device.path());
+    QCOMPARE(device.received(500), QByteArray());
+    w.Context().link->SetReplyWaitForTesting(100);
+    child<QPushButton>(&w, QStringLiteral("NeuInitialisierenBtn"))->click();
+    QVERIFY(device.received(100).startsWith("ATZ\r"));
+}
+
+// Closing while the poller waits for a reply that does not come: the close
+// ends that wait instead of sitting it out.
+void TestMainWindow::closeEndsTheReplyWaitUnderWay() {
+    // A vehicle that supports engine speed alone and never answers for it.
+    const QByteArray id = "ELM323 v1.1";
+    TableChip chip({{"ATZ", id},
+                    {"ATE0", "OK"},
+                    {"ATL0", "OK"},
+                    {"ATI", id},
+                    {"0100", "41 00 00 10 00 00"},
+                    {"0101", "41 01 00 00 00 00"},
+                    {"010C", ""}});
+    MainFixture f;
+    TfMain& w = startPolling(f, chip.slavePath());
+    QTRY_VERIFY(f.logLines().last().endsWith(QStringLiteral(" - S: 010C")));
+    QElapsedTimer closing;
+    closing.start();
+    w.close();
+    QVERIFY2(closing.elapsed() < Link::ReplyWaitMs / 2,
+             qPrintable(QString::number(closing.elapsed())));
+    QVERIFY(!w.Context().pollerRunning());
+    QVERIFY(!w.Context().port->Connected());
 }
 
 QTEST_MAIN(TestMainWindow)

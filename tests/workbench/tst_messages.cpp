@@ -31,7 +31,9 @@ namespace {
 
 using Ask = std::function<BoxButton(MessageBoxes&)>;
 
-// Presses the button labelled `press` in the next modal box and records what
+const QString Escape = QStringLiteral("<Escape>");
+
+// Presses the button labelled `press` (or the Escape key) in the next modal box and records what
 // the box showed.
 struct BoxReader {
     QString caption;
@@ -44,6 +46,8 @@ struct BoxReader {
             caption = box->windowTitle();
             for (QAbstractButton* b : box->buttons())
                 buttons << b->text();
+            if (press == Escape)
+                QTest::keyClick(box, Qt::Key_Escape);
             for (QAbstractButton* b : box->buttons())
                 if (b->text() == press)
                     b->click();
@@ -76,6 +80,20 @@ void TestMessages::boxes_data() {
     QTest::newRow("error yes/no") << Ask([](MessageBoxes& m) { return m.ErrorYesNo("x"); })
                                   << "Fehler" << QStringList{"&Ja", "&Nein"} << "&Ja"
                                   << BoxButton::Yes;
+    // Escape closes a box with the answer that changes nothing.
+    QTest::newRow("yes/no/cancel, Escape")
+        << Ask([](MessageBoxes& m) { return m.AskYesNoCancel("x"); }) << "Warnung"
+        << QStringList{"&Ja", "&Nein", "Abbrechen"} << Escape << BoxButton::Cancel;
+    QTest::newRow("yes/no, Escape")
+        << Ask([](MessageBoxes& m) { return m.AskYesNo("x"); }) << "Warnung"
+        << QStringList{"&Ja", "&Nein"} << Escape << BoxButton::No;
+    // The notice is captioned with the application title alone.
+    QTest::newRow("plain") << Ask([](MessageBoxes& m) {
+        SetApplicationTitle(QStringLiteral("OBD-II Torvane"));
+        m.Plain("x");
+        return BoxButton::Ok;
+    }) << "OBD-II Torvane" << QStringList{"OK"}
+                           << "OK" << BoxButton::Ok;
 }
 
 void TestMessages::boxes() {

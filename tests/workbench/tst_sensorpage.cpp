@@ -275,20 +275,23 @@ private slots:
         QVERIFY(!sent.contains(QStringLiteral("010C")));
         QCOMPARE(cell(6, 4), QStringLiteral("N/A"));
     }
-    // Stop in the middle of a pass: the pass runs to its end, no refresh follows.
-    void stopMidPassFinishesPassWithoutRefresh() {
+    // Stop in the middle of a pass: the request under way ends, no further
+    // request and no refresh follow.
+    void stopMidPassEndsAfterTheRequestUnderWay() {
         connect({"--latency", "20"});
         click("btnSensorsRead");
         QTRY_VERIFY(passes() >= 1);
         QTRY_VERIFY(f->sentCommands(f->logLines().size() - 1) == QStringList{"0106"});
         click("btnSensorsStop");
+        const int sentBefore = f->sentCommands().size();
         const int counted = passes();
         const QString shownValue = cell(13, 4);
         f->ctx.waitForPollerIdle();
         QCOMPARE(passes(), counted);
-        const QStringList sent = f->sentCommands();
-        QCOMPARE(sent.last(), QStringLiteral("0115"));
-        QCOMPARE(cell(13, 4), shownValue); // the last pass's values stay unshown
+        // The stop may have come just after the next request went out.
+        QVERIFY(f->sentCommands().size() <= sentBefore + 1);
+        QVERIFY(f->logLines().last().contains(QStringLiteral(" - R: ")));
+        QCOMPARE(cell(13, 4), shownValue); // the cut pass's values stay unshown
     }
     // A navigation click asks for the stop; a terminal request then waits for
     // the worker, so its command comes after the worker's last reply.
@@ -301,8 +304,9 @@ private slots:
         QTest::mouseClick(test::child<QWidget>(&terminal, QStringLiteral("FlatButton1")),
                           Qt::LeftButton);
         QVERIFY(!page->Poller().Running());
-        QCOMPARE(f->sentCommands().mid(f->sentCommands().size() - 2),
-                 (QStringList{"0115", "0100"}));
+        const QStringList lines = f->logLines();
+        QVERIFY(lines[lines.size() - 2].endsWith(QStringLiteral(" - S: 0100")));
+        QVERIFY(lines[lines.size() - 3].contains(QStringLiteral(" - R: ")));
         QCOMPARE(test::child<QLineEdit>(&terminal, QStringLiteral("FlatEdit3"))->text(),
                  QStringLiteral("4100BE3EB811"));
     }
@@ -392,15 +396,6 @@ private slots:
             return test::child<QLabel>(window.get(), QStringLiteral("Label6"))->text().toInt();
         };
         const QString logFile = ctx.paths.logFile();
-        const auto sent = [&] {
-            QStringList commands;
-            for (const QString& line : test::logLines(logFile)) {
-                const qsizetype at = line.indexOf(QStringLiteral(" - S: "));
-                if (at >= 0)
-                    commands << line.mid(at + 6);
-            }
-            return commands;
-        };
 
         navigate("btnSensorData");
         windowClick("btnSensorsRead");
@@ -416,7 +411,9 @@ private slots:
         QVERIFY(ctx.pollerRunning());
         windowClick("FlatButton1"); // waits for the worker, then sends 0100
         QVERIFY(!ctx.pollerRunning());
-        QCOMPARE(sent().mid(sent().size() - 2), (QStringList{"0115", "0100"}));
+        const QStringList afterTerminal = test::logLines(logFile);
+        QVERIFY(afterTerminal[afterTerminal.size() - 2].endsWith(QStringLiteral(" - S: 0100")));
+        QVERIFY(afterTerminal[afterTerminal.size() - 3].contains(QStringLiteral(" - R: ")));
 
         navigate("btnSensorData");
         windowClick("btnSensorsRead");
@@ -429,7 +426,6 @@ private slots:
         QVERIFY2(lines.size() >= 3, qPrintable(lines.join('\n')));
         QVERIFY(lines[lines.size() - 2].endsWith(QStringLiteral(" - Programm terminated")));
         QVERIFY(lines[lines.size() - 3].contains(QStringLiteral(" - R: ")));
-        QCOMPARE(sent().last(), QStringLiteral("0115")); // the last pass ran to its end
         window.reset();
     }
 };

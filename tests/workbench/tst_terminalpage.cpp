@@ -103,6 +103,24 @@ private slots:
         QCOMPARE(order, (QStringList{QStringLiteral("wait %1").arg(before),
                                      QStringLiteral("wait %1").arg(before + 2)}));
     }
+    // A late reply: the busy cursor shows, and the window goes on handling its
+    // events (a timer here, paints alike) while the exchange waits.
+    void exchangeShowsBusyCursorAndKeepsEventsRunning() {
+        f->openLink();
+        f->useSimulator({"--latency", "400"});
+        bool fired = false;
+        Qt::CursorShape shape = Qt::ArrowCursor;
+        QTimer::singleShot(100, [&] {
+            fired = true;
+            if (const QCursor* cursor = QGuiApplication::overrideCursor())
+                shape = cursor->shape();
+        });
+        click("FlatButton1");
+        QVERIFY(fired);
+        QCOMPARE(shape, Qt::WaitCursor);
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        QCOMPARE(text("FlatEdit3"), QStringLiteral("4100BE3EB811"));
+    }
     void exchangeErrorKeepsFields() {
         f->openLink();
         f->ctx.link->DemoMode = false; // and the port was never opened

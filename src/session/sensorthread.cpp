@@ -1,4 +1,4 @@
-#include "workbench/sensorthread.h"
+#include "session/sensorthread.h"
 
 #include "common/errors.h"
 

@@ -1,0 +1,51 @@
+// Live polling of the sensor table: the worker asks the vehicle for every
+// polled row in turn and reports each finished pass; it looks at its stop
+// request before every request, so a stop takes at most one reply wait.
+#pragma once
+
+#include "common/obdtypes.h"
+#include "session/sensorthread.h"
+
+#include <QObject>
+#include <QString>
+#include <atomic>
+
+namespace obd {
+
+class Link;
+class SensorTable;
+
+class SensorPoller : public QObject {
+    Q_OBJECT
+public:
+    explicit SensorPoller(SensorTable& table, QObject* parent = nullptr);
+
+    SensorThread& Thread() { return m_thread; }
+    bool Running() const { return m_thread.Running(); }
+    // Starts polling over link; does nothing while a worker runs.
+    void Start(Link& link);
+    // Asks the worker to end after its current request; returns at once.
+    void RequestStop() { m_thread.RequestStop(); }
+    // Handles events (user input held back) until the worker has ended.
+    void WaitUntilIdle() { m_thread.WaitUntilIdle(); }
+    // The flags the worker polls by, taken over into the sensor table's
+    // Supported column. Only while no worker runs.
+    void SetSupportedPids(const TSupportedPids& flags);
+
+signals:
+    void started();
+    // A pass has ended; delivered on the poller's thread while the worker waits.
+    void passCompleted();
+    // The worker has ended; error is the text of the error that ended it.
+    void ended(const QString& error);
+
+private:
+    void poll(SensorThread& thread);
+
+    SensorTable& m_table;
+    TSupportedPids m_supported{}; // changed only while no worker runs
+    std::atomic<Link*> m_link{nullptr};
+    SensorThread m_thread;
+};
+
+} // namespace obd
