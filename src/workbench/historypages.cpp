@@ -20,8 +20,8 @@ namespace obd {
 namespace {
 
 constexpr const char* kVisitColumns[] = {"Datum", "Diagnose-Nr.", "Codes"};
-constexpr const char* kCodeColumns[] = {"Datum", "Diagnose-Nr.", "DTC",
-                                        "Art",   "Beschreibung", "Besuche mit diesem Code"};
+// "Besuche": in how many of the vehicle's visits the code came up.
+constexpr const char* kCodeColumns[] = {"Datum", "Nr.", "DTC", "Art", "Besuche", "Beschreibung"};
 
 // The number of the current customer; none on an empty table or while it has
 // no number yet.
@@ -63,6 +63,7 @@ QTableWidget* makeGrid(const QString& name, const QString& caption, const auto& 
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->verticalHeader()->hide();
+    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     grid->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(grid, 1);
     return grid;
@@ -180,8 +181,8 @@ void DtcsPage::Refill() {
     for (const CodeHistoryEntry& e : history)
         addRow(DBGrid3,
                {VisitTimeText(e.when), QString::number(e.visit), e.code.code,
-                CodeKindText(e.code.kind), e.code.description,
-                QString::number(visitsOfCode[e.code.code].size())},
+                CodeKindText(e.code.kind), QString::number(visitsOfCode[e.code.code].size()),
+                e.code.description},
                e.visit);
 }
 

@@ -217,8 +217,12 @@ private slots:
         TableStore tables;
         tables.OpenAll(folder());
         QVERIFY(!tables.ReadOnly());
+        // The engine trusts the header's count, which the visit in flight may
+        // not have reached (dbfread reads on to the end mark): it sees the
+        // returned saves and at most that one.
         VisitStore store(tables);
-        QCOMPARE(store.ListVisits().size(), size_t(heads.size()));
+        const size_t listed = store.ListVisits().size();
+        QVERIFY(listed == size_t(completed) || listed == size_t(completed) + 1);
         VisitRecord next = visitOf(1, "", at(1, 1));
         QVERIFY(store.SaveVisit(next) >= heads.size());
     }

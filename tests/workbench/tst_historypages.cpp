@@ -86,9 +86,9 @@ private slots:
         QCOMPARE(choice->currentText(), QString("VIN-A"));
         QCOMPARE(choice->count(), 2);
         auto* grid = child<QTableWidget>(&codes, "DBGrid3");
-        QCOMPARE(rows(grid, {1, 2, 5}), (QStringList{"2|P0171|2", "2|P0300|1", "0|P0171|2"}));
+        QCOMPARE(rows(grid, {1, 2, 4}), (QStringList{"2|P0171|2", "2|P0300|1", "0|P0171|2"}));
         choice->setCurrentIndex(choice->findText("unbekannt"));
-        QCOMPARE(rows(grid, {1, 2, 4}), (QStringList{"1|P0500|Text P0500"}));
+        QCOMPARE(rows(grid, {1, 2, 5}), (QStringList{"1|P0500|Text P0500"}));
         vehicle.Refill();
         QVERIFY(child<QLabel>(&vehicle, "labVehicle")->text().startsWith("Fahrzeug: unbekannt"));
     }
