@@ -32,7 +32,6 @@ void SensorPoller::SetSupportedPids(const TSupportedPids& flags) {
 
 void SensorPoller::poll(SensorThread& thread) {
     Link& link = *m_link.load();
-    const QString service = QStringLiteral("01");
     while (true) {
         for (int k = 0; k < SensorTable::Size; ++k) {
             const TSensorData& e = m_table[k];
@@ -45,9 +44,7 @@ void SensorPoller::poll(SensorThread& thread) {
             }
             if (thread.StopRequested())
                 return;
-            QString value;
-            ReadSensorData(link, m_supported, service, e.Pid, value);
-            m_table.SetValue(k, value);
+            m_table.SetReading(k, ReadSensorReading(link, m_supported, e.Number));
         }
         if (thread.StopRequested())
             return;

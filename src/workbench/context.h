@@ -12,6 +12,8 @@
 #include <functional>
 #include <memory>
 
+class QSettings;
+
 namespace obd {
 
 class Link;
@@ -32,6 +34,11 @@ struct WorkbenchContext {
 
     std::unique_ptr<TableStore> tables;
     MessageBoxes* messages = nullptr; // owned by the main window
+    // The program's settings (owned by the main window); null in page tests.
+    QSettings* settings = nullptr;
+    // Set by the main window: the status bar's recording indicator; an empty
+    // text hides it.
+    std::function<void(const QString&)> showRecording;
 
     // Set by the sensor page: polling worker state for navigation, the
     // connection sequence, the GUI-thread requests and shutdown.

@@ -12,6 +12,7 @@
 #include "workbench/terminalpage.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -274,6 +275,27 @@ private slots:
         QVERIFY(sent.contains(QStringLiteral("010D")));
         QVERIFY(!sent.contains(QStringLiteral("010C")));
         QCOMPARE(cell(6, 4), QStringLiteral("N/A"));
+    }
+    // The panels show the chosen rows live; a row whose request fails, or
+    // that is not polled, shows "N/A" and not the last number.
+    void panelsShowLiveValuesAndNotAvailable() {
+        connect({"--reply", "010C=7F 01 12"});
+        auto* rpm = control<QComboBox>("cbSD1");
+        auto* speed = control<QComboBox>("cbSD2");
+        QCOMPARE(rpm->count(), DemoRows.size());
+        rpm->setCurrentIndex(rpm->findText(QStringLiteral("Engine RPM")));
+        speed->setCurrentIndex(speed->findText(QStringLiteral("Manifold Air Pressure")));
+        click("btnSensorsRead");
+        QTRY_VERIFY(passes() >= 1);
+        QCOMPARE(control<QLabel>("SDValue1")->text(), QStringLiteral("N/A"));
+        QCOMPARE(control<QLabel>("SDValue2")->text(), QStringLiteral("33"));
+        QCOMPARE(control<QLabel>("SDUnit2")->text(), QStringLiteral("KPa"));
+        QCOMPARE(control<QLabel>("SDRange2")->text(), QStringLiteral("33 … 33"));
+        clickCell(5, 0); // 0B no longer polled
+        const int counted = passes();
+        QTRY_VERIFY(passes() >= counted + 1);
+        stopAndWait();
+        QCOMPARE(control<QLabel>("SDValue2")->text(), QStringLiteral("N/A"));
     }
     // Stop in the middle of a pass: the request under way ends, no further
     // request and no refresh follow.
