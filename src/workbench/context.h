@@ -49,6 +49,9 @@ struct WorkbenchContext {
     // uses the port.
     std::function<void()> waitForPollerIdle;
 
+    // The interface chip's identification from the last connection sequence.
+    QString chipIdentification;
+
     // The 32 service 01 PIDs with their last values, shared by the sensor
     // page, its polling worker and the report.
     SensorTable sensorTable;

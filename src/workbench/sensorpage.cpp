@@ -7,6 +7,7 @@
 #include "services/pidvalues.h"
 #include "session/offthread.h"
 #include "session/recording.h"
+#include "session/requestform.h"
 #include "session/sensorpoller.h"
 #include "widgets/pictures.h"
 #include "widgets/trendchart.h"
@@ -484,6 +485,7 @@ void SensorPage::btnSensorsReadClick() {
     FillSensorGrid();
     for (LivePanel* panel : m_panels)
         panel->ResetRange();
+    m_poller->SetFastRequests(HasFastRequests(m_ctx.chipIdentification));
     m_poller->Start(*m_ctx.link);
 }
 
