@@ -1,6 +1,7 @@
 #include "widgets/trendchart.h"
 
-#include <QLocale>
+#include "common/regional.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -20,8 +21,9 @@ constexpr std::array<QRgb, TrendChart::MaxSeries> SeriesColours{0x1f5fbf, 0xc039
 constexpr int RepaintIntervalMs = 40;
 constexpr int LegendLineHeight = 14;
 
+// Six significant digits with the user's separator, no grouping.
 QString Number(double v) {
-    return QLocale::system().toString(v, 'g', 6);
+    return QString::number(v, 'g', 6).replace(QLatin1Char('.'), DecimalSeparator());
 }
 
 } // namespace

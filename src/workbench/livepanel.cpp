@@ -45,12 +45,7 @@ LivePanel::LivePanel(int number, QWidget* parent) : QFrame(parent) {
                     QStringLiteral("SDReset%1").arg(number));
     m_reset->setGeometry(213 - buttonWidth(m_reset, 60), 104, buttonWidth(m_reset, 60), 23);
     connect(m_reset, &QPushButton::clicked, this, &LivePanel::ResetRange);
-    connect(m_list, &QComboBox::currentIndexChanged, this, [this] {
-        ResetRange();
-        showValue(NotAvailable);
-        m_unit->clear();
-        emit chosen(Chosen());
-    });
+    connect(m_list, &QComboBox::currentIndexChanged, this, &LivePanel::choiceChanged);
     connect(m_list, &QComboBox::activated, this, [this] { emit picked(Chosen()); });
 }
 
@@ -65,7 +60,15 @@ void LivePanel::SetChoices(const QList<std::pair<int, QString>>& choices, int pr
         m_list->setCurrentIndex(keep >= 0 ? keep : (m_list->count() > 0 ? 0 : -1));
     }
     if (Chosen() != before)
-        emit m_list->currentIndexChanged(m_list->currentIndex());
+        choiceChanged();
+}
+
+void LivePanel::choiceChanged() {
+    ResetRange();
+    showValue(NotAvailable);
+    m_value->setToolTip(QString());
+    m_unit->clear();
+    emit chosen(Chosen());
 }
 
 int LivePanel::Chosen() const {

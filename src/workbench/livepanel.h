@@ -38,6 +38,8 @@ signals:
     void picked(int entry);
 
 private:
+    // A new PID is shown: nothing of the one before stays.
+    void choiceChanged();
     void showValue(const QString& text);
 
     QComboBox* m_list;

@@ -192,10 +192,6 @@ SensorPage::SensorPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(parent)
     btnSensorsStop->setEnabled(false);
     Label6 = label(QStringLiteral("Label6"), QStringLiteral("0"), {392 + shift, 10}, strip);
     Label6->setMinimumWidth(80);
-    btnRecord =
-        named(new QPushButton(QStringLiteral("Aufzeichnen"), strip), QStringLiteral("btnRecord"));
-    btnRecord->setGeometry(480 + shift, 4, buttonWidth(btnRecord, 85), 25);
-    btnRecord->setCheckable(true);
     layout->addWidget(strip);
 
     MessageBoxes* boxes = m_ctx.messages;
@@ -227,7 +223,8 @@ SensorPage::~SensorPage() {
     m_ctx.requestPollerStop = nullptr;
     m_ctx.waitForPollerIdle = nullptr;
     delete m_poller;
-    StopRecording();
+    // Closes the file; the status bar may already be gone.
+    m_recorder.reset();
 }
 
 SensorThread& SensorPage::Poller() {
@@ -262,8 +259,18 @@ QWidget* SensorPage::makeChartPage() {
     for (const ChartSpan& span : ChartSpans)
         m_span->addItem(QLatin1String(span.caption), span.seconds);
     m_span->setCurrentIndex(DefaultSpan);
+    // Wide enough for its longest caption and the arrow, in any font.
+    int widest = 0;
+    for (const ChartSpan& span : ChartSpans)
+        widest =
+            std::max(widest, m_span->fontMetrics().horizontalAdvance(QLatin1String(span.caption)));
+    m_span->setMinimumWidth(widest + 40);
     labelFor(spanCaption, m_span);
     row->addWidget(m_span);
+    btnRecord =
+        named(new QPushButton(QStringLiteral("Aufzeichnen"), page), QStringLiteral("btnRecord"));
+    btnRecord->setCheckable(true);
+    row->addWidget(btnRecord);
     auto* load = named(new QPushButton(QStringLiteral("Laden"), page), QStringLiteral("btnLoad"));
     row->addWidget(load);
     m_picked = named(new QLabel(page), QStringLiteral("ChartValues"));
@@ -295,14 +302,18 @@ void SensorPage::refreshChoices() {
     }
 }
 
-void SensorPage::panelChosen(int panel, int entry) {
+void SensorPage::nameSeries(int panel, int entry) {
     const SensorTable& table = m_ctx.sensorTable;
-    if (entry < 0) {
+    if (entry < 0)
         m_chart->SetSeries(panel, {}, {});
-        return;
-    }
-    m_chart->SetSeries(panel, table[entry].Name, table[entry].UnitText);
-    showLive();
+    else
+        m_chart->SetSeries(panel, table[entry].Name, table[entry].UnitText);
+}
+
+void SensorPage::panelChosen(int panel, int entry) {
+    nameSeries(panel, entry);
+    if (entry >= 0)
+        showLive();
 }
 
 void SensorPage::showLive() {
@@ -483,8 +494,12 @@ void SensorPage::btnSensorsReadClick() {
         return;
     }
     FillSensorGrid();
-    for (LivePanel* panel : m_panels)
-        panel->ResetRange();
+    // The chart leaves a loaded recording for the live values.
+    m_chart->SetSpan(m_span->currentData().toDouble());
+    for (int n = 0; n < int(m_panels.size()); ++n) {
+        m_panels[size_t(n)]->ResetRange();
+        nameSeries(n, m_panels[size_t(n)]->Chosen());
+    }
     m_poller->SetFastRequests(HasFastRequests(m_ctx.chipIdentification));
     m_poller->Start(*m_ctx.link);
 }

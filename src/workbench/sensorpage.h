@@ -74,6 +74,8 @@ private:
     // chart's series after their choices.
     void refreshChoices();
     void panelChosen(int panel, int entry);
+    // The chart's series of a panel: its entry's name and unit, no points.
+    void nameSeries(int panel, int entry);
     void showLive();
     void showRecordingState();
     void sizeColumns();

@@ -6,6 +6,7 @@
 #include "link/portsettings.h"
 #include "link/protocollog.h"
 #include "support/testenv.h"
+#include "widgets/trendchart.h"
 #include "workbench/mainwindow.h"
 #include "workbench/sensorpage.h"
 #include "workbench/sensorthread.h"
@@ -296,6 +297,25 @@ private slots:
         QTRY_VERIFY(passes() >= counted + 1);
         stopAndWait();
         QCOMPARE(control<QLabel>("SDValue2")->text(), QStringLiteral("N/A"));
+    }
+    // A recording loaded on the page is drawn in the chart, whole, and a
+    // click on its end names the last values.
+    void loadedRecordingInTheChart() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("r.csv"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("time_s,clock,Engine RPM [U/min],Vehicle Speed [kph]\n"
+                   "0.000,2026-12-10 08:00:00.000,800,0\n"
+                   "90.000,2026-12-10 08:01:30.000,2400,50\n");
+        file.close();
+        page->LoadRecording(path);
+        QCOMPARE(control<QTabBar>("tcSensordata")->currentIndex(), 2);
+        auto* chart = control<TrendChart>("TrendChart");
+        QCOMPARE(chart->Span(), 90.0);
+        const QString last = chart->ValuesAt(chart->width() - 9);
+        QVERIFY2(last.contains(QStringLiteral("Engine RPM: 2400 U/min")), qPrintable(last));
+        QVERIFY2(last.contains(QStringLiteral("Vehicle Speed: 50 kph")), qPrintable(last));
     }
     // Stop in the middle of a pass: the request under way ends, no further
     // request and no refresh follow.
