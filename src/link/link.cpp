@@ -166,15 +166,13 @@ void Link::discardStaleInput() {
     log(QStringLiteral("discarded: ") + text);
 }
 
-QByteArray Link::readUntilPrompt() {
+QByteArray Link::readUntilPrompt(int waitMs) {
     using Clock = std::chrono::steady_clock;
-    const auto cap =
-        Clock::now() + std::chrono::milliseconds(qint64(MaxReplyWaits) * m_replyWaitMs);
+    const auto cap = Clock::now() + std::chrono::milliseconds(qint64(MaxReplyWaits) * waitMs);
     QByteArray buffer;
     while (!buffer.contains('>')) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(cap - Clock::now()).count();
-        if (left <= 0 ||
-            !m_port.WaitForChars(static_cast<int>(std::min<qint64>(left, m_replyWaitMs))))
+        if (left <= 0 || !m_port.WaitForChars(static_cast<int>(std::min<qint64>(left, waitMs))))
             break;
         buffer += m_port.Read(m_port.InputCount());
     }
@@ -183,6 +181,14 @@ QByteArray Link::readUntilPrompt() {
 }
 
 QString Link::ReceiveReply() {
+    return receive(false, m_replyWaitMs);
+}
+
+QString Link::ReceiveRawReply(int waitMs) {
+    return receive(true, waitMs > 0 ? waitMs : m_replyWaitMs);
+}
+
+QString Link::receive(bool raw, int waitMs) {
     // Without a SendCommand before it (not the intended use), the reply
     // follows the current demo switch.
     if (m_portOwner.load() != std::this_thread::get_id()) {
@@ -190,24 +196,32 @@ QString Link::ReceiveReply() {
         m_demoReply = DemoMode.load();
     }
     QString reply;
+    QString logged; // the cleaned reply
     try {
-        if (m_abort->Raised())
-            reply = ReplyError;
-        else if (m_demoReply)
-            reply = CleanReplyText(DemoReply(m_demoCommand));
-        else {
-            const QByteArray received = readUntilPrompt();
+        if (m_abort->Raised()) {
+            reply = logged = ReplyError;
+        } else if (m_demoReply) {
+            const QString text = DemoReply(m_demoCommand);
+            logged = CleanReplyText(text);
+            reply = raw ? text : logged;
+        } else {
+            const QByteArray received = readUntilPrompt(waitMs);
             // An abort during the wait leaves whatever came as no reply.
-            reply = m_abort->Raised() ? ReplyError : CleanReply(received);
+            const bool aborted = m_abort->Raised();
+            logged = aborted ? ReplyError : CleanReply(received);
+            const qsizetype prompt = received.indexOf('>');
+            reply = !raw                    ? logged
+                    : aborted || prompt < 0 ? ReplyError
+                                            : fromCp1252(received.left(prompt));
         }
     } catch (...) {
         releasePort();
         throw;
     }
     releasePort();
-    if (!reply.startsWith(QLatin1Char('4')) && IsChipErrorWord(reply))
+    if (!raw && !reply.startsWith(QLatin1Char('4')) && IsChipErrorWord(reply))
         m_notifier.showChipError(QStringLiteral("ERROR Message: ") + reply);
-    log(QStringLiteral("R: ") + reply);
+    log(QStringLiteral("R: ") + logged);
     return reply;
 }
 

@@ -1,5 +1,6 @@
 #include "session/sensorpoller.h"
 
+#include "common/bits.h"
 #include "common/sensortable.h"
 #include "services/j1979.h"
 
@@ -17,10 +18,11 @@ SensorPoller::SensorPoller(SensorTable& table, QObject* parent)
     connect(&m_thread, &SensorThread::Terminated, this, &SensorPoller::ended);
 }
 
-void SensorPoller::Start(Link& link) {
+void SensorPoller::Start(Link& link, const std::optional<BusFraming>& framing) {
     if (m_thread.Running())
         return;
     m_link = &link;
+    m_framing = ActiveFraming(link, framing);
     m_thread.Start();
 }
 
@@ -46,7 +48,10 @@ void SensorPoller::poll(SensorThread& thread) {
             if (thread.StopRequested())
                 return;
             QString value;
-            ReadSensorData(link, m_supported, service, e.Pid, value);
+            if (m_framing)
+                value = RequestSensorValue(link, *m_framing, m_supported, HexToInt(e.Pid));
+            else
+                ReadSensorData(link, m_supported, service, e.Pid, value);
             m_table.SetValue(k, value);
         }
         if (thread.StopRequested())

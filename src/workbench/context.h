@@ -5,12 +5,14 @@
 
 #include "common/paths.h"
 #include "common/sensortable.h"
+#include "services/adapterrequests.h"
 #include "store/dtctexts.h"
 
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace obd {
 
@@ -41,6 +43,10 @@ struct WorkbenchContext {
     // Every GUI-thread action reaches it through StopPollerAndWait before it
     // uses the port.
     std::function<void()> waitForPollerIdle;
+
+    // Set by the connection sequence: how an ELM327-style adapter lays out
+    // the vehicle's answers; none for the ELM323's text dialogue.
+    std::optional<BusFraming> busFraming;
 
     // The 32 service 01 PIDs with their last values, shared by the sensor
     // page, its polling worker and the report.

@@ -317,7 +317,7 @@ void SensorPage::btnSensorsReadClick() {
         return;
     }
     FillSensorGrid();
-    m_poller->Start(*m_ctx.link);
+    m_poller->Start(*m_ctx.link, m_ctx.busFraming);
 }
 
 void SensorPage::btnSensorsStopClick() {

@@ -158,7 +158,12 @@ void StartPage::connectSequence() {
     connect(s, &ConnectionSequence::chipLamp, m_status.ELM_Led, &TQXLed::SetLedOn);
     connect(s, &ConnectionSequence::ecuLamp, m_status.ECU_Led, &TQXLed::SetLedOn);
     connect(s, &ConnectionSequence::interfaceShown, this, [this](const QString& identification) {
+        m_identification = identification;
         m_status.InterfaceLabel->setText(QStringLiteral("Interface: ") + identification);
+    });
+    connect(s, &ConnectionSequence::protocolShown, this, [this](const QString& name) {
+        m_status.InterfaceLabel->setText(
+            QStringLiteral("Interface: %1, %2").arg(m_identification, name));
     });
     connect(s, &ConnectionSequence::supportedPidsRead, this,
             [this](const TSupportedPids& flags) { m_applyEcu(flags); });
@@ -270,7 +275,9 @@ void StartPage::InitInterface() {
     // The sequence closes and reopens the port.
     StopPollerAndWait(m_ctx);
     BusyCursor busy;
+    m_ctx.busFraming.reset();
     m_sequence->Run(*m_ctx.port, *m_ctx.link);
+    m_ctx.busFraming = m_sequence->Framing();
 }
 
 void StartPage::NeuInitialisierenBtnClick() {

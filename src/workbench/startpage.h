@@ -64,6 +64,7 @@ private:
     ConnectionStatus m_status;
     std::function<void(const TSupportedPids&)> m_applyEcu;
     ConnectionSequence* m_sequence = nullptr;
+    QString m_identification; // of the last run, for the status bar
 
     QListWidget* LogListBox = nullptr;
     QLineEdit* edOBDType = nullptr;
