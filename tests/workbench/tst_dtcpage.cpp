@@ -3,6 +3,7 @@
 #include "link/comport.h"
 #include "link/link.h"
 #include "services/j1979.h"
+#include "widgets/pictures.h"
 #include "workbench/dtcpage.h"
 
 #include <QListWidget>
@@ -88,6 +89,19 @@ private slots:
         QCOMPARE(memo(), QString());
         QCOMPARE(f->shown.size(), 0);
     }
+    // Codes of several control units carry their unit: each shows whole
+    // beside its picture, and its description is the code's.
+    void codeWithItsUnitShowsWholeWithDescription() {
+        page->ShowTroubleCodes({QStringLiteral("P0125 (7E8)"), QStringLiteral("P0A80 (7E9)")});
+        QCOMPARE(memo(), QStringLiteral("Kühlmittel"));
+        for (int i = 0; i < list()->count(); ++i) {
+            const QListWidgetItem* item = list()->item(i);
+            const int textRoom =
+                list()->visualItemRect(item).width() - MarkPicture(Mark::Error).width() - 6;
+            QVERIFY(textRoom >= list()->fontMetrics().horizontalAdvance(item->text()));
+        }
+    }
+
     void readWithoutCodesLeavesListEmpty() {
         f->useSimulator({"--reply", "03=43 00 00 00 00 00 00"});
         click("TroubleCodesRead");
