@@ -25,6 +25,8 @@ class TQXLed;
 struct ConnectionStatus {
     QLabel* InterfaceLabel = nullptr;
     QLabel* COM_Label = nullptr;
+    // The vehicle's protocol an ELM327-style adapter found; empty otherwise.
+    QLabel* ProtocolLabel = nullptr;
     TQXLed* COM_Led = nullptr;
     TQXLed* ELM_Led = nullptr;
     TQXLed* ECU_Led = nullptr;
@@ -64,7 +66,6 @@ private:
     ConnectionStatus m_status;
     std::function<void(const TSupportedPids&)> m_applyEcu;
     ConnectionSequence* m_sequence = nullptr;
-    QString m_identification; // of the last run, for the status bar
 
     QListWidget* LogListBox = nullptr;
     QLineEdit* edOBDType = nullptr;
