@@ -58,6 +58,16 @@ public:
     }
 };
 
+// A listed code and the control unit that follows it when several answered:
+// "P0133 (7E8)" is P0133 from 7E8; a code alone has no unit.
+std::pair<QString, QString> CodeAndUnit(const QString& shown) {
+    const QString code = shown.section(QLatin1Char(' '), 0, 0);
+    QString unit = shown.section(QLatin1Char(' '), 1);
+    if (unit.startsWith(QLatin1Char('(')) && unit.endsWith(QLatin1Char(')')))
+        unit = unit.mid(1, unit.size() - 2);
+    return {code, unit};
+}
+
 QLabel* heading(const QString& text, QWidget* parent) {
     return new QLabel(text, parent);
 }
@@ -172,6 +182,11 @@ void DtcPage::ShowTroubleCodes(const QStringList& codes) {
     const int scrollBar = DTC_ListBox->verticalScrollBar()->sizeHint().width();
     DTC_ListBox->setFixedWidth(std::max(ListWidth, MarkPicture(Mark::Error).width() + 6 + widest +
                                                        2 * DTC_ListBox->frameWidth() + scrollBar));
+    m_ctx.reading.codes.clear();
+    for (const QString& shown : codes) {
+        const auto [code, unit] = CodeAndUnit(shown);
+        m_ctx.reading.codes.push_back({code, CodeKind::Stored, codeDescription(code), unit});
+    }
     if (DTC_ListBox->count() == 0)
         return;
     DTC_ListBox->setFocus();
@@ -179,13 +194,19 @@ void DtcPage::ShowTroubleCodes(const QStringList& codes) {
     DTC_ListBoxClick();
 }
 
+QString DtcPage::codeDescription(const QString& code) const {
+    // The texts of the description file, one after the other, as far as the
+    // visit's description field holds them (a single text always fits).
+    const QStringList texts = FindTroubleCodeTexts(m_ctx.TroubleCodeTexts, code);
+    return texts.join(QStringLiteral("; ")).left(kVisitDescriptionLength);
+}
+
 void DtcPage::DTC_ListBoxClick() {
     DTC_Memo->clear();
     const QListWidgetItem* selected = DTC_ListBox->currentItem();
     if (m_ctx.TroubleCodeTexts.isEmpty() || !selected || !selected->isSelected())
         return;
-    // The code without the control unit that may follow it ("P0133 (7E8)").
-    const QString code = selected->text().section(QLatin1Char(' '), 0, 0);
+    const QString code = CodeAndUnit(selected->text()).first;
     for (const QString& line : FindTroubleCodeTexts(m_ctx.TroubleCodeTexts, code))
         DTC_Memo->appendPlainText(line);
 }
@@ -210,6 +231,7 @@ void DtcPage::showCleared() {
     if (m_ctx.showMilLamp)
         m_ctx.showMilLamp(false);
     clearList();
+    m_ctx.reading.codes.clear();
     m_ctx.messages->Information(QStringLiteral("Löschvorgang erfolgreich abgeschlossen!"));
 }
 

@@ -90,10 +90,15 @@ private slots:
         QCOMPARE(f->shown.size(), 0);
     }
     // Codes of several control units carry their unit: each shows whole
-    // beside its picture, and its description is the code's.
+    // beside its picture, its description is the code's, and the visit keeps
+    // code and unit apart.
     void codeWithItsUnitShowsWholeWithDescription() {
         page->ShowTroubleCodes({QStringLiteral("P0125 (7E8)"), QStringLiteral("P0A80 (7E9)")});
         QCOMPARE(memo(), QStringLiteral("Kühlmittel"));
+        // The visit keeps code and unit apart.
+        QCOMPARE(f->ctx.reading.codes.size(), size_t(2));
+        QCOMPARE(f->ctx.reading.codes[1].code, QStringLiteral("P0A80"));
+        QCOMPARE(f->ctx.reading.codes[1].unit, QStringLiteral("7E9"));
         for (int i = 0; i < list()->count(); ++i) {
             const QListWidgetItem* item = list()->item(i);
             const int textRoom =
