@@ -1,6 +1,7 @@
 #include "session/chipdialect.h"
 
 #include "services/elm.h"
+#include "session/vehiclebus.h"
 
 namespace obd {
 
@@ -19,6 +20,11 @@ constexpr ChipStep Elm323Steps[] = {
 
 std::span<const ChipStep> Elm323Dialect::Steps() const {
     return Elm323Steps;
+}
+
+const VehicleBus& Elm323Dialect::Bus() const {
+    static const Elm323Bus bus;
+    return bus;
 }
 
 } // namespace obd

@@ -9,6 +9,7 @@
 namespace obd {
 
 class Link;
+class VehicleBus;
 
 struct ChipStep {
     enum class Role {
@@ -25,12 +26,15 @@ class ChipDialect {
 public:
     virtual ~ChipDialect() = default;
     virtual std::span<const ChipStep> Steps() const = 0;
+    // How requests to the vehicle come back as messages through this chip.
+    virtual const VehicleBus& Bus() const = 0;
 };
 
 // Reset, echo off, line feeds off, identification.
 class Elm323Dialect : public ChipDialect {
 public:
     std::span<const ChipStep> Steps() const override;
+    const VehicleBus& Bus() const override;
 };
 
 } // namespace obd

@@ -5,6 +5,7 @@
 #include "link/link.h"
 #include "services/j1979.h"
 #include "session/offthread.h"
+#include "session/vehicledata.h"
 
 namespace obd {
 
@@ -88,6 +89,7 @@ bool ConnectionSequence::bringUp(Link& link) {
         emit statusLine(QStringLiteral("Monitorstatus: ") + ReplyError, false);
         emit monitorStatusUnreadable();
     }
+    emit vinRead(ReadVin(m_dialect->Bus(), link).value_or(QString()));
     return true;
 }
 

@@ -1,6 +1,6 @@
 // The connection sequence: (re)opens the port, brings the interface chip up
 // with the steps its dialect names, checks that the vehicle's ECU answers,
-// reads the supported PIDs, the OBD type and the monitor status, and decides
+// reads the supported PIDs, the OBD type, the monitor status and the VIN, and decides
 // CommFailure. Every step reports itself by a signal; the line work runs off
 // the calling thread, whose events go on meanwhile.
 #pragma once
@@ -28,6 +28,8 @@ public:
     // raised by the port or the log ends the run and is raised again here.
     void Run(TComPort& port, Link& link);
 
+    const ChipDialect& Dialect() const { return *m_dialect; }
+
 signals:
     // A run begins: no status lines, every lamp off.
     void cleared();
@@ -45,6 +47,8 @@ signals:
     void monitorStatusRead(const TMonitorStatus& status);
     // The vehicle gave no usable monitor status: nothing is known about it.
     void monitorStatusUnreadable();
+    // The vehicle's VIN; empty when it gave none.
+    void vinRead(const QString& vin);
 
 private:
     bool bringUp(Link& link);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "common/obdtypes.h"
+#include "services/ecuanswers.h"
 
 #include <QObject>
 #include <QString>
@@ -12,6 +13,7 @@
 namespace obd {
 
 class Link;
+class VehicleBus;
 
 class TroubleCodes : public QObject {
     Q_OBJECT
@@ -22,6 +24,9 @@ public:
     // stored codes; what could not be read is reported as unreadable, and
     // once more together in readFailed.
     void Read(Link& link);
+    // The polling worker must not run. Reads the pending codes (service 07)
+    // and, on CAN, the permanent codes (service 0A).
+    void ReadPending(const VehicleBus& bus, Link& link);
     // The polling worker must not run. Asks the vehicle to clear its codes.
     void Clear(Link& link);
 
@@ -31,6 +36,10 @@ signals:
     // The stored codes, sorted alphabetically regardless of case.
     void codesRead(const QStringList& codes);
     void codesUnreadable();
+    // The pending and the permanent codes, each sorted; a list the vehicle
+    // did not give (no answer, or no CAN for permanent codes) is none.
+    void pendingRead(const std::optional<QList<UnitTroubleCode>>& pending,
+                     const std::optional<QList<UnitTroubleCode>>& permanent);
     // After a read with an unreadable part: the text for the user.
     void readFailed(const QString& message);
     // The vehicle confirmed the clear.

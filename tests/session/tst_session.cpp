@@ -9,6 +9,7 @@
 #include "session/connection.h"
 #include "session/sensorpoller.h"
 #include "session/troublecodes.h"
+#include "support_session.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -19,36 +20,7 @@ using namespace obd;
 
 namespace {
 
-// A link over the real driver to elmsim started with args.
-struct SimulatedCar {
-    explicit SimulatedCar(const QStringList& args) : simulator(args) {
-        port.SetPort(simulator.slavePath());
-    }
-    // Opens the port and switches the chip's echo off, as after a sequence;
-    // a reply that does not come is waited for briefly.
-    void open() {
-        link.SetReplyWaitForTesting(300);
-        port.Open();
-        link.SendCommand(QStringLiteral("ATE0"));
-        link.ReceiveReply();
-    }
-    QStringList sentCommands() const {
-        QStringList commands;
-        for (const QString& line : test::logLines(folder.filePath(QStringLiteral("log.txt")))) {
-            const qsizetype at = line.indexOf(QStringLiteral(" - S: "));
-            if (at >= 0)
-                commands << line.mid(at + 6);
-        }
-        return commands;
-    }
-
-    test::Simulator simulator;
-    QTemporaryDir folder;
-    TComPort port;
-    ProtocolLog log{folder.filePath(QStringLiteral("log.txt"))};
-    test::RecordingNotifier notifier;
-    Link link{port, &log, notifier};
-};
+using test::SimulatedCar;
 
 QStringList statusTexts(const QSignalSpy& lines) {
     QStringList texts;
@@ -81,8 +53,8 @@ private slots:
         QVERIFY(supported.at(0).at(0).value<TSupportedPids>()[0x0C - 1]); // engine speed
         QCOMPARE(status.size(), 1);
         QVERIFY(!car.link.CommFailure);
-        QCOMPARE(car.sentCommands(),
-                 (QStringList{"ATZ", "ATE0", "ATL0", "ATI", "0100", "0100", "011C", "0101"}));
+        QCOMPARE(car.sentCommands(), (QStringList{"ATZ", "ATE0", "ATL0", "ATI", "0100", "0100",
+                                                  "011C", "0101", "0900", "0902"}));
     }
 
     // The line goes away in the middle of a run that follows a successful one.
