@@ -107,9 +107,11 @@ std::optional<QList<O2TestResult>> MonitorResultsOf(const QList<EcuMessage>& mes
     if (!m)
         return std::nullopt;
     QList<O2TestResult> results;
-    for (qsizetype at = 2; at < m->data.size(); at += 9) {
-        const int tid = ByteAt(m->data, at);
-        const int scalingId = ByteAt(m->data, at + 1);
+    for (qsizetype at = 1; at < m->data.size(); at += 9) {
+        if (ByteAt(m->data, at) != mid)
+            continue;
+        const int tid = ByteAt(m->data, at + 1);
+        const int scalingId = ByteAt(m->data, at + 2);
         Scaling scaling{std::uint8_t(scalingId), "", 1, 0};
         for (const Scaling& s : Scalings)
             if (s.id == scalingId)
@@ -119,8 +121,8 @@ std::optional<QList<O2TestResult>> MonitorResultsOf(const QList<EcuMessage>& mes
         };
         results.append({QStringLiteral("Test %1").arg(
                             QString::number(tid, 16).toUpper().rightJustified(2, QLatin1Char('0'))),
-                        QString::fromUtf8(scaling.unit), scaling.decimals, number(2), number(4),
-                        number(6)});
+                        QString::fromUtf8(scaling.unit), scaling.decimals, number(3), number(5),
+                        number(7)});
     }
     return results;
 }

@@ -54,8 +54,9 @@ inline constexpr int O2TestIdCount = 9;
 std::optional<O2TestResult> O2TestResultOf(const QList<EcuMessage>& messages, ProtocolFamily family,
                                            int tid, int sensor);
 
-// The results of service 06 monitor mid: 46, mid, then nine bytes per test
-// (test ID, unit and scaling ID, value, minimum, maximum, two bytes each).
+// The results of service 06 monitor mid: 46, then nine bytes per test (the
+// monitor ID, test ID, unit and scaling ID, then value, minimum and maximum
+// of two bytes each).
 // None when no unit answered it; an incomplete record raises ConversionError.
 std::optional<QList<O2TestResult>> MonitorResultsOf(const QList<EcuMessage>& messages,
                                                     ProtocolFamily family, int mid);
