@@ -10,13 +10,16 @@
 #include "widgets/qxled.h"
 #include "workbench/customerpage.h"
 #include "workbench/dtcpage.h"
+#include "workbench/freezeframepage.h"
 #include "workbench/guinotifier.h"
 #include "workbench/infobox.h"
 #include "workbench/look.h"
+#include "workbench/o2sensorpage.h"
 #include "workbench/optionspage.h"
 #include "workbench/pagelook.h"
 #include "workbench/sensorpage.h"
 #include "workbench/terminalpage.h"
+#include "workbench/vehicleinfoview.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -146,15 +149,15 @@ TfMain::TfMain(const ProgramPaths& paths, std::unique_ptr<QSettings> settings, A
         m_ctx, m_status,
         [this](const TSupportedPids& flags) { m_sensorPage->ApplySupportedPids(flags); }, Notebook);
     m_sensorPage = new SensorPage(m_ctx, Notebook);
-    QWidget *seite2 = nullptr, *seite3 = nullptr, *vehicle = nullptr;
-    makePlaceholderPages(&seite2, &seite3, &vehicle);
     for (QWidget* page :
          {static_cast<QWidget*>(m_startPage), static_cast<QWidget*>(new DtcPage(m_ctx, Notebook)),
-          static_cast<QWidget*>(m_sensorPage), seite2, seite3,
+          static_cast<QWidget*>(m_sensorPage),
+          static_cast<QWidget*>(new FreezeFramePage(m_ctx, Notebook)),
+          static_cast<QWidget*>(new O2SensorPage(m_ctx, Notebook)),
           static_cast<QWidget*>(new TerminalPage(m_ctx, Notebook)),
           static_cast<QWidget*>(new CustomerPage(m_ctx, Notebook)),
           static_cast<QWidget*>(m_optionsPage = new OptionsPage(m_ctx, *m_settings, Notebook)),
-          makeDtcsPage(), vehicle})
+          makeDtcsPage(), makeVehiclePage()})
         Notebook->addWidget(page);
     // A page is announced by the heading it shows: its navigation caption.
     const auto nameAfter = [this](const auto& buttons) {
@@ -308,17 +311,11 @@ QWidget* TfMain::makeStatusBar() {
     return bar;
 }
 
-void TfMain::makePlaceholderPages(QWidget** seite2, QWidget** seite3, QWidget** vehicle) {
-    const auto notYet = [this](const QString& name, const QString& label) {
-        auto* page = new QWidget(Notebook);
-        page->setObjectName(name);
-        named(new QLabel(QStringLiteral("Leider noch nicht möglich."), page), label)->move(8, 8);
-        return page;
-    };
-    *seite2 = notYet(QStringLiteral("Seite2"), QStringLiteral("Label17"));
-    *seite3 = notYet(QStringLiteral("Seite3"), QStringLiteral("Label18"));
-    *vehicle = new QWidget(Notebook);
-    (*vehicle)->setObjectName(QStringLiteral("Vehicle"));
+QWidget* TfMain::makeVehiclePage() {
+    auto* page = new QWidget(Notebook);
+    page->setObjectName(QStringLiteral("Vehicle"));
+    (new QVBoxLayout(page))->addWidget(new VehicleInfoView(m_ctx, page));
+    return page;
 }
 
 QWidget* TfMain::makeDtcsPage() {

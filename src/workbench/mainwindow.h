@@ -76,7 +76,7 @@ private:
     QWidget* makeToolBar();
     QWidget* makeOutlookBar();
     QWidget* makeStatusBar();
-    void makePlaceholderPages(QWidget** seite2, QWidget** seite3, QWidget** vehicle);
+    QWidget* makeVehiclePage();
     QWidget* makeDtcsPage();
     void showPage(const QString& name);
     Qt::Edges edgesAt(QPoint position) const;

@@ -91,6 +91,7 @@ StartPage::StartPage(WorkbenchContext& ctx, ConnectionStatus status,
     : QWidget(parent), m_ctx(ctx), m_status(status), m_applyEcu(std::move(applyEcu)),
       m_sequence(new ConnectionSequence(std::make_unique<Elm323Dialect>(), this)) {
     setObjectName(QStringLiteral("Start"));
+    m_ctx.vehicleBus = &m_sequence->Dialect().Bus();
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -166,6 +167,7 @@ void StartPage::connectSequence() {
     connect(s, &ConnectionSequence::monitorStatusRead, this, &StartPage::ShowMonitorStatus);
     connect(s, &ConnectionSequence::monitorStatusUnreadable, this,
             &StartPage::ShowMonitorStatusUnknown);
+    connect(s, &ConnectionSequence::vinRead, FlatEdit4, &QLineEdit::setText);
 }
 
 QWidget* StartPage::makeMilColumn() {
@@ -255,6 +257,7 @@ void StartPage::add(const QString& text, bool ok) {
 
 void StartPage::clearRun() {
     LogListBox->clear();
+    FlatEdit4->clear();
     m_status.COM_Led->SetLedOn(false);
     m_status.ELM_Led->SetLedOn(false);
     m_status.ECU_Led->SetLedOn(false);
