@@ -34,6 +34,7 @@ public:
     void ListBox1Click();
 
 private:
+    QString codeDescription(const QString& code) const;
     QWidget* makePanel(const QString& title, QListWidget*& list, const QString& listName,
                        QPlainTextEdit*& memo, const QString& memoName);
 

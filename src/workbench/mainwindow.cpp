@@ -12,6 +12,7 @@
 #include "workbench/dtcpage.h"
 #include "workbench/freezeframepage.h"
 #include "workbench/guinotifier.h"
+#include "workbench/historypages.h"
 #include "workbench/infobox.h"
 #include "workbench/look.h"
 #include "workbench/o2sensorpage.h"
@@ -19,14 +20,12 @@
 #include "workbench/pagelook.h"
 #include "workbench/sensorpage.h"
 #include "workbench/terminalpage.h"
-#include "workbench/vehicleinfoview.h"
 
-#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
+#include <QShortcut>
 #include <QStackedWidget>
-#include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -157,7 +156,8 @@ TfMain::TfMain(const ProgramPaths& paths, std::unique_ptr<QSettings> settings, A
           static_cast<QWidget*>(new TerminalPage(m_ctx, Notebook)),
           static_cast<QWidget*>(new CustomerPage(m_ctx, Notebook)),
           static_cast<QWidget*>(m_optionsPage = new OptionsPage(m_ctx, *m_settings, Notebook)),
-          makeDtcsPage(), makeVehiclePage()})
+          static_cast<QWidget*>(new DtcsPage(m_ctx, Notebook)),
+          static_cast<QWidget*>(new VehiclePage(m_ctx, Notebook))})
         Notebook->addWidget(page);
     // A page is announced by the heading it shows: its navigation caption.
     const auto nameAfter = [this](const auto& buttons) {
@@ -174,6 +174,7 @@ TfMain::TfMain(const ProgramPaths& paths, std::unique_ptr<QSettings> settings, A
     };
     m_ctx.showMilLamp = [this](bool on) { m_startPage->ShowMilLamp(on); };
     m_ctx.showMonitorStatusUnknown = [this] { m_startPage->ShowMonitorStatusUnknown(); };
+    m_ctx.showPage = [this](const QString& page) { showPage(page); };
 
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setInterval(500);
@@ -211,9 +212,12 @@ QWidget* TfMain::makeToolBar() {
     QToolButton* about = button("FlatSpeedButton3", 138, QStringLiteral("Info"), ToolGlyph::Info);
     QToolButton* quit =
         button("btnApplicationClose", 192, QStringLiteral("Beenden"), ToolGlyph::Close);
-    for (QToolButton* b : {open, save})
-        connect(b, &QToolButton::clicked, this,
-                guarded(&m_messages, this, &TfMain::InDieserVersionNichtMoeglich));
+    const auto openVisit = [this] { m_messages.Guard([this] { m_visitActions.btnOpenClick(); }); };
+    const auto saveVisit = [this] { m_messages.Guard([this] { m_visitActions.btnSaveClick(); }); };
+    connect(open, &QToolButton::clicked, this, openVisit);
+    connect(save, &QToolButton::clicked, this, saveVisit);
+    connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this, openVisit);
+    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, saveVisit);
     connect(print, &QToolButton::clicked, this, guarded(&m_messages, this, &TfMain::btnPrintClick));
     connect(about, &QToolButton::clicked, this,
             guarded(&m_messages, this, &TfMain::FlatSpeedButton3Click));
@@ -311,30 +315,6 @@ QWidget* TfMain::makeStatusBar() {
     return bar;
 }
 
-QWidget* TfMain::makeVehiclePage() {
-    auto* page = new QWidget(Notebook);
-    page->setObjectName(QStringLiteral("Vehicle"));
-    (new QVBoxLayout(page))->addWidget(new VehicleInfoView(m_ctx, page));
-    return page;
-}
-
-QWidget* TfMain::makeDtcsPage() {
-    auto* page = new QWidget(Notebook);
-    page->setObjectName(QStringLiteral("DTC's"));
-    named(new QLabel(QStringLiteral("Label16"), page), QStringLiteral("Label16"))->move(8, 12);
-    auto* combo = named(new QComboBox(page), QStringLiteral("FlatComboBox3"));
-    combo->setEditable(true);
-    combo->setEditText(QStringLiteral("FlatComboBox3"));
-    combo->setGeometry(60, 8, 160, 21);
-    named(new QToolButton(page), QStringLiteral("FlatSpeedButton4"))->setText(QStringLiteral("+"));
-    named(new QToolButton(page), QStringLiteral("FlatSpeedButton5"))->setText(QStringLiteral("-"));
-    page->findChild<QToolButton*>(QStringLiteral("FlatSpeedButton4"))->setGeometry(224, 8, 21, 21);
-    page->findChild<QToolButton*>(QStringLiteral("FlatSpeedButton5"))->setGeometry(248, 8, 21, 21);
-    auto* grid = named(new QTableWidget(0, 0, page), QStringLiteral("DBGrid3"));
-    grid->setGeometry(8, 36, 480, 300);
-    return page;
-}
-
 void TfMain::showPage(const QString& name) {
     Notebook->setCurrentWidget(Notebook->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly));
 }
@@ -351,7 +331,7 @@ void TfMain::MenuBarBtnClick(QToolButton* sender) {
 }
 
 void TfMain::btnPrintClick() {
-    m_report->ShowPreview(this);
+    m_visitActions.btnPrintClick(*m_report);
 }
 
 void TfMain::FlatSpeedButton3Click() {

@@ -167,7 +167,14 @@ void StartPage::connectSequence() {
     connect(s, &ConnectionSequence::monitorStatusRead, this, &StartPage::ShowMonitorStatus);
     connect(s, &ConnectionSequence::monitorStatusUnreadable, this,
             &StartPage::ShowMonitorStatusUnknown);
-    connect(s, &ConnectionSequence::vinRead, FlatEdit4, &QLineEdit::setText);
+    // The VIN the vehicle gives (none: empty) fills the box unless the user
+    // typed one, which stays.
+    connect(s, &ConnectionSequence::vinRead, this, [this](const QString& vin) {
+        const QString shown = FlatEdit4->text();
+        if (shown.isEmpty() || shown == m_readVin)
+            FlatEdit4->setText(vin);
+        m_readVin = vin;
+    });
 }
 
 QWidget* StartPage::makeMilColumn() {
@@ -240,6 +247,9 @@ QWidget* StartPage::makeMilColumn() {
     FlatEdit4 = named(new QLineEdit(column), QStringLiteral("FlatEdit4"));
     labelFor(vinCaption, FlatEdit4);
     fields->addWidget(FlatEdit4, 1, 1);
+    // The VIN typed here is the one a saved visit keeps.
+    connect(FlatEdit4, &QLineEdit::textChanged, this,
+            [this](const QString& vin) { m_ctx.reading.vin = vin.trimmed(); });
     layout->addLayout(fields);
     layout->addStretch(1);
 
@@ -257,7 +267,6 @@ void StartPage::add(const QString& text, bool ok) {
 
 void StartPage::clearRun() {
     LogListBox->clear();
-    FlatEdit4->clear();
     m_status.COM_Led->SetLedOn(false);
     m_status.ELM_Led->SetLedOn(false);
     m_status.ECU_Led->SetLedOn(false);
@@ -272,6 +281,10 @@ void StartPage::showPort(const QString& label, bool open) {
 void StartPage::InitInterface() {
     // The sequence closes and reopens the port.
     StopPollerAndWait(m_ctx);
+    // A new connection may be another car: nothing read before belongs to it
+    // (the VIN box keeps what the user typed).
+    m_ctx.reading = {};
+    m_ctx.reading.vin = FlatEdit4->text().trimmed();
     BusyCursor busy;
     m_sequence->Run(*m_ctx.port, *m_ctx.link);
 }
@@ -293,12 +306,14 @@ void StartPage::StartInDemoMode() {
 }
 
 void StartPage::ShowMilLamp(bool milOn) {
+    m_ctx.reading.milOn = milOn;
     MIL_Image->setPixmap(MilPicture(milOn));
     labMIL_Status->setText(milOn ? QStringLiteral("AN") : QStringLiteral("AUS"));
 }
 
 void StartPage::ShowMonitorStatus(TMonitorStatus status) {
     ShowMilLamp(status.MilOn);
+    m_ctx.reading.readiness = ReadinessOf(status);
     DTCCountLabel->setText(QString::number(status.DtcCount));
     const std::pair<bool, bool> monitors[] = {
         {status.MisfireSupported, status.MisfireIncomplete},
@@ -317,6 +332,8 @@ void StartPage::ShowMonitorStatus(TMonitorStatus status) {
 }
 
 void StartPage::ShowMonitorStatusUnknown() {
+    m_ctx.reading.milOn.reset();
+    m_ctx.reading.readiness = {};
     MIL_Image->setPixmap(MilPicture(false));
     labMIL_Status->setText(NotAvailable);
     DTCCountLabel->setText(NotAvailable);

@@ -2,14 +2,17 @@
 // elmsim over the real driver: freeze frame, O2 sensors, vehicle information,
 // the pending codes of the DTC page, and the unit system they show values in.
 #include "session/vehiclebus.h"
+#include "support_main.h"
 #include "support_pages.h"
 #include "workbench/dtcpage.h"
 #include "workbench/freezeframepage.h"
+#include "workbench/mainwindow.h"
 #include "workbench/o2sensorpage.h"
 #include "workbench/optionspage.h"
 #include "workbench/vehicleinfoview.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -167,6 +170,23 @@ private slots:
             texts << list->item(i)->text();
         QCOMPARE(texts,
                  (QStringList{"P0420 7E8 (permanent)", "P0171 7E9", "P0300 7E8 (permanent)"}));
+    }
+
+    // The connection sequence fills the start page's VIN box, unless the
+    // user typed a VIN there.
+    void startPageShowsTheVin() {
+        test::Simulator sim;
+        test::MainFixture m;
+        m.storePort(sim.slavePath());
+        TfMain& w = m.start();
+        w.Timer1().stop();
+        auto* vin = test::child<QLineEdit>(&w, QStringLiteral("FlatEdit4"));
+        m.runTimer();
+        QCOMPARE(vin->text(), QStringLiteral("1D4GP00R55B123456"));
+        vin->setText(QStringLiteral("WVWZZZ1KZ6W000001"));
+        m.runTimer();
+        QCOMPARE(vin->text(), QStringLiteral("WVWZZZ1KZ6W000001"));
+        QCOMPARE(m.shown.size(), 0);
     }
 
     // "Maßsystem": stored at once, read back at the next start.
