@@ -19,13 +19,18 @@ std::span<const std::uint8_t> Bytes(const QByteArray& data) {
     return {reinterpret_cast<const std::uint8_t*>(data.constData()), size_t(data.size())};
 }
 
+// A service 02 request names the frame after the PID: frame 0.
+QString FrameOf(int service) {
+    return service == 2 ? QStringLiteral("00") : QString();
+}
+
 // Walks the bitmaps of service 01 or 02 (frame 0) from range 00 on, as far as
 // each announces the next; the bitmaps of every unit that answered count.
 PidSupport WalkRanges(const VehicleBus& bus, Link& link, int service) {
     const qsizetype head = service == 2 ? 3 : 2; // 02 answers carry the frame number
     std::vector<std::uint32_t> bitmaps;
     while (const std::optional<int> range = NextSupportRange(bitmaps)) {
-        const ParsedReply reply = bus.Ask(link, Hex2(service) + Hex2(*range));
+        const ParsedReply reply = bus.Ask(link, Hex2(service) + Hex2(*range) + FrameOf(service));
         std::optional<std::uint32_t> word;
         for (const EcuMessage& m : reply.messages) {
             if (m.data.size() < head || quint8(m.data[0]) != 0x40 + service ||
@@ -137,14 +142,14 @@ FreezeFrame ReadFreezeFrame(const VehicleBus& bus, Link& link) {
     if (!supported[0x02])
         return frame;
     const std::optional<QByteArray> code =
-        FreezeFrameDataOf(bus.Ask(link, QStringLiteral("0202")).messages, bus.Family(), 0x02);
+        FreezeFrameDataOf(bus.Ask(link, QStringLiteral("020200")).messages, bus.Family(), 0x02);
     if (!code || !(frame.code = FreezeFrameCodeOf(*code)))
         return frame;
     for (int pid = 0x03; pid < int(supported.size()); ++pid) {
         const PidSpec* spec = FindPidSpec(pid);
         if (!supported[size_t(pid)] || !spec)
             continue;
-        const ParsedReply reply = bus.Ask(link, QStringLiteral("02") + Hex2(pid));
+        const ParsedReply reply = bus.Ask(link, QStringLiteral("02") + Hex2(pid) + FrameOf(2));
         frame.rows.append(RowOf(*spec, FreezeFrameDataOf(reply.messages, bus.Family(), pid)));
     }
     return frame;

@@ -51,8 +51,9 @@ struct FreezeFrame {
     QList<PidRow> rows;
 };
 
-// 02 00 and the further bitmaps as far as each announces the next, 02 02,
-// then every announced PID the PID table knows.
+// Frame 0 (requests "02 PID 00"): the bitmap of PID 00 and the further ones
+// as far as each announces the next, PID 02, then every announced PID the
+// PID table knows.
 FreezeFrame ReadFreezeFrame(const VehicleBus& bus, Link& link);
 
 // The service 01 PIDs the vehicle supports: 01 00 and the further bitmaps

@@ -79,22 +79,22 @@ private slots:
         QTest::addColumn<QString>("code");
         QTest::addColumn<QStringList>("rows");
         QTest::addColumn<QStringList>("asked");
-        const QStringList all{"0200", "0202", "0203", "0204", "0205",
-                              "0206", "0207", "020C", "020D"};
+        const QStringList all{"020000", "020200", "020300", "020400", "020500",
+                              "020600", "020700", "020C00", "020D00"};
         QTest::newRow("stored by P0133")
             << QStringList{} << "P0133"
             << QStringList{"03 closed loop, none", "04 60.0 %", "05 50 °C", "06 7.8", "07 -3.1",
                            "0C 1726 U/min",        "0D 50 kph"}
             << all;
         QTest::newRow("row too short")
-            << QStringList{"--reply", "020C=42 0C 00 1A"} << "P0133"
+            << QStringList{"--reply", "020C00=42 0C 00 1A"} << "P0133"
             << QStringList{"03 closed loop, none", "04 60.0 %", "05 50 °C", "06 7.8", "07 -3.1",
                            "0C Antwort zu kurz",   "0D 50 kph"}
             << all;
-        QTest::newRow("no frame stored") << QStringList{"--reply", "0202=42 02 00 00 00"} << ""
-                                         << QStringList{} << QStringList{"0200", "0202"};
-        QTest::newRow("no service 02")
-            << QStringList{"--reply", "0200=NODATA"} << "" << QStringList{} << QStringList{"0200"};
+        QTest::newRow("no frame stored") << QStringList{"--reply", "020200=42 02 00 00 00"} << ""
+                                         << QStringList{} << QStringList{"020000", "020200"};
+        QTest::newRow("no service 02") << QStringList{"--reply", "020000=NODATA"} << ""
+                                       << QStringList{} << QStringList{"020000"};
     }
     void freezeFrame() {
         QFETCH(QStringList, simulator);

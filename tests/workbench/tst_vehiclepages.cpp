@@ -70,7 +70,7 @@ private slots:
         QTest::newRow("US") << QStringList{} << UnitSystem::Us << "P0133"
                             << ""
                             << "0D | Vehicle Speed | 31 mph";
-        QTest::newRow("no frame") << QStringList{"--reply", "0202=42 02 00 00 00"}
+        QTest::newRow("no frame") << QStringList{"--reply", "020200=42 02 00 00 00"}
                                   << UnitSystem::Metric << "N/A"
                                   << "Das Fahrzeug hat keinen Freeze Frame gespeichert."
                                   << "";
