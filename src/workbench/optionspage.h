@@ -1,7 +1,7 @@
 // The page "General Options": the port list COM_CB, whose choice is the port
 // the next connection sequence opens and is stored at once, the unit system
-// group, which this version keeps disabled, and the folder of the program's
-// files.
+// ("Maßsystem", stored at once and read at start-up), and the folder of the
+// program's files.
 #pragma once
 
 #include "workbench/context.h"
@@ -25,6 +25,8 @@ public:
     void SelectPortInUse();
 
     void COM_CBChange(const QString& text);
+    // Shows values in system from now on and stores the choice.
+    void UnitSystemChange(UnitSystem system);
 
 private:
     WorkbenchContext& m_ctx;
