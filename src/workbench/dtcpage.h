@@ -3,6 +3,8 @@
 // cleared in the vehicle after a confirmation.
 #pragma once
 
+#include "store/visits.h"
+
 #include <QWidget>
 
 class QListWidget;
@@ -19,6 +21,10 @@ public:
     DtcPage(WorkbenchContext& ctx, QWidget* parent = nullptr);
 
     void ShowTroubleCodes(const QStringList& codes);
+    // A saved visit's codes in place of the car's reading, each with its
+    // saved description; and back to the codes of the reading.
+    void ShowSavedVisit(const VisitRecord& visit);
+    void EndSavedVisit();
     void DeleteTroubleCodes();
 
     void TroubleCodesReadClick();
@@ -31,6 +37,11 @@ private:
                        QPlainTextEdit*& memo, const QString& memoName);
 
     void clearList();
+    // Lists the codes without taking them into the reading: stored codes in
+    // the upper list, pending and permanent ones in the lower.
+    void listCodes(const std::vector<VisitCode>& codes);
+    // Ends the saved visit's view before the car is asked.
+    void endSavedVisit();
     void showCleared();
 
     WorkbenchContext& m_ctx;
