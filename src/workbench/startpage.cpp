@@ -282,13 +282,15 @@ void StartPage::showPort(const QString& label, bool open) {
 void StartPage::InitInterface() {
     // The sequence closes and reopens the port.
     StopPollerAndWait(m_ctx);
+    // A new connection may be another car: nothing read before belongs to it
+    // (the VIN and the remark the user typed stay).
+    VisitRecord fresh;
+    fresh.vin = m_ctx.reading.vin;
+    fresh.remark = m_ctx.reading.remark;
+    m_ctx.reading = std::move(fresh);
+    // The pages show the new reading, not a saved visit.
     if (m_ctx.endSavedVisit)
         m_ctx.endSavedVisit();
-    // A new connection may be another car: nothing read before belongs to it
-    // (the VIN and remark boxes keep what the user typed).
-    m_ctx.reading = {};
-    m_ctx.reading.vin = FlatEdit4->text().trimmed();
-    m_ctx.reading.remark = edRemark->text().trimmed();
     BusyCursor busy;
     m_sequence->Run(*m_ctx.port, *m_ctx.link);
 }
