@@ -183,6 +183,14 @@ QByteArray Link::readUntilPrompt() {
 }
 
 QString Link::ReceiveReply() {
+    return receive().first;
+}
+
+QString Link::ReceiveReplyLines() {
+    return receive().second;
+}
+
+std::pair<QString, QString> Link::receive() {
     // Without a SendCommand before it (not the intended use), the reply
     // follows the current demo switch.
     if (m_portOwner.load() != std::this_thread::get_id()) {
@@ -190,15 +198,19 @@ QString Link::ReceiveReply() {
         m_demoReply = DemoMode.load();
     }
     QString reply;
+    QString lines;
     try {
-        if (m_abort->Raised())
+        if (m_abort->Raised()) {
             reply = ReplyError;
-        else if (m_demoReply)
-            reply = CleanReplyText(DemoReply(m_demoCommand));
-        else {
+        } else if (m_demoReply) {
+            lines = DemoReply(m_demoCommand);
+            reply = CleanReplyText(lines);
+        } else {
             const QByteArray received = readUntilPrompt();
             // An abort during the wait leaves whatever came as no reply.
             reply = m_abort->Raised() ? ReplyError : CleanReply(received);
+            if (!m_abort->Raised() && received.contains('>'))
+                lines = fromCp1252(received.left(received.indexOf('>')));
         }
     } catch (...) {
         releasePort();
@@ -208,7 +220,7 @@ QString Link::ReceiveReply() {
     if (!reply.startsWith(QLatin1Char('4')) && IsChipErrorWord(reply))
         m_notifier.showChipError(QStringLiteral("ERROR Message: ") + reply);
     log(QStringLiteral("R: ") + reply);
-    return reply;
+    return {reply, lines};
 }
 
 bool Link::CheckCommFailure() {
