@@ -61,6 +61,14 @@ public:
     }
 };
 
+// The status bar's short form of a protocol name: what its parentheses hold
+// ("CAN 11/500" of "ISO 15765-4 (CAN 11/500)"), or the name without them.
+QString ShortProtocolName(const QString& name) {
+    const qsizetype open = name.indexOf(QLatin1Char('('));
+    const qsizetype close = name.lastIndexOf(QLatin1Char(')'));
+    return open >= 0 && close > open ? name.mid(open + 1, close - open - 1) : name;
+}
+
 QLabel* cell(QWidget* parent, const QString& name) {
     auto* label = named(new QLabel(NotAvailable, parent), name);
     label->setAlignment(Qt::AlignCenter);
@@ -161,6 +169,10 @@ void StartPage::connectSequence() {
     connect(s, &ConnectionSequence::interfaceShown, this, [this](const QString& identification) {
         m_status.InterfaceLabel->setText(QStringLiteral("Interface: ") + identification);
         m_ctx.chipIdentification = identification;
+    });
+    connect(s, &ConnectionSequence::protocolShown, this, [this](const QString& name) {
+        m_status.ProtocolLabel->setText(ShortProtocolName(name));
+        m_status.ProtocolLabel->setToolTip(name);
     });
     connect(s, &ConnectionSequence::supportedPidsRead, this,
             [this](const TSupportedPids& flags) { m_applyEcu(flags); });
@@ -269,6 +281,8 @@ void StartPage::add(const QString& text, bool ok) {
 
 void StartPage::clearRun() {
     LogListBox->clear();
+    m_status.ProtocolLabel->clear();
+    m_status.ProtocolLabel->setToolTip({});
     m_status.COM_Led->SetLedOn(false);
     m_status.ELM_Led->SetLedOn(false);
     m_status.ECU_Led->SetLedOn(false);
@@ -293,7 +307,9 @@ void StartPage::InitInterface() {
     if (m_ctx.endSavedVisit)
         m_ctx.endSavedVisit();
     BusyCursor busy;
+    m_ctx.busFraming.reset();
     m_sequence->Run(*m_ctx.port, *m_ctx.link);
+    m_ctx.busFraming = m_sequence->Framing();
 }
 
 void StartPage::NeuInitialisierenBtnClick() {
