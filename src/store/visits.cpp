@@ -134,19 +134,46 @@ std::vector<VisitSummary> wholeVisits(const TableStore& tables, const VisitFilte
 
 } // namespace
 
+namespace {
+
+// The supported and incomplete bits of each monitor, in the order of kMonitors.
+struct MonitorBits {
+    bool TMonitorStatus::*supported;
+    bool TMonitorStatus::*incomplete;
+};
+constexpr std::array<MonitorBits, kMonitors.size()> kMonitorBits{{
+    {&TMonitorStatus::MisfireSupported, &TMonitorStatus::MisfireIncomplete},
+    {&TMonitorStatus::FuelSystemSupported, &TMonitorStatus::FuelSystemIncomplete},
+    {&TMonitorStatus::ComponentsSupported, &TMonitorStatus::ComponentsIncomplete},
+    {&TMonitorStatus::CatalystSupported, &TMonitorStatus::CatalystIncomplete},
+    {&TMonitorStatus::EvapSystemSupported, &TMonitorStatus::EvapSystemIncomplete},
+    {&TMonitorStatus::OxygenSensorSupported, &TMonitorStatus::OxygenSensorIncomplete},
+    {&TMonitorStatus::OxygenSensorHeaterSupported, &TMonitorStatus::OxygenSensorHeaterIncomplete},
+}};
+
+} // namespace
+
 MonitorReadiness ReadinessOf(const TMonitorStatus& s) {
-    const auto of = [](bool supported, bool incomplete) {
-        if (!supported)
-            return Readiness::Unsupported;
-        return incomplete ? Readiness::Incomplete : Readiness::Complete;
-    };
-    return {of(s.MisfireSupported, s.MisfireIncomplete),
-            of(s.FuelSystemSupported, s.FuelSystemIncomplete),
-            of(s.ComponentsSupported, s.ComponentsIncomplete),
-            of(s.CatalystSupported, s.CatalystIncomplete),
-            of(s.EvapSystemSupported, s.EvapSystemIncomplete),
-            of(s.OxygenSensorSupported, s.OxygenSensorIncomplete),
-            of(s.OxygenSensorHeaterSupported, s.OxygenSensorHeaterIncomplete)};
+    MonitorReadiness readiness{};
+    for (size_t i = 0; i < kMonitors.size(); ++i)
+        readiness[i] = !(s.*kMonitorBits[i].supported) ? Readiness::Unsupported
+                       : s.*kMonitorBits[i].incomplete ? Readiness::Incomplete
+                                                       : Readiness::Complete;
+    return readiness;
+}
+
+TMonitorStatus MonitorStatusOf(const VisitRecord& visit) {
+    TMonitorStatus s;
+    s.MilOn = visit.milOn.value_or(false);
+    s.DtcCount =
+        qint32(std::count_if(visit.codes.begin(), visit.codes.end(),
+                             [](const VisitCode& c) { return c.kind == CodeKind::Stored; }));
+    for (size_t i = 0; i < kMonitors.size(); ++i) {
+        s.*kMonitorBits[i].supported = visit.readiness[i] == Readiness::Incomplete ||
+                                       visit.readiness[i] == Readiness::Complete;
+        s.*kMonitorBits[i].incomplete = visit.readiness[i] == Readiness::Incomplete;
+    }
+    return s;
 }
 
 qint32 VisitStore::SaveVisit(VisitRecord& visit) {

@@ -21,6 +21,8 @@ enum class CodeKind { Stored, Pending, Permanent };
 
 // Characters a code's description keeps (the width of DESCRIPT).
 constexpr int kVisitDescriptionLength = 200;
+// Characters a visit's remark keeps (the width of REMARK).
+constexpr int kVisitRemarkLength = 120;
 
 struct VisitCode {
     QString code;
@@ -70,6 +72,10 @@ struct VisitRecord {
     std::vector<VisitCode> codes;
     bool operator==(const VisitRecord&) const = default;
 };
+
+// The monitor status a visit's MIL, readiness and stored codes stand for
+// (a monitor of unknown readiness counts as not supported).
+TMonitorStatus MonitorStatusOf(const VisitRecord& visit);
 
 struct VisitSummary {
     qint32 number = -1;

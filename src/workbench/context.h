@@ -88,6 +88,14 @@ struct WorkbenchContext {
     VisitRecord reading;
     // The visit saved or opened last, which "Drucken" fills the report with.
     std::optional<VisitRecord> shownVisit;
+    // Whether the pages show shownVisit, opened from the saved visits, in
+    // place of the car's reading.
+    bool savedVisitOnPages = false;
+    // Set by the main window: shows a saved visit on the pages, read-only and
+    // marked with its number and date; and ends that view, when the car is
+    // read again (nothing happens while no saved visit is shown).
+    std::function<void(const VisitRecord&)> showSavedVisit;
+    std::function<void()> endSavedVisit;
 
     // The vehicle whose history the pages "Vehicle" and "DTC's" show (vin ""
     // for the customer's vehicle without a VIN); none: the current customer's

@@ -61,6 +61,19 @@ public:
     }
 };
 
+// The description a listed code of a saved visit carries.
+constexpr int SavedDescriptionRole = Qt::UserRole + 1;
+
+// Shows the saved description of the list's current item, if it has one.
+bool showSavedDescription(const QListWidget* list, QPlainTextEdit* memo) {
+    const QListWidgetItem* selected = list->currentItem();
+    const QVariant saved = selected ? selected->data(SavedDescriptionRole) : QVariant();
+    if (!saved.isValid())
+        return false;
+    memo->setPlainText(saved.toString());
+    return true;
+}
+
 // A listed code and the control unit that follows it when several answered:
 // "P0133 (7E8)" is P0133 from 7E8; a code alone has no unit.
 std::pair<QString, QString> CodeAndUnit(const QString& shown) {
@@ -168,6 +181,7 @@ void DtcPage::TroubleCodesReadClick() {
     if (m_ctx.link->CheckCommFailure())
         return;
     StopPollerAndWait(m_ctx);
+    endSavedVisit();
     BusyCursor busy;
     m_codes->Read(*m_ctx.link, m_ctx.busFraming);
     if (m_ctx.vehicleBus)
@@ -208,6 +222,39 @@ void DtcPage::clearList() {
     DTC_Memo->clear();
 }
 
+void DtcPage::endSavedVisit() {
+    if (m_ctx.endSavedVisit)
+        m_ctx.endSavedVisit();
+}
+
+void DtcPage::ShowSavedVisit(const VisitRecord& visit) {
+    listCodes(visit.codes);
+}
+
+void DtcPage::EndSavedVisit() {
+    listCodes(m_ctx.reading.codes);
+}
+
+void DtcPage::listCodes(const std::vector<VisitCode>& codes) {
+    clearList();
+    ListBox1->clear();
+    Memo1->clear();
+    for (const VisitCode& c : codes) {
+        QString text = c.code;
+        if (!c.unit.isEmpty())
+            text += QStringLiteral(" (%1)").arg(c.unit);
+        if (c.kind == CodeKind::Permanent)
+            text += QStringLiteral(" (permanent)");
+        auto* item = new QListWidgetItem(text, c.kind == CodeKind::Stored ? DTC_ListBox : ListBox1);
+        item->setData(SavedDescriptionRole, c.description);
+    }
+    for (const auto& [list, memo] : {std::pair{DTC_ListBox, DTC_Memo}, std::pair{ListBox1, Memo1}})
+        if (list->count() > 0) {
+            list->setCurrentRow(0);
+            showSavedDescription(list, memo);
+        }
+}
+
 void DtcPage::ShowTroubleCodes(const QStringList& codes) {
     clearList();
     DTC_ListBox->addItems(codes);
@@ -240,6 +287,8 @@ QString DtcPage::codeDescription(const QString& code) const {
 
 void DtcPage::DTC_ListBoxClick() {
     DTC_Memo->clear();
+    if (showSavedDescription(DTC_ListBox, DTC_Memo))
+        return;
     const QListWidgetItem* selected = DTC_ListBox->currentItem();
     if (m_ctx.TroubleCodeTexts.isEmpty() || !selected || !selected->isSelected())
         return;
@@ -259,6 +308,7 @@ void DtcPage::DeleteTroubleCodes() {
     if (m_ctx.messages->AskYesNoCancel(DeleteQuestion) != BoxButton::Yes)
         return;
     StopPollerAndWait(m_ctx);
+    endSavedVisit();
     BusyCursor busy;
     m_codes->Clear(*m_ctx.link, m_ctx.busFraming);
 }

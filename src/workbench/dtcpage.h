@@ -4,6 +4,7 @@
 #pragma once
 
 #include "services/ecuanswers.h"
+#include "store/visits.h"
 
 #include <QWidget>
 #include <optional>
@@ -26,6 +27,10 @@ public:
     // permanent codes marked.
     void ShowPendingCodes(const std::optional<QList<UnitTroubleCode>>& pending,
                           const std::optional<QList<UnitTroubleCode>>& permanent);
+    // A saved visit's codes in place of the car's reading, each with its
+    // saved description; and back to the codes of the reading.
+    void ShowSavedVisit(const VisitRecord& visit);
+    void EndSavedVisit();
     void DeleteTroubleCodes();
 
     void TroubleCodesReadClick();
@@ -39,6 +44,11 @@ private:
                        QPlainTextEdit*& memo, const QString& memoName);
 
     void clearList();
+    // Lists the codes without taking them into the reading: stored codes in
+    // the upper list, pending and permanent ones in the lower.
+    void listCodes(const std::vector<VisitCode>& codes);
+    // Ends the saved visit's view before the car is asked.
+    void endSavedVisit();
     void showCleared();
 
     WorkbenchContext& m_ctx;

@@ -6,6 +6,7 @@
 #include "workbench/messages.h"
 #include "workbench/pagelook.h"
 #include "workbench/vehicleinfoview.h"
+#include "workbench/visitactions.h"
 #include "workbench/visitdialogs.h"
 
 #include <QComboBox>
@@ -92,16 +93,10 @@ VehiclePage::VehiclePage(WorkbenchContext& ctx, QWidget* parent) : QWidget(paren
     layout->addWidget(labVehicle);
     VisitsGrid = makeGrid(QStringLiteral("VisitsGrid"), QStringLiteral("Besuche"), kVisitColumns,
                           this, layout);
-    // A visit of the list opens read-only, as through "Öffnen".
+    // A visit of the list opens on the pages, as through "Öffnen".
     connect(VisitsGrid, &QTableWidget::cellDoubleClicked, this, [this](int row) {
         m_ctx.messages->Guard([this, row] {
-            const VisitStore visits(*m_ctx.tables);
-            const std::optional<VisitRecord> visit =
-                visits.LoadVisit(VisitsGrid->item(row, 0)->data(Qt::UserRole).toInt());
-            if (!visit)
-                return;
-            m_ctx.shownVisit = visit;
-            VisitViewDialog(*visit, visits.CustomerName(visit->customer), this).exec();
+            OpenVisit(m_ctx, VisitsGrid->item(row, 0)->data(Qt::UserRole).toInt());
         });
     });
 }

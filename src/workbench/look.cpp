@@ -54,6 +54,10 @@ QString PanelBarStyle() {
         .arg(background(PanelBar));
 }
 
+QString SavedVisitStyle() {
+    return QStringLiteral("%1 color: black; font-weight: bold;").arg(background(SavedVisit));
+}
+
 QString NavHeaderStyle() {
     return QStringLiteral("QPushButton { %1 border: 1px solid transparent; }"
                           "QPushButton:focus { border: 1px dotted black; }")

@@ -17,6 +17,7 @@ inline const QColor Cell(240, 240, 240);        // grids, lists and read fields
 inline const QColor GridLine(200, 200, 200);    // line under a grid row
 inline const QColor TitleStripe(128, 128, 128); // stripes of the title strip
 inline const QColor PanelBar(0, 70, 140);       // title bars of the trouble-code panels
+inline const QColor SavedVisit(255, 153, 0);    // the marker over a saved visit's pages
 inline const QColor LampOn(0, 255, 0);
 inline const QColor LampOff(0, 128, 0);
 inline const QColor LampPen(160, 150, 131);
@@ -31,6 +32,8 @@ QString CellFieldStyle();
 QString PageFieldStyle();
 QString WhiteFieldStyle();
 QString PanelBarStyle();
+// The marker over the pages while they show a saved visit.
+QString SavedVisitStyle();
 // A flat header of the navigation bar, outlined while it has the focus.
 QString NavHeaderStyle();
 QString FramedStyle(const QString& objectName);

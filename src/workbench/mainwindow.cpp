@@ -20,6 +20,7 @@
 #include "workbench/pagelook.h"
 #include "workbench/sensorpage.h"
 #include "workbench/terminalpage.h"
+#include "workbench/visitdialogs.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -133,6 +134,11 @@ TfMain::TfMain(const ProgramPaths& paths, std::unique_ptr<QSettings> settings, A
     InfoPanel->setPalette(hp);
     InfoPanel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     pageArea->addWidget(InfoPanel);
+    labSavedVisit = named(new QLabel(this), QStringLiteral("labSavedVisit"));
+    labSavedVisit->setContentsMargins(6, 3, 6, 3);
+    labSavedVisit->setStyleSheet(look::SavedVisitStyle());
+    labSavedVisit->hide();
+    pageArea->addWidget(labSavedVisit);
     Notebook = named(new QStackedWidget(this), QStringLiteral("Notebook"));
     look::Fill(Notebook, look::Page);
     // The pages lay out within the designed window size rather than widen it.
@@ -150,7 +156,8 @@ TfMain::TfMain(const ProgramPaths& paths, std::unique_ptr<QSettings> settings, A
     m_ctx.settings = m_settings.get();
     m_sensorPage = new SensorPage(m_ctx, Notebook);
     for (QWidget* page :
-         {static_cast<QWidget*>(m_startPage), static_cast<QWidget*>(new DtcPage(m_ctx, Notebook)),
+         {static_cast<QWidget*>(m_startPage),
+          static_cast<QWidget*>(m_dtcPage = new DtcPage(m_ctx, Notebook)),
           static_cast<QWidget*>(m_sensorPage),
           static_cast<QWidget*>(new FreezeFramePage(m_ctx, Notebook)),
           static_cast<QWidget*>(new O2SensorPage(m_ctx, Notebook)),
@@ -176,6 +183,8 @@ TfMain::TfMain(const ProgramPaths& paths, std::unique_ptr<QSettings> settings, A
     m_ctx.showMilLamp = [this](bool on) { m_startPage->ShowMilLamp(on); };
     m_ctx.showMonitorStatusUnknown = [this] { m_startPage->ShowMonitorStatusUnknown(); };
     m_ctx.showPage = [this](const QString& page) { showPage(page); };
+    m_ctx.showSavedVisit = [this](const VisitRecord& visit) { showSavedVisit(visit); };
+    m_ctx.endSavedVisit = [this] { endSavedVisit(); };
 
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setInterval(500);
@@ -331,7 +340,35 @@ QWidget* TfMain::makeStatusBar() {
 }
 
 void TfMain::showPage(const QString& name) {
-    Notebook->setCurrentWidget(Notebook->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly));
+    QWidget* page = Notebook->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
+    Notebook->setCurrentWidget(page);
+    // The heading names the page, as after a click in the navigation bar.
+    InfoPanel->setText(QStringLiteral("  ") + page->accessibleName());
+}
+
+void TfMain::showSavedVisit(const VisitRecord& visit) {
+    m_ctx.shownVisit = visit;
+    m_ctx.savedVisitOnPages = true;
+    const QString mark = QStringLiteral("Gespeicherte Diagnose Nr. %1 vom %2")
+                             .arg(visit.number)
+                             .arg(VisitTimeText(visit.when));
+    labSavedVisit->setText(mark);
+    labSavedVisit->setAccessibleName(mark);
+    labSavedVisit->show();
+    m_startPage->ShowSavedVisit(visit);
+    m_dtcPage->ShowSavedVisit(visit);
+    showPage(QStringLiteral("Start"));
+}
+
+void TfMain::endSavedVisit() {
+    if (!m_ctx.savedVisitOnPages)
+        return;
+    m_ctx.savedVisitOnPages = false;
+    // The report no longer fills with the visit the pages stopped showing.
+    m_ctx.shownVisit.reset();
+    labSavedVisit->hide();
+    m_startPage->EndSavedVisit();
+    m_dtcPage->EndSavedVisit();
 }
 
 void TfMain::MenuBarBtnClick(QToolButton* sender) {

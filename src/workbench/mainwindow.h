@@ -22,6 +22,7 @@ class QToolButton;
 
 namespace obd {
 
+class DtcPage;
 class GuiNotifier;
 class OptionsPage;
 class SensorPage;
@@ -78,6 +79,8 @@ private:
     QWidget* makeOutlookBar();
     QWidget* makeStatusBar();
     void showPage(const QString& name);
+    void showSavedVisit(const VisitRecord& visit);
+    void endSavedVisit();
     Qt::Edges edgesAt(QPoint position) const;
 
     WorkbenchContext m_ctx;
@@ -91,10 +94,13 @@ private:
     ConnectionStatus m_status;
     StartPage* m_startPage = nullptr;
     SensorPage* m_sensorPage = nullptr;
+    DtcPage* m_dtcPage = nullptr;
     TfInfo* m_info = nullptr;
     TfReport* m_report = nullptr;
     VisitActions m_visitActions{m_ctx, this, [this] { showPage(QStringLiteral("Customer")); }};
     QLabel* InfoPanel = nullptr;
+    // Over the pages while they show a saved visit: its number and date.
+    QLabel* labSavedVisit = nullptr;
     QStackedWidget* Notebook = nullptr;
     OptionsPage* m_optionsPage = nullptr;
     QToolButton* tbMaximize = nullptr;

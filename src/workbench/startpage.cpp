@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStyledItemDelegate>
 
 namespace obd {
@@ -263,6 +264,15 @@ QWidget* StartPage::makeMilColumn() {
     // The VIN typed here is the one a saved visit keeps.
     connect(FlatEdit4, &QLineEdit::textChanged, this,
             [this](const QString& vin) { m_ctx.reading.vin = vin.trimmed(); });
+    auto* remarkCaption =
+        named(new QLabel(QStringLiteral("Bemerkung"), column), QStringLiteral("labRemark"));
+    fields->addWidget(remarkCaption, 2, 0);
+    edRemark = named(new QLineEdit(column), QStringLiteral("edRemark"));
+    edRemark->setMaxLength(kVisitRemarkLength);
+    labelFor(remarkCaption, edRemark);
+    fields->addWidget(edRemark, 2, 1);
+    connect(edRemark, &QLineEdit::textChanged, this,
+            [this](const QString& remark) { m_ctx.reading.remark = remark.trimmed(); });
     layout->addLayout(fields);
     layout->addStretch(1);
 
@@ -297,9 +307,14 @@ void StartPage::InitInterface() {
     // The sequence closes and reopens the port.
     StopPollerAndWait(m_ctx);
     // A new connection may be another car: nothing read before belongs to it
-    // (the VIN box keeps what the user typed).
-    m_ctx.reading = {};
-    m_ctx.reading.vin = FlatEdit4->text().trimmed();
+    // (the VIN and the remark the user typed stay).
+    VisitRecord fresh;
+    fresh.vin = m_ctx.reading.vin;
+    fresh.remark = m_ctx.reading.remark;
+    m_ctx.reading = std::move(fresh);
+    // The pages show the new reading, not a saved visit.
+    if (m_ctx.endSavedVisit)
+        m_ctx.endSavedVisit();
     BusyCursor busy;
     m_ctx.busFraming.reset();
     m_sequence->Run(*m_ctx.port, *m_ctx.link);
@@ -325,22 +340,51 @@ void StartPage::StartInDemoMode() {
 
 void StartPage::ShowMilLamp(bool milOn) {
     m_ctx.reading.milOn = milOn;
+    if (m_carStatus)
+        m_carStatus->MilOn = milOn;
+    showMil(milOn);
+}
+
+void StartPage::showMil(bool milOn) {
     MIL_Image->setPixmap(MilPicture(milOn));
     labMIL_Status->setText(milOn ? QStringLiteral("AN") : QStringLiteral("AUS"));
 }
 
 void StartPage::ShowMonitorStatus(TMonitorStatus status) {
-    ShowMilLamp(status.MilOn);
+    m_carStatus = status;
+    m_ctx.reading.milOn = status.MilOn;
     m_ctx.reading.readiness = ReadinessOf(status);
-    DTCCountLabel->setText(QString::number(status.DtcCount));
+    showStatus(status);
+}
+
+void StartPage::ShowMonitorStatusUnknown() {
+    m_carStatus.reset();
+    m_ctx.reading.milOn.reset();
+    m_ctx.reading.readiness = {};
+    showStatus(std::nullopt);
+}
+
+void StartPage::showStatus(const std::optional<TMonitorStatus>& status) {
+    if (!status) {
+        MIL_Image->setPixmap(MilPicture(false));
+        labMIL_Status->setText(NotAvailable);
+        DTCCountLabel->setText(NotAvailable);
+        for (const auto& [supported, completed] : m_readiness) {
+            supported->setText(NotAvailable);
+            completed->setText(NotAvailable);
+        }
+        return;
+    }
+    showMil(status->MilOn);
+    DTCCountLabel->setText(QString::number(status->DtcCount));
     const std::pair<bool, bool> monitors[] = {
-        {status.MisfireSupported, status.MisfireIncomplete},
-        {status.FuelSystemSupported, status.FuelSystemIncomplete},
-        {status.ComponentsSupported, status.ComponentsIncomplete},
-        {status.CatalystSupported, status.CatalystIncomplete},
-        {status.EvapSystemSupported, status.EvapSystemIncomplete},
-        {status.OxygenSensorSupported, status.OxygenSensorIncomplete},
-        {status.OxygenSensorHeaterSupported, status.OxygenSensorHeaterIncomplete},
+        {status->MisfireSupported, status->MisfireIncomplete},
+        {status->FuelSystemSupported, status->FuelSystemIncomplete},
+        {status->ComponentsSupported, status->ComponentsIncomplete},
+        {status->CatalystSupported, status->CatalystIncomplete},
+        {status->EvapSystemSupported, status->EvapSystemIncomplete},
+        {status->OxygenSensorSupported, status->OxygenSensorIncomplete},
+        {status->OxygenSensorHeaterSupported, status->OxygenSensorHeaterIncomplete},
     };
     const auto yesNo = [](bool v) { return v ? QStringLiteral("Yes") : QStringLiteral("No"); };
     for (size_t k = 0; k < std::size(monitors); ++k) {
@@ -349,16 +393,25 @@ void StartPage::ShowMonitorStatus(TMonitorStatus status) {
     }
 }
 
-void StartPage::ShowMonitorStatusUnknown() {
-    m_ctx.reading.milOn.reset();
-    m_ctx.reading.readiness = {};
-    MIL_Image->setPixmap(MilPicture(false));
-    labMIL_Status->setText(NotAvailable);
-    DTCCountLabel->setText(NotAvailable);
-    for (const auto& [supported, completed] : m_readiness) {
-        supported->setText(NotAvailable);
-        completed->setText(NotAvailable);
-    }
+void StartPage::ShowSavedVisit(const VisitRecord& visit) {
+    // A visit saved without a monitor status has no MIL state.
+    showStatus(visit.milOn ? std::optional(MonitorStatusOf(visit)) : std::nullopt);
+    showVisitTexts(visit.vin, visit.remark, true);
+}
+
+void StartPage::EndSavedVisit() {
+    showStatus(m_carStatus);
+    showVisitTexts(m_ctx.reading.vin, m_ctx.reading.remark, false);
+}
+
+void StartPage::showVisitTexts(const QString& vin, const QString& remark, bool readOnly) {
+    // Shown, not typed: the reading keeps the user's texts.
+    const QSignalBlocker vinQuiet(FlatEdit4);
+    const QSignalBlocker remarkQuiet(edRemark);
+    FlatEdit4->setText(vin);
+    FlatEdit4->setReadOnly(readOnly);
+    edRemark->setText(remark);
+    edRemark->setReadOnly(readOnly);
 }
 
 } // namespace obd

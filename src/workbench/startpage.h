@@ -9,6 +9,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 class QCheckBox;
 class QLabel;
@@ -50,6 +51,10 @@ public:
     void ShowMonitorStatus(TMonitorStatus status);
     // "N/A" in every field the monitor status fills.
     void ShowMonitorStatusUnknown();
+    // A saved visit in place of the car's reading: its MIL, readiness, code
+    // count, VIN and remark, the boxes read-only; and back to the reading.
+    void ShowSavedVisit(const VisitRecord& visit);
+    void EndSavedVisit();
 
     // Status list line roles: the text, and whether it carries the OK (true)
     // or the error picture (false).
@@ -61,6 +66,10 @@ private:
     void showPort(const QString& label, bool open);
     QWidget* makeMilColumn();
     void connectSequence();
+    // Shows the status, "N/A" for none, without taking it into the reading.
+    void showStatus(const std::optional<TMonitorStatus>& status);
+    void showMil(bool milOn);
+    void showVisitTexts(const QString& vin, const QString& remark, bool readOnly);
 
     WorkbenchContext& m_ctx;
     ConnectionStatus m_status;
@@ -71,6 +80,7 @@ private:
     QLineEdit* edOBDType = nullptr;
     QLineEdit* FlatEdit4 = nullptr;
     QString m_readVin; // the VIN the last sequence read, "" for none
+    QLineEdit* edRemark = nullptr;
     QPushButton* NeuInitialisierenBtn = nullptr;
     QCheckBox* cbDemoMode = nullptr;
     QLabel* MIL_Image = nullptr;
@@ -78,6 +88,8 @@ private:
     QLabel* DTCCountLabel = nullptr;
     // Supported and Completed cells, monitor by monitor in display order.
     QList<std::pair<QLabel*, QLabel*>> m_readiness;
+    // What the car last told about its monitors; none: not read or unreadable.
+    std::optional<TMonitorStatus> m_carStatus;
 };
 
 } // namespace obd

@@ -12,6 +12,13 @@
 namespace obd {
 
 void VisitActions::btnSaveClick() {
+    if (m_ctx.savedVisitOnPages) {
+        m_ctx.messages->Information(
+            QStringLiteral("Die angezeigte Diagnose Nr. %1 ist bereits gespeichert. Eine neue "
+                           "Diagnose wird gespeichert, nachdem das Fahrzeug neu gelesen wurde.")
+                .arg(m_ctx.shownVisit->number));
+        return;
+    }
     Dataset& customers = m_ctx.tables->tCustomer;
     // A customer being added or edited is stored first, so it has its number.
     if (customers.Active() &&
@@ -47,12 +54,13 @@ void VisitActions::btnOpenClick() {
     VisitListDialog list(visits, m_window);
     if (list.exec() != QDialog::Accepted)
         return;
-    const std::optional<VisitRecord> visit = visits.LoadVisit(list.SelectedVisit());
-    if (!visit)
-        return; // the list offers only whole visits, which stay in the file
-    m_ctx.shownVisit = visit;
-    VisitViewDialog view(*visit, visits.CustomerName(visit->customer), m_window);
-    view.exec();
+    OpenVisit(m_ctx, list.SelectedVisit());
+}
+
+void OpenVisit(WorkbenchContext& ctx, qint32 number) {
+    const std::optional<VisitRecord> visit = VisitStore(*ctx.tables).LoadVisit(number);
+    if (visit) // the lists offer only whole visits, which stay in the file
+        ctx.showSavedVisit(*visit);
 }
 
 void VisitActions::btnPrintClick(TfReport& report) {

@@ -1,9 +1,10 @@
 // The tool bar's "Speichern" and "Öffnen": saving what the pages currently
 // hold (the session's reading) as a visit of the current customer, after
 // asking which customer it belongs to; and picking a saved visit from the
-// list to view it.
+// list to show it on the pages.
 #pragma once
 
+#include <QtGlobal>
 #include <functional>
 
 class QWidget;
@@ -15,6 +16,9 @@ class TfReport;
 namespace obd {
 
 struct WorkbenchContext;
+
+// Shows the saved visit with this number on the pages.
+void OpenVisit(WorkbenchContext& ctx, qint32 number);
 
 class VisitActions {
 public:

@@ -8,7 +8,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -125,40 +124,6 @@ QString milText(const std::optional<bool>& milOn) {
                     : QStringLiteral("AUS");
 }
 
-QString SavedVisitText(const VisitRecord& visit, const QString& customerName) {
-    QStringList lines{
-        QStringLiteral("Kunde: %1 (Nr. %2)").arg(customerName).arg(visit.customer),
-        QStringLiteral("Fahrzeug: %1").arg(VehicleText(visit.vin)),
-    };
-    if (!visit.vehicle.isEmpty())
-        lines << QStringLiteral("Beschreibung: %1").arg(visit.vehicle);
-    if (!visit.protocol.isEmpty())
-        lines << QStringLiteral("Protokoll: %1").arg(visit.protocol);
-    if (visit.odometerKm)
-        lines << QStringLiteral("Kilometerstand: %1 km").arg(*visit.odometerKm);
-    if (visit.distanceSinceClearKm)
-        lines << QStringLiteral("Strecke seit Löschen: %1 km").arg(*visit.distanceSinceClearKm);
-    lines << QStringLiteral("MIL: %1").arg(!visit.milOn   ? QStringLiteral("unbekannt")
-                                           : *visit.milOn ? QStringLiteral("AN")
-                                                          : QStringLiteral("AUS"));
-    lines << QStringLiteral("Bereitschaft:");
-    for (size_t i = 0; i < kMonitors.size(); ++i)
-        lines << QStringLiteral("  %1: %2")
-                     .arg(QLatin1String(kMonitors[i].name),
-                          QString::fromUtf8(kReadinessNames[size_t(visit.readiness[i])]));
-    lines << QStringLiteral("Fehlercodes: %1").arg(visit.codes.size());
-    for (const VisitCode& c : visit.codes)
-        lines << QStringLiteral("  %1 (%2%3) %4")
-                     .arg(c.code, CodeKindText(c.kind),
-                          c.unit.isEmpty() ? QString() : QStringLiteral(", ") + c.unit,
-                          c.description);
-    if (!visit.freezeFrame.isEmpty())
-        lines << QStringLiteral("Freeze Frame:") << visit.freezeFrame;
-    if (!visit.remark.isEmpty())
-        lines << QStringLiteral("Bemerkung: %1").arg(visit.remark);
-    return lines.join(QLatin1Char('\n'));
-}
-
 ReportContent ReportOfVisit(const VisitRecord& visit, const QString& customerName,
                             const QString& address) {
     ReportContent report;
@@ -189,33 +154,6 @@ ReportContent ReportOfVisit(const VisitRecord& visit, const QString& customerNam
     if (!visit.remark.isEmpty())
         report.notes << visit.remark;
     return report;
-}
-
-VisitViewDialog::VisitViewDialog(const VisitRecord& visit, const QString& customerName,
-                                 QWidget* parent)
-    : QDialog(parent) {
-    setObjectName(QStringLiteral("VisitViewDialog"));
-    const QString title = QStringLiteral("Gespeicherte Diagnose Nr. %1 vom %2")
-                              .arg(visit.number)
-                              .arg(VisitTimeText(visit.when));
-    setWindowTitle(title);
-    auto* layout = new QVBoxLayout(this);
-    auto* mark = named(new QLabel(title, this), QStringLiteral("labSavedVisit"));
-    mark->setAccessibleName(title);
-    QFont bold = mark->font();
-    bold.setBold(true);
-    mark->setFont(bold);
-    layout->addWidget(mark);
-    auto* text = named(new QPlainTextEdit(SavedVisitText(visit, customerName), this),
-                       QStringLiteral("memSavedVisit"));
-    text->setReadOnly(true);
-    text->setAccessibleName(title);
-    layout->addWidget(text, 1);
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QStringLiteral("Schließen"), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
-    resize(560, 480);
 }
 
 } // namespace obd

@@ -1,6 +1,6 @@
-// The dialogs of "Öffnen": the list of saved visits, newest first, filtered by
-// customer and VIN, and the read-only view of one saved visit, marked with
-// its date.
+// The dialog of "Öffnen": the list of saved visits, newest first, filtered by
+// customer and VIN; and the texts of a visit as the lists and the report show
+// them.
 #pragma once
 
 #include "report/report.h"
@@ -9,7 +9,6 @@
 #include <QDialog>
 
 class QLineEdit;
-class QPlainTextEdit;
 class QTableWidget;
 
 namespace obd {
@@ -40,18 +39,8 @@ QString VisitTimeText(const QDateTime& when);
 // The kind of a code as the lists show it.
 QString CodeKindText(CodeKind kind);
 
-// The text of a saved visit as the view shows it, one line per item.
-QString SavedVisitText(const VisitRecord& visit, const QString& customerName);
-
 // The report form's content for a visit of this customer.
 ReportContent ReportOfVisit(const VisitRecord& visit, const QString& customerName,
                             const QString& address);
-
-class VisitViewDialog : public QDialog {
-    Q_OBJECT
-public:
-    VisitViewDialog(const VisitRecord& visit, const QString& customerName,
-                    QWidget* parent = nullptr);
-};
 
 } // namespace obd

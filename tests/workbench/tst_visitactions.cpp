@@ -1,6 +1,7 @@
-// "Speichern" in the main window against the simulator: the visit goes to the
-// customer the user confirms, with what the pages show; without a customer,
-// or when the user declines, nothing is saved and the "Customer" page shows.
+// "Speichern" and "Öffnen" in the main window against the simulator: the visit
+// goes to the customer the user confirms, with what the pages show; without a
+// customer, or when the user declines, nothing is saved and the "Customer"
+// page shows. An opened visit takes the pages' place until the car is read.
 #include "store/tablestore.h"
 #include "store/visits.h"
 #include "support_main.h"
@@ -9,13 +10,16 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 using namespace obd;
 using namespace obd::test;
@@ -84,33 +88,23 @@ private slots:
         QCOMPARE(visit->readiness, complete);
         QCOMPARE(visit->codes, ctx.reading.codes);
 
-        // Ctrl+O lists it; opening it shows it marked as a saved visit.
+        // Ctrl+O lists it; opening it shows it on the pages, marked as a saved visit.
         QString listed;
-        QString viewTitle;
-        QString viewText;
         QTimer::singleShot(0, [&] {
             auto* list = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             QVERIFY(list && list->objectName() == QStringLiteral("VisitListDialog"));
             const auto* grid = child<QTableWidget>(list, QStringLiteral("VisitGrid"));
             for (int c = 0; c < grid->columnCount(); ++c)
                 listed += grid->item(0, c)->text() + QLatin1Char('|');
-            QTimer::singleShot(0, [&] {
-                QWidget* view = QApplication::activeModalWidget();
-                viewTitle = view->windowTitle();
-                viewText =
-                    child<QPlainTextEdit>(view, QStringLiteral("memSavedVisit"))->toPlainText();
-                view->close();
-            });
             child<QPushButton>(list, QStringLiteral("btnVisitOpen"))->click();
         });
         QTest::keySequence(&w, QKeySequence::Open);
         QCOMPARE(listed, QStringLiteral("Anna|WVWZZZ1KZ6W000001|%1|1|")
                              .arg(ShortDateText(QDate::currentDate()) + QLatin1Char(' ') +
                                   visit->when.time().toString(QStringLiteral("HH:mm"))));
-        QCOMPARE(viewTitle, QStringLiteral("Gespeicherte Diagnose Nr. 0 vom ") +
-                                listed.section(QLatin1Char('|'), 2, 2));
-        QVERIFY(viewText.contains(QStringLiteral("MIL: AUS")));
-        QVERIFY(viewText.contains(QStringLiteral("P0300 (gespeichert) Zündaussetzer")));
+        QCOMPARE(child<QLabel>(&w, QStringLiteral("labSavedVisit"))->text(),
+                 QStringLiteral("Gespeicherte Diagnose Nr. 0 vom ") +
+                     listed.section(QLatin1Char('|'), 2, 2));
         QCOMPARE(f.shown.size(), boxes.size());
 
         // A new connection may be another car: the codes read before are gone.
@@ -119,6 +113,83 @@ private slots:
         QVERIFY(ctx.reading.codes.empty());
         QCOMPARE(ctx.reading.vin, QStringLiteral("WVWZZZ1KZ6W000001"));
         QCOMPARE(ctx.reading.milOn, std::optional<bool>(false));
+    }
+
+    // A visit saved with a remark, opened after the program was started
+    // again, at another car: the pages show the visit, read-only and marked,
+    // until the car is read.
+    void openedVisitShowsUntilTheCarIsRead() {
+        Simulator first(
+            {"--reply", "0101=41 01 82 07 65 00", "--reply", "03=43 03 00 01 71 00 00"});
+        Simulator demoCar; // lamp off, 15 codes
+        MainFixture f;
+        f.storePort(first.slavePath());
+        const QString remark = QStringLiteral("Kunde meldet Ruckeln beim Anfahren");
+        {
+            TfMain& w = f.start();
+            QTRY_COMPARE_WITH_TIMEOUT(f.statusLines().size(), 7, 5000);
+            Dataset& customers = w.Context().tables->tCustomer;
+            customers.Insert();
+            customers.FieldByName("NAME").SetAsString("Anna");
+            customers.Post();
+            child<QPushButton>(&w, QStringLiteral("TroubleCodesRead"))->click();
+            QTest::keyClicks(child<QLineEdit>(&w, QStringLiteral("edRemark")), remark);
+            f.answers = {BoxButton::Yes};
+            QTest::keySequence(&w, QKeySequence::Save);
+            QCOMPARE(f.shown.last().text, QStringLiteral("Diagnose Nr. 0 gespeichert."));
+        }
+        f.window->close();
+        f.window.reset();
+        f.shown.clear();
+        f.storePort(demoCar.slavePath());
+        TfMain& w = f.start();
+        QTRY_COMPARE_WITH_TIMEOUT(f.statusLines().size(), 7, 5000);
+        QCOMPARE(f.label("labMIL_Status"), QStringLiteral("AUS"));
+
+        QTimer::singleShot(0, [] {
+            child<QPushButton>(QApplication::activeModalWidget(), QStringLiteral("btnVisitOpen"))
+                ->click();
+        });
+        QTest::keySequence(&w, QKeySequence::Open);
+        const auto* mark = child<QLabel>(&w, QStringLiteral("labSavedVisit"));
+        QVERIFY(mark->isVisible());
+        QVERIFY(mark->text().startsWith(QStringLiteral("Gespeicherte Diagnose Nr. 0 vom ")));
+        QCOMPARE(mark->accessibleName(), mark->text());
+        QCOMPARE(f.label("labMIL_Status"), QStringLiteral("AN"));
+        QCOMPARE(f.label("DTCCountLabel"), QStringLiteral("2"));
+        QCOMPARE(f.label("labCatalyst_C"), QStringLiteral("Yes"));
+        const auto* codes = child<QListWidget>(&w, QStringLiteral("DTC_ListBox"));
+        const auto listed = [codes] {
+            QStringList texts;
+            for (int i = 0; i < codes->count(); ++i)
+                texts << codes->item(i)->text();
+            return texts;
+        };
+        QCOMPARE(listed(), (QStringList{"P0171", "P0300"})); // sorted, as the list is
+        // The description saved with the code.
+        QCOMPARE(child<QPlainTextEdit>(&w, QStringLiteral("DTC_Memo"))->toPlainText(),
+                 QStringLiteral("Mixture too lean, bank 1: the fuel trim adds fuel at its limit; "
+                                "Look for intake air leaks, a weak fuel pump or a dirty air flow "
+                                "sensor"));
+        auto* remarkBox = child<QLineEdit>(&w, QStringLiteral("edRemark"));
+        QCOMPARE(remarkBox->text(), remark);
+        QVERIFY(remarkBox->isReadOnly());
+        QCOMPARE(w.Context().shownVisit->number, 0); // what the report prints
+
+        // Not saved again as a new visit.
+        child<QToolButton>(&w, QStringLiteral("btnSave"))->click();
+        QCOMPARE(f.shown.size(), 1);
+        QVERIFY(f.shown[0].text.contains(QStringLiteral("bereits gespeichert")));
+        QCOMPARE(VisitStore(*w.Context().tables).ListVisits().size(), size_t(1));
+
+        // Reading the car ends the view.
+        child<QPushButton>(&w, QStringLiteral("TroubleCodesRead"))->click();
+        QVERIFY(!mark->isVisible());
+        QCOMPARE(f.label("labMIL_Status"), QStringLiteral("AUS"));
+        QCOMPARE(listed().size(), 15);
+        QCOMPARE(remarkBox->text(), QString());
+        QVERIFY(!remarkBox->isReadOnly());
+        QVERIFY(!w.Context().shownVisit);
     }
 };
 
