@@ -365,8 +365,11 @@ void TestComPort::listsAnnouncedPorts() {
         const QStringList list = listed();
         QCOMPARE(list.first(), "first");
         QCOMPARE(list.mid(list.size() - 2), (QStringList{folder + "/a", folder + "/b"}));
-        b.kill(); // its link is left behind, pointing nowhere
     }
+    // A killed simulator leaves its link behind, pointing at a terminal that
+    // is gone. (Killing one here would free its terminal's number for the
+    // simulators of tests running beside this one.)
+    QVERIFY(QFile::link(QStringLiteral("/dev/pts/obd-torvane-gone"), folder + "/c"));
     QCOMPARE(listed().mid(listed().size() - 1), QStringList{folder + "/a"});
     a.terminate();
     QVERIFY(!QFile::exists(folder + "/a"));
