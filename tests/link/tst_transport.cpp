@@ -25,14 +25,20 @@ using namespace obd;
 
 namespace {
 
+sockaddr_in loopback(quint16 port) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(port);
+    return a;
+}
+
 // A listening socket on 127.0.0.1 at a port the system picks.
 class Listener {
 public:
     explicit Listener(int backlog = 4) {
         m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sockaddr_in a = loopback(0);
         socklen_t size = sizeof a;
         if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr*>(&a), size) < 0 ||
             ::listen(m_fd, backlog) < 0 ||
@@ -42,6 +48,7 @@ public:
     }
     ~Listener() { ::close(m_fd); }
     QString address() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+    quint16 port() const { return m_port; }
     // The next connection, or -1 when none comes within 10 s.
     int accept() const {
         pollfd p{m_fd, POLLIN, 0};
@@ -216,15 +223,11 @@ void TestTransport::connectIsBounded() {
     QFETCH(bool, abort);
     QFETCH(QString, error);
     const Listener full(0);
-    const QStringList parts = full.address().split(':');
     std::vector<int> queued;
     for (int i = 0; i < 2; ++i) {
         const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        a.sin_port = htons(parts[1].toUShort());
-        ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        const sockaddr_in a = loopback(full.port());
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a);
         queued.push_back(fd);
     }
     QTest::qWait(100);
