@@ -42,6 +42,11 @@ struct WorkbenchContext {
     // uses the port.
     std::function<void()> waitForPollerIdle;
 
+    // Set by the options page: stores the port settings in the settings
+    // store (the rate detection found, for one); raises "Failed to store
+    // settings".
+    std::function<void()> storePortSettings;
+
     // The 32 service 01 PIDs with their last values, shared by the sensor
     // page, its polling worker and the report.
     SensorTable sensorTable;

@@ -13,10 +13,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -24,85 +20,6 @@
 using namespace obd;
 
 namespace {
-
-sockaddr_in loopback(quint16 port) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(port);
-    return a;
-}
-
-// A listening socket on 127.0.0.1 at a port the system picks.
-class Listener {
-public:
-    explicit Listener(int backlog = 4) {
-        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a = loopback(0);
-        socklen_t size = sizeof a;
-        if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr*>(&a), size) < 0 ||
-            ::listen(m_fd, backlog) < 0 ||
-            ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&a), &size) < 0)
-            qFatal("no listening socket on 127.0.0.1");
-        m_port = ntohs(a.sin_port);
-    }
-    ~Listener() { ::close(m_fd); }
-    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
-    quint16 port() const { return m_port; }
-    // The next connection, or -1 when none comes within 10 s.
-    int accept() const {
-        pollfd p{m_fd, POLLIN, 0};
-        return ::poll(&p, 1, 10000) == 1 ? ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC) : -1;
-    }
-
-private:
-    int m_fd = -1;
-    quint16 m_port = 0;
-};
-
-// A Wi-Fi adapter: one TCP connection whose bytes go to and come from elmsim's
-// terminal, as the adapter's bridge passes them to its chip.
-class WifiAdapter {
-public:
-    WifiAdapter() {
-        if (::pipe2(m_stop, O_CLOEXEC) < 0)
-            qFatal("no pipe");
-        m_thread = std::thread([this] {
-            const int client = m_listener.accept();
-            const int chip =
-                ::open(m_chip.slavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
-            pollfd fds[3] = {{client, POLLIN, 0}, {chip, POLLIN, 0}, {m_stop[0], POLLIN, 0}};
-            while (client >= 0 && chip >= 0 && ::poll(fds, 3, -1) > 0 && !fds[2].revents) {
-                if (!pass(fds[0], chip) || !pass(fds[1], client))
-                    break;
-            }
-            ::close(client);
-            ::close(chip);
-        });
-    }
-    ~WifiAdapter() {
-        if (::write(m_stop[1], "x", 1) != 1)
-            qFatal("cannot stop the adapter");
-        m_thread.join();
-        ::close(m_stop[0]);
-        ::close(m_stop[1]);
-    }
-    QString address() const { return m_listener.address(); }
-
-private:
-    static bool pass(const pollfd& from, int to) {
-        if (!from.revents)
-            return true;
-        char buffer[256];
-        const ssize_t n = ::read(from.fd, buffer, sizeof buffer);
-        return n > 0 && ::write(to, buffer, static_cast<size_t>(n)) == n;
-    }
-
-    test::Simulator m_chip;
-    Listener m_listener;
-    int m_stop[2] = {-1, -1};
-    std::thread m_thread;
-};
 
 // The text a failed open raises (and whether the port stayed closed).
 QString openError(TComPort& port) {
@@ -185,7 +102,7 @@ void TestTransport::addressForms() {
 // The chip commands and a service read, byte stream over TCP, with the
 // exchange's log lines and no box.
 void TestTransport::wifiAdapterSession() {
-    WifiAdapter adapter;
+    test::WifiAdapter adapter;
     Line line;
     line.port.SetPort(adapter.address());
     line.port.Open();
@@ -202,7 +119,7 @@ void TestTransport::wifiAdapterSession() {
 void TestTransport::refusedConnection() {
     QString address;
     {
-        const Listener gone;
+        const test::Listener gone;
         address = gone.address();
     }
     TComPort port;
@@ -222,11 +139,11 @@ void TestTransport::connectIsBounded_data() {
 void TestTransport::connectIsBounded() {
     QFETCH(bool, abort);
     QFETCH(QString, error);
-    const Listener full(0);
+    const test::Listener full(0);
     std::vector<int> queued;
     for (int i = 0; i < 2; ++i) {
         const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        const sockaddr_in a = loopback(full.port());
+        const sockaddr_in a = test::Loopback(full.port());
         ::connect(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a);
         queued.push_back(fd);
     }
@@ -258,7 +175,7 @@ void TestTransport::connectIsBounded() {
 
 // Connected, but the adapter never answers: the reply wait ends it.
 void TestTransport::silentAdapter() {
-    const Listener server;
+    const test::Listener server;
     Line line;
     line.port.SetPort(server.address());
     line.port.Open();
@@ -278,7 +195,7 @@ void TestTransport::silentAdapter() {
 // The adapter closes the connection before it answers: the wait fails at
 // once with the driver's text instead of waiting for a reply that cannot come.
 void TestTransport::adapterHangsUp() {
-    const Listener server;
+    const test::Listener server;
     Line line;
     line.port.SetPort(server.address());
     line.port.Open();
