@@ -45,9 +45,9 @@ void TComPort::SetSettings(const LineSettings& settings) {
         m_serial->SetSettings(settings);
 }
 
-void TComPort::SetAbortSignal(const AbortSignal* signal) {
-    m_abort = signal;
-    m_line->SetAbortSignal(signal);
+void TComPort::SetAbortSignal(std::shared_ptr<const AbortSignal> signal) {
+    m_abort = std::move(signal);
+    m_line->SetAbortSignal(m_abort);
 }
 
 bool IsPortNameUsable(const QString& name) {

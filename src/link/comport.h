@@ -84,7 +84,7 @@ public:
     int InputCount() override { return m_line->InputCount(); }
     QByteArray Read(int count) override { return m_line->Read(count); }
     void Purge(bool input, bool output) override { m_line->Purge(input, output); }
-    void SetAbortSignal(const AbortSignal* signal) override;
+    void SetAbortSignal(std::shared_ptr<const AbortSignal> signal) override;
 
 private:
     // The transport for the current name (closed).
@@ -97,7 +97,7 @@ private:
     std::optional<int> m_detected;
     std::unique_ptr<Transport> m_line;
     SerialLine* m_serial = nullptr; // m_line when it is a serial device
-    const AbortSignal* m_abort = nullptr;
+    std::shared_ptr<const AbortSignal> m_abort;
 };
 
 // The rates rate detection tries, in order: the usual factory rates of

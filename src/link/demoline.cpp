@@ -26,7 +26,7 @@ bool DemoLine::WaitForChars(int timeoutMs) {
     // (the empty one before any) once more.
     if (m_answer.isEmpty())
         arm();
-    return fdwait::Sleep(std::min(m_answerAt, timeout), m_abort) && answered();
+    return fdwait::Sleep(std::min(m_answerAt, timeout), m_abort.get()) && answered();
 }
 
 int DemoLine::InputCount() {

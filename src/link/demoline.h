@@ -25,7 +25,9 @@ public:
     int InputCount() override;
     QByteArray Read(int count) override;
     void Purge(bool input, bool output) override;
-    void SetAbortSignal(const AbortSignal* signal) override { m_abort = signal; }
+    void SetAbortSignal(std::shared_ptr<const AbortSignal> signal) override {
+        m_abort = std::move(signal);
+    }
 
 private:
     bool answered() const { return fdwait::Clock::now() >= m_answerAt; }
@@ -35,7 +37,7 @@ private:
     QByteArray m_command;
     QByteArray m_answer;
     fdwait::Clock::time_point m_answerAt;
-    const AbortSignal* m_abort = nullptr;
+    std::shared_ptr<const AbortSignal> m_abort;
 };
 
 } // namespace obd

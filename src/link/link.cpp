@@ -70,15 +70,15 @@ bool IsChipErrorWord(const QString& reply) {
 }
 
 Link::Link(TComPort& port, ProtocolLog* log, LinkNotifier& notifier)
-    : m_port(port), m_log(log), m_notifier(notifier), m_abort(std::make_unique<AbortSignal>()),
+    : m_port(port), m_log(log), m_notifier(notifier), m_abort(std::make_shared<AbortSignal>()),
       m_demo(std::make_unique<DemoLine>()) {
-    m_port.SetAbortSignal(m_abort.get());
-    m_demo->SetAbortSignal(m_abort.get());
+    m_port.SetAbortSignal(m_abort);
+    m_demo->SetAbortSignal(m_abort);
 }
 
-Link::~Link() {
-    m_port.SetAbortSignal(nullptr);
-}
+// The port is not touched: it may have been released before the exchange
+// (shutdown closes and releases it first); it keeps its share of the signal.
+Link::~Link() = default;
 
 void Link::Abort() {
     m_abort->Raise();

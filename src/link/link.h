@@ -93,8 +93,8 @@ private:
     bool m_demoReply = false; // the path SendCommand took; guarded by m_portMutex
     QString m_logFailure;     // to report once the port is released; guarded by m_portMutex
     int m_replyWaitMs = ReplyWaitMs;
-    std::unique_ptr<AbortSignal> m_abort;
-    std::unique_ptr<DemoLine> m_demo; // used under m_portMutex
+    std::shared_ptr<AbortSignal> m_abort; // shared with the port and the demo line
+    std::unique_ptr<DemoLine> m_demo;     // used under m_portMutex
 };
 
 // The reply text of received chip output: no first '>' gives ReplyError;

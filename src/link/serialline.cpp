@@ -213,7 +213,7 @@ void SerialLine::WriteStr(const QByteArray& bytes) {
             deadline, Clock::now() + std::chrono::milliseconds(std::max(1, lineTimeMs(queued))));
         if (Clock::now() >= deadline)
             stalled(fdwait::TimedOut);
-        if (!fdwait::Sleep(wake, m_abort))
+        if (!fdwait::Sleep(wake, m_abort.get()))
             stalled(fdwait::Aborted);
     }
 }

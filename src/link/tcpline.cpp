@@ -118,7 +118,7 @@ int TcpLine::connectTo(const void* address, unsigned length, int family,
     if (::connect(fd, static_cast<const sockaddr*>(address), length) < 0) {
         if (errno != EINPROGRESS)
             return failed(errno);
-        const int r = fdwait::Wait(fd, POLLOUT, deadline, m_abort);
+        const int r = fdwait::Wait(fd, POLLOUT, deadline, m_abort.get());
         if (r == fdwait::TimedOut || r == fdwait::Aborted)
             return failed(fdwait::ErrorOf(r));
         // A refused connection also ends the wait; the socket says why.

@@ -63,7 +63,7 @@ bool FdLine::WaitForChars(int timeoutMs) {
     if (!Connected())
         FailDriver("WaitForEvent method failed", EBADF);
     const int r = fdwait::Wait(
-        m_fd, POLLIN, fdwait::Clock::now() + std::chrono::milliseconds(timeoutMs), m_abort);
+        m_fd, POLLIN, fdwait::Clock::now() + std::chrono::milliseconds(timeoutMs), m_abort.get());
     if (r < 0)
         FailDriver("WaitForEvent method failed", -r);
     return r == fdwait::Ready;
@@ -120,7 +120,7 @@ int FdLine::writeAll(const QByteArray& bytes, fdwait::Clock::time_point deadline
         if (errno != EAGAIN)
             return -errno;
         // The output buffer is full: sleep until there is room again.
-        const int r = fdwait::Wait(m_fd, POLLOUT, deadline, m_abort);
+        const int r = fdwait::Wait(m_fd, POLLOUT, deadline, m_abort.get());
         if (r != fdwait::Ready)
             return r;
     }

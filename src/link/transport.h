@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <chrono>
+#include <memory>
 #include <sys/types.h>
 
 namespace obd {
@@ -37,8 +38,9 @@ public:
     virtual void Purge(bool input, bool output) = 0;
 
     // The signal whose raising ends the waits; null for none. Set while no
-    // other thread uses the transport.
-    virtual void SetAbortSignal(const AbortSignal* signal) = 0;
+    // other thread uses the transport, which shares it with the setter (the
+    // port may outlive the exchange that set it, or the other way round).
+    virtual void SetAbortSignal(std::shared_ptr<const AbortSignal> signal) = 0;
 };
 
 // Shared by the transports that wait on a descriptor.
@@ -76,7 +78,9 @@ public:
     // FIONREAD.
     int InputCount() override;
     QByteArray Read(int count) override;
-    void SetAbortSignal(const AbortSignal* signal) override { m_abort = signal; }
+    void SetAbortSignal(std::shared_ptr<const AbortSignal> signal) override {
+        m_abort = std::move(signal);
+    }
 
 protected:
     // Writes every byte, sleeping while the descriptor takes no more; Ready,
@@ -86,7 +90,7 @@ protected:
     virtual ssize_t writeSome(const char* bytes, size_t n);
 
     int m_fd = -1;
-    const AbortSignal* m_abort = nullptr;
+    std::shared_ptr<const AbortSignal> m_abort;
 };
 
 // "Unable to open com port (win error code: 2)" raised as DriverError.

@@ -57,6 +57,7 @@ private slots:
     void rateDetection_data();
     void rateDetection();
     void detectionIsStored();
+    void portReleasedBeforeTheExchange();
 };
 
 void TestTransport::addressForms_data() {
@@ -270,6 +271,17 @@ void TestTransport::detectionIsStored() {
     StorePortSettings(*again, stored);
     QCOMPARE(stored.childKeys(),
              (QStringList{"BaudRate", "DataBits", "FlowControl", "Parity", "Port", "StopBits"}));
+}
+
+// Shutdown releases the port before the exchange that uses it goes: the
+// exchange must not touch the port on its way out (a crash, or the address
+// sanitizer's report, is the failure here).
+void TestTransport::portReleasedBeforeTheExchange() {
+    test::RecordingNotifier notifier;
+    auto port = CreatePort();
+    auto link = std::make_unique<Link>(*port, nullptr, notifier);
+    ClosePort(port);
+    link.reset();
 }
 
 QTEST_GUILESS_MAIN(TestTransport)
