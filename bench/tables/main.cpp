@@ -1,13 +1,17 @@
 // Table engine figures: opening and walking a 100,000-record customer table,
-// and one durable Post. Each comes with a baseline measured in the same run
-// (reading the raw file; a bare write + fdatasync of one record).
+// one durable Post, saving a visit with 20 codes and listing 10,000 visits.
+// The first two come with a baseline measured in the same run (reading the
+// raw file; a bare write + fdatasync of one record).
 #include "benchstats.h"
 #include "common/regional.h"
 #include "store/dataset.h"
 #include "store/dbfformat.h"
+#include "store/tableschema.h"
+#include "store/visits.h"
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -21,6 +25,9 @@ namespace {
 constexpr int kRecords = 100000;
 constexpr int kRuns = 5;
 constexpr int kPosts = 200;
+constexpr int kVisitSaves = 50;
+constexpr int kCodesPerVisit = 20;
+constexpr int kListedVisits = 10000;
 
 const std::vector<obd::dbf::FieldSpec> kCustomer{
     {"NAME", 'C', 60, 0}, {"CUST_NR", 'N', 11, 0}, {"DATE", 'D', 8, 0}};
@@ -47,6 +54,72 @@ void writeCustomers(const QString& path, int n) {
 
 void report(const char* name, double value, const char* unit) {
     std::printf("BENCH %s %.3f %s\n", name, value, unit);
+}
+
+void writeDeliveredTables(const QString& folder) {
+    QDir().mkpath(folder);
+    for (const QString& name : obd::DeliveredTableFiles()) {
+        const QByteArray bytes = obd::dbf::EmptyTable(obd::FieldsOf(name), obd::dbf::kLanguageAnsi,
+                                                      QDate::currentDate());
+        QFile file(QDir(folder).filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(file.fileName()));
+    }
+}
+
+obd::VisitRecord visitWithCodes(int n) {
+    obd::VisitRecord visit;
+    visit.customer = n % 500;
+    visit.vin = QStringLiteral("WVWZZZ1KZ%1").arg(n, 8, 10, QLatin1Char('0'));
+    visit.milOn = true;
+    visit.remark = QStringLiteral("Kontrolle nach Werkstattbesuch");
+    for (int c = 0; c < kCodesPerVisit; ++c)
+        visit.codes.push_back({QStringLiteral("P%1").arg(100 + c, 4, 10, QLatin1Char('0')),
+                               obd::CodeKind::Stored,
+                               QStringLiteral("Luftmassenmesser Stromkreis Bereich/Funktion"),
+                               QStringLiteral("7E8")});
+    return visit;
+}
+
+// Durable saves of visits with 20 codes each, and the list of 10,000 visits:
+// the first visit's header is copied with its own number and date in one
+// append, as a workshop's years of visits.
+void benchVisits(const QString& folder) {
+    writeDeliveredTables(folder);
+    obd::TableStore tables;
+    tables.OpenAll(folder);
+    obd::VisitStore visits(tables);
+    std::vector<double> saves;
+    for (int i = 0; i < kVisitSaves; ++i) {
+        obd::VisitRecord visit = visitWithCodes(i);
+        QElapsedTimer timer;
+        timer.start();
+        visits.SaveVisit(visit);
+        saves.push_back(elapsedMs(timer));
+    }
+    report("tables.visit_save_ms", bench::Median(saves), "ms");
+
+    obd::Dataset& head = tables.tDTCHead;
+    const obd::dbf::FieldDef& number = head.Fields()[size_t(head.FieldIndex("HEAD_NR"))];
+    const obd::dbf::FieldDef& date = head.Fields()[size_t(head.FieldIndex("DATE"))];
+    std::vector<QByteArray> records;
+    for (int i = head.RecordCount(); i < kListedVisits; ++i) {
+        QByteArray record(head.RowRecord(0), head.RecordLength());
+        obd::dbf::SetFieldText(number, record.data(), QString::number(i), {});
+        obd::dbf::SetFieldDate(date, record.data(), QDate(2020, 1, 1).addDays(i % 2500));
+        records.push_back(std::move(record));
+    }
+    head.AppendRecords(records);
+    std::vector<double> lists;
+    for (int run = 0; run < kRuns; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        const std::vector<obd::VisitSummary> list = visits.ListVisits();
+        lists.push_back(elapsedMs(timer));
+        if (list.size() != size_t(kListedVisits))
+            qFatal("listed %zu visits", list.size());
+    }
+    report("tables.visit_list_ms", bench::Median(lists), "ms");
 }
 
 } // namespace
@@ -118,5 +191,7 @@ int main(int argc, char** argv) {
     }
     ::close(fd);
     report("tables.write_sync_median_ms", bench::Median(syncs), "ms");
+
+    benchVisits(dir.filePath("data"));
     return checksum > 0 ? 0 : 1;
 }

@@ -1,10 +1,18 @@
 #include "report/report.h"
 
+#include "common/errors.h"
+
+#include <QAction>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QToolBar>
+#include <algorithm>
+#include <cmath>
+#include <span>
 
 namespace obd {
 
@@ -54,6 +62,88 @@ QFont FormFont(int points, bool bold) {
 // A rule is one pixel wide on the screen preview at zoom 100 %.
 constexpr double kRuleWidthMm = 25.4 / 96.0;
 
+constexpr double kBandHeightMm = 179.12;
+
+// The filled form: which content goes under which heading, in how many columns.
+struct Section {
+    const char* heading; // element name in kBand
+    QStringList ReportContent::*lines;
+    int columns;
+};
+constexpr Section kSections[] = {
+    {"QRLabel2", &ReportContent::customer, 1},    {"QRLabel3", &ReportContent::mil, 1},
+    {"QRLabel4", &ReportContent::storedCodes, 1}, {"QRLabel5", &ReportContent::pendingCodes, 1},
+    {"QRLabel6", &ReportContent::freezeFrame, 1}, {"QRLabel7", &ReportContent::readiness, 2},
+    {"QRLabel10", &ReportContent::notes, 1},
+};
+
+// Content lines: 8 point text, one line every 3.8 mm; the text under a heading
+// starts below the heading's own line and ends above the next element.
+constexpr int kLinePoints = 8;
+constexpr double kLineMm = 3.8;
+constexpr double kBelowHeadingMm = 4.8;
+constexpr double kCodeColumnMm = 16.0;
+// Continuation pages: the title and its rule as on the form, then the sections.
+constexpr double kContinuationTopMm = 12.0;
+constexpr double kHeadingMm = 5.5;
+
+const QString kContinued = QStringLiteral("... Fortsetzung auf den folgenden Seiten");
+
+// Draws one content line with its top-left corner at (left, top), within width.
+void drawLine(QPainter& painter, double dotsPerMm, double left, double top, double width,
+              const QString& line) {
+    const auto mm = [dotsPerMm](double v) { return v * dotsPerMm; };
+    const QFontMetricsF metrics(painter.font(), painter.device());
+    const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+    double textLeft = left;
+    if (tab >= 0) {
+        painter.drawText(QRectF(mm(left), mm(top), mm(kCodeColumnMm), mm(kLineMm)),
+                         Qt::AlignLeft | Qt::AlignTop, line.left(tab));
+        textLeft += kCodeColumnMm;
+    }
+    const QString text = tab >= 0 ? line.mid(tab + 1) : line;
+    const double room = mm(left + width - textLeft);
+    painter.drawText(QRectF(mm(textLeft), mm(top), room, mm(kLineMm)), Qt::AlignLeft | Qt::AlignTop,
+                     metrics.elidedText(text, Qt::ElideRight, room));
+}
+
+struct Overflow {
+    QString heading;
+    QStringList lines;
+};
+
+// Fills each section's place on the form; what does not fit is returned for
+// the continuation pages, and its place ends with a line saying so.
+std::vector<Overflow> fillForm(QPainter& painter, double dotsPerMm, const ReportContent& content) {
+    std::vector<Overflow> rest;
+    for (const Section& section : kSections) {
+        const BandElement* heading = nullptr;
+        double bottom = kBandHeightMm;
+        for (size_t i = 0; i < std::size(kBand); ++i) {
+            if (heading) {
+                bottom = kBand[i].top;
+                break;
+            }
+            if (QLatin1String(kBand[i].name) == QLatin1String(section.heading))
+                heading = &kBand[i];
+        }
+        QStringList lines = content.*section.lines;
+        const double top = heading->top + kBelowHeadingMm;
+        const int perColumn = int(std::floor((bottom - top) / kLineMm));
+        const int capacity = perColumn * section.columns;
+        if (lines.size() > capacity) {
+            rest.push_back({QString::fromLatin1(heading->text), lines.mid(capacity - 1)});
+            lines = lines.mid(0, capacity - 1);
+            lines << kContinued;
+        }
+        const double columnWidth = kBandWidthMm / section.columns;
+        for (int i = 0; i < lines.size(); ++i)
+            drawLine(painter, dotsPerMm, (i / perColumn) * columnWidth,
+                     top + (i % perColumn) * kLineMm, columnWidth - 2.0, lines[i]);
+    }
+    return rest;
+}
+
 } // namespace
 
 TfReport::TfReport(QObject* parent) : QObject(parent) {
@@ -70,18 +160,63 @@ void TfReport::SetUpPrinter(QPrinter& printer) {
     printer.setFullPage(false);
 }
 
-void TfReport::Print(QPrinter& printer) {
-    QPainter painter(&printer);
-    PaintPage(painter, printer.resolution() / 25.4);
+void TfReport::Print(QPrinter& printer, const ReportContent* content) {
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw FileError(QStringLiteral("Der Bericht kann nicht ausgegeben werden: \"%1\"")
+                            .arg(printer.outputFileName()));
+    const double dotsPerMm = printer.resolution() / 25.4;
+    PaintPage(painter, dotsPerMm);
+    if (!content)
+        return;
+    painter.setFont(FormFont(kLinePoints, false));
+    const std::vector<Overflow> rest = fillForm(painter, dotsPerMm, *content);
+    if (rest.empty())
+        return;
+
+    const double pageHeight = printer.pageLayout().paintRect(QPageLayout::Millimeter).height();
+    const auto mm = [dotsPerMm](double v) { return v * dotsPerMm; };
+    double y = pageHeight; // the first section starts a page
+    for (const Overflow& section : rest) {
+        bool headed = false;
+        for (const QString& line : section.lines) {
+            if (y + kLineMm > pageHeight || !headed) {
+                if (y + kHeadingMm + kLineMm > pageHeight) {
+                    printer.newPage();
+                    // The title and its rule, as on the form.
+                    PaintPage(painter, dotsPerMm, 2);
+                    y = kContinuationTopMm;
+                }
+                painter.setFont(FormFont(10, false));
+                painter.drawText(QRectF(0, mm(y), mm(kBandWidthMm), mm(kHeadingMm)),
+                                 Qt::AlignLeft | Qt::AlignTop,
+                                 section.heading + QStringLiteral(" (Fortsetzung)"));
+                painter.setFont(FormFont(kLinePoints, false));
+                y += kHeadingMm;
+                headed = true;
+            }
+            drawLine(painter, dotsPerMm, 0, y, kBandWidthMm, line);
+            y += kLineMm;
+        }
+        y += kLineMm; // a blank line between sections
+    }
 }
 
-void TfReport::PaintPage(QPainter& painter, double dotsPerMm) {
+void TfReport::SavePdf(const QString& path, const ReportContent* content) {
+    QPrinter printer(QPrinter::HighResolution);
+    SetUpPrinter(printer);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    Print(printer, content);
+}
+
+void TfReport::PaintPage(QPainter& painter, double dotsPerMm, size_t elements) {
     // The painter's origin is the top-left corner of the margins, which is
     // also the band's corner.
     auto mm = [dotsPerMm](double v) { return v * dotsPerMm; };
     QPen rulePen(Qt::black);
     rulePen.setWidthF(mm(kRuleWidthMm));
-    for (const BandElement& e : kBand) {
+    for (const BandElement& e : std::span(kBand, std::min(elements, std::size(kBand)))) {
         const QRectF box(mm(e.left), mm(e.top), mm(e.width), mm(e.height));
         switch (e.kind) {
         case Kind::Rule:
@@ -105,13 +240,22 @@ void TfReport::PaintPage(QPainter& painter, double dotsPerMm) {
     }
 }
 
-void TfReport::ShowPreview(QWidget* parent) {
+void TfReport::ShowPreview(QWidget* parent, const ReportContent* content,
+                           const std::function<void()>& savePdf) {
     QPrinter printer(QPrinter::HighResolution);
     SetUpPrinter(printer);
     QPrintPreviewDialog preview(&printer, parent);
     preview.setObjectName(QStringLiteral("fReportPreview"));
     connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [](QPrinter* target) { Print(*target); });
+            [content](QPrinter* target) { Print(*target, content); });
+    if (savePdf) {
+        if (auto* bar = preview.findChild<QToolBar*>()) {
+            bar->addSeparator();
+            QAction* action = bar->addAction(QStringLiteral("Als PDF speichern"));
+            action->setObjectName(QStringLiteral("actSavePdf"));
+            connect(action, &QAction::triggered, &preview, [&savePdf] { savePdf(); });
+        }
+    }
     preview.exec();
 }
 

@@ -65,9 +65,8 @@ void Dataset::Open() {
     m_file.Open(FilePath(), context());
     m_visible.clear();
     m_visible.reserve(size_t(m_file.RecordCount()));
-    for (int i = 0; i < m_file.RecordCount(); ++i)
-        if (m_file.Record(i)[0] != dbf::kDeletedMark)
-            m_visible.push_back(i);
+    m_adopted = 0;
+    adoptNewRecords();
     m_current = m_visible.empty() ? -1 : 0;
     setState(DatasetState::Browse);
     notify();
@@ -82,6 +81,29 @@ void Dataset::Close() {
     m_visible.clear();
     m_current = -1;
     setState(DatasetState::Closed);
+}
+
+void Dataset::adoptNewRecords() {
+    for (; m_adopted < m_file.RecordCount(); ++m_adopted)
+        if (m_file.Record(m_adopted)[0] != dbf::kDeletedMark)
+            m_visible.push_back(m_adopted);
+}
+
+void Dataset::checkWritable() const {
+    if (!m_readOnly.isEmpty())
+        fail(m_readOnly);
+}
+
+void Dataset::AppendRecords(const std::vector<QByteArray>& records) {
+    checkActive();
+    checkWritable();
+    if (m_state != DatasetState::Browse)
+        fail(QStringLiteral("Datenmenge im Bearbeitungs- oder Einfügemodus"));
+    m_file.AppendMany(records);
+    adoptNewRecords();
+    if (m_current < 0 && !m_visible.empty())
+        m_current = 0;
+    notify();
 }
 
 int Dataset::FieldIndex(const QString& name) const {
@@ -215,6 +237,7 @@ void Dataset::Post() {
         fail(QStringLiteral("Datenmenge nicht im Bearbeitungs- oder Einfügemodus"));
     if (m_posting)
         fail(QStringLiteral("Post ist bereits im Gange"));
+    checkWritable();
     if (BeforePost) {
         m_posting = true;
         try {
@@ -231,10 +254,11 @@ void Dataset::Post() {
     m_buffer[0] = dbf::kActiveMark;
     if (m_state == DatasetState::Insert) {
         m_file.Append(m_buffer);
-        m_visible.push_back(m_file.RecordCount() - 1);
+        adoptNewRecords(); // records another writer added, then this one
         m_current = RecordCount() - 1;
     } else {
         m_file.Rewrite(m_visible[size_t(m_current)], m_buffer);
+        adoptNewRecords();
     }
     m_buffer.clear();
     m_modified = false;
@@ -260,10 +284,12 @@ void Dataset::Delete() {
     }
     if (m_current < 0)
         fail(QStringLiteral("Operation bei leerer Datenmenge nicht ausführbar"));
+    checkWritable();
     const int fileIndex = m_visible[size_t(m_current)];
     QByteArray record(m_file.Record(fileIndex), m_file.header().recordLength);
     record[0] = dbf::kDeletedMark;
     m_file.Rewrite(fileIndex, record);
+    adoptNewRecords();
     m_buffer.clear();
     m_modified = false;
     m_visible.erase(m_visible.begin() + m_current);

@@ -69,6 +69,23 @@ public:
     void Cancel(); // back to the record current before; no-op while browsing
     void Delete(); // sets the deletion mark; the next record, or the last, becomes current
 
+    // Appends whole records (built over Fields(), first byte the live mark)
+    // after the last one in one durable step, without touching the current
+    // record or the state; refused while a record is pending.
+    void AppendRecords(const std::vector<QByteArray>& records);
+    const std::vector<dbf::FieldDef>& Fields() const { return m_file.fields(); }
+    // The stored bytes of a visible row, for readers that decode many rows;
+    // valid until the next write. visibleRow must be in 0..RecordCount()-1.
+    const char* RowRecord(int visibleRow) const {
+        return m_file.Record(m_visible[size_t(visibleRow)]);
+    }
+    int RecordLength() const { return m_file.header().recordLength; }
+
+    // A non-empty reason makes every Post, Delete and AppendRecords fail with
+    // it (behind the table object's name): the table is read, never written.
+    void SetReadOnly(const QString& reason) { m_readOnly = reason; }
+    bool ReadOnly() const { return !m_readOnly.isEmpty(); }
+
     void DisableControls();
     void EnableControls(); // the last one reports the current state
 
@@ -98,17 +115,23 @@ private:
     void setState(DatasetState state);
     void notify(const QString& fieldName = {});
     void startPending(DatasetState state, QByteArray buffer);
+    void checkWritable() const;
+    // Makes the file's records not yet seen visible (those another writer
+    // appended are read in by the file's writes).
+    void adoptNewRecords();
 
     QString m_folder;
     QString m_fileName;
     dbf::DbfFile m_file;
     std::vector<int> m_visible; // file indices of the records not marked deleted
+    int m_adopted = 0;          // file records looked at for m_visible
     int m_current = -1;         // visible index of the current stored record
     DatasetState m_state = DatasetState::Closed;
     QByteArray m_buffer; // the record being edited or inserted
     bool m_modified = false;
     bool m_posting = false;
     int m_disabled = 0;
+    QString m_readOnly;
 };
 
 } // namespace obd

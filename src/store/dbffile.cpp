@@ -19,6 +19,10 @@ QString errnoText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+TableError NotRegularFile(const QString& path) {
+    return TableError(QStringLiteral("Open: \"%1\" is no regular file.").arg(path));
+}
+
 } // namespace
 
 DbfFile::~DbfFile() {
@@ -28,11 +32,15 @@ DbfFile::~DbfFile() {
 void DbfFile::Open(const QString& path, const QString& context) {
     Close();
     const QByteArray native = path.toLocal8Bit();
-    const int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
+    // Non-blocking, so that a FIFO or a device in place of the table cannot
+    // hold the opening; anything but a regular file is refused below.
+    const int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         const int error = errno;
         if (error == ENOENT)
             throw TableError(QStringLiteral("Open: file not found: \"%1\".").arg(path));
+        if (error == EISDIR || error == ENXIO)
+            throw NotRegularFile(path);
         throw TableError(
             QStringLiteral("Open: cannot open \"%1\": %2.").arg(path, errnoText(error)));
     }
@@ -42,7 +50,7 @@ void DbfFile::Open(const QString& path, const QString& context) {
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        throw TableError(QStringLiteral("Open: \"%1\" is no regular file.").arg(path));
+        throw NotRegularFile(path);
     }
     bytes.resize(qsizetype(st.st_size));
     qint64 got = 0;
@@ -92,36 +100,87 @@ void DbfFile::Close() {
 }
 
 void DbfFile::Append(const QByteArray& record) {
-    Q_ASSERT(record.size() == m_header.recordLength);
+    AppendMany({record});
+}
+
+void DbfFile::AppendMany(const std::vector<QByteArray>& records) {
+    if (records.empty())
+        return;
+    adoptRecordsOnDisk();
     const qint64 offset = m_header.headerLength + qint64(m_count) * m_header.recordLength;
-    // The record goes out marked deleted and is switched live with a one-byte
-    // write once all of it is in the file: a write cut short by a kill (it can
-    // stop at a page boundary) leaves a hidden record, never a half-filled one,
-    // also for readers that read up to the end mark instead of the count.
-    QByteArray tail = record;
-    tail[0] = kDeletedMark;
+    // The records go out marked deleted and are switched live with one-byte
+    // writes once all of them are in the file: a write cut short by a kill (it
+    // can stop at a page boundary) leaves hidden records, never a half-filled
+    // one, also for readers that read up to the end mark instead of the count.
+    QByteArray tail;
+    tail.reserve(qsizetype(records.size()) * m_header.recordLength + 1);
+    for (const QByteArray& record : records) {
+        Q_ASSERT(record.size() == m_header.recordLength);
+        tail.append(record);
+        tail[tail.size() - m_header.recordLength] = kDeletedMark;
+    }
     tail.append(kEndMark);
     writeAt(offset, tail.constData(), tail.size());
-    if (record[0] != kDeletedMark)
-        writeAt(offset, record.constData(), 1);
+    for (size_t i = 0; i < records.size(); ++i)
+        if (records[i][0] != kDeletedMark)
+            writeAt(offset + qint64(i) * m_header.recordLength, records[i].constData(), 1);
     const qint64 end = offset + tail.size();
     // Bytes beyond the new end are the remains of a post that never finished;
     // they must not turn into records later.
     if (m_fileSize > end && ::ftruncate(m_fd, end) != 0)
         writeFailed(errno);
     sync();
-    updateHeader(quint32(m_count + 1));
-    m_records.append(record);
-    ++m_count;
+    updateHeader(quint32(m_count + int(records.size())));
+    for (const QByteArray& record : records)
+        m_records.append(record);
+    m_count += int(records.size());
     m_fileSize = end;
+}
+
+void DbfFile::adoptRecordsOnDisk() {
+    // Another writer (one that took no lock, or an earlier release) may have
+    // appended since the file was read: the records its header counts are
+    // taken over, so the new ones go after them and overwrite none.
+    struct stat st {};
+    unsigned char count[4] = {};
+    if (::fstat(m_fd, &st) != 0)
+        writeFailed(errno);
+    const ssize_t n = ::pread(m_fd, count, 4, 4);
+    if (n != 4)
+        writeFailed(n < 0 ? errno : EIO);
+    const quint32 stated = quint32(count[0]) | quint32(count[1]) << 8 | quint32(count[2]) << 16 |
+                           quint32(count[3]) << 24;
+    const qint64 onDisk = std::min<qint64>(stated, RecordsOnDisk(m_header, st.st_size));
+    m_fileSize = std::max<qint64>(m_fileSize, st.st_size);
+    if (onDisk <= m_count || onDisk > std::numeric_limits<int>::max() / 2)
+        return;
+    const qint64 extra = (onDisk - m_count) * m_header.recordLength;
+    QByteArray bytes(qsizetype(extra), '\0');
+    const qint64 offset = m_header.headerLength + qint64(m_count) * m_header.recordLength;
+    qint64 got = 0;
+    while (got < extra) {
+        const ssize_t n = ::pread(m_fd, bytes.data() + got, size_t(extra - got), offset + got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            writeFailed(n < 0 ? errno : EIO);
+        got += n;
+    }
+    m_records.append(bytes);
+    m_count = int(onDisk);
 }
 
 void DbfFile::Rewrite(int index, const QByteArray& record) {
     Q_ASSERT(index >= 0 && index < m_count && record.size() == m_header.recordLength);
+    // The count written with the date must include what another writer
+    // appended meanwhile, or their records would drop out of the file.
+    adoptRecordsOnDisk();
     const qint64 offset = m_header.headerLength + qint64(index) * m_header.recordLength;
+    // Both writes replace bytes in place, so their order on disk does not
+    // matter and one sync makes them durable together.
     writeAt(offset, record.constData(), record.size());
+    writeCountAndDate(quint32(m_count));
     sync();
-    updateHeader(quint32(m_count));
     std::memcpy(m_records.data() + qsizetype(index) * m_header.recordLength, record.constData(),
                 size_t(record.size()));
 }
@@ -143,10 +202,14 @@ void DbfFile::sync() {
         writeFailed(errno);
 }
 
-void DbfFile::updateHeader(quint32 count) {
+void DbfFile::writeCountAndDate(quint32 count) {
     char bytes[8] = {};
     PutCountAndDate(bytes, count, QDate::currentDate());
     writeAt(1, bytes + 1, 7);
+}
+
+void DbfFile::updateHeader(quint32 count) {
+    writeCountAndDate(count);
     sync();
 }
 

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <vector>
 
 namespace obd::dbf {
 
@@ -34,16 +35,22 @@ public:
         return m_records.constData() + qsizetype(index) * m_header.recordLength;
     }
 
-    // Writes a new record after the last one, with the end mark, and makes it
-    // durable before the header's count and date are updated and made durable.
+    // Writes new records after the last one on disk, with the end mark, and
+    // makes them durable before the header's count and date are updated and
+    // made durable. Records another writer appended meanwhile are read in
+    // first (RecordCount() grows by them), so none is overwritten.
     void Append(const QByteArray& record);
-    // Writes an existing record in place (also to set its deletion mark).
+    void AppendMany(const std::vector<QByteArray>& records);
+    // Writes an existing record in place (also to set its deletion mark),
+    // durably, with the header's date.
     void Rewrite(int index, const QByteArray& record);
 
 private:
+    void adoptRecordsOnDisk();
     void writeAt(qint64 offset, const char* data, qint64 size);
     void sync();
-    void updateHeader(quint32 count);
+    void writeCountAndDate(quint32 count);
+    void updateHeader(quint32 count); // and sync
     [[noreturn]] void writeFailed(int error) const;
 
     int m_fd = -1;

@@ -358,6 +358,21 @@ qint32 FieldInteger(const FieldDef& field, const char* record, const QString& co
     return qint32(value);
 }
 
+std::optional<QDate> FieldDate(const FieldDef& field, const char* record) {
+    const QDate date = QDate::fromString(QString::fromLatin1(fieldBytes(field, record)),
+                                         QStringLiteral("yyyyMMdd"));
+    if (!date.isValid())
+        return std::nullopt;
+    return date;
+}
+
+void SetFieldDate(const FieldDef& field, char* record, const QDate& date) {
+    char* to = record + field.offset;
+    std::memset(to, ' ', size_t(field.length));
+    if (date.isValid() && date.year() >= 1 && date.year() <= 9999 && field.length == 8)
+        std::memcpy(to, date.toString(QStringLiteral("yyyyMMdd")).toLatin1().constData(), 8);
+}
+
 void PutCountAndDate(char* header, quint32 count, const QDate& date) {
     header[1] = char(std::clamp(date.year() - 1900, 0, 255));
     header[2] = char(date.month());

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QString>
+#include <optional>
 #include <vector>
 
 namespace obd::dbf {
@@ -58,6 +59,11 @@ void SetFieldText(const FieldDef& field, char* record, const QString& text, cons
 // The field as a 32-bit integer; blanks give 0. Throws TableError for text that
 // is no whole number or lies outside the 32-bit range.
 qint32 FieldInteger(const FieldDef& field, const char* record, const QString& context);
+
+// A D field read and written as a date, independent of the user's formats.
+// A blank or unreadable field gives no date; an invalid date blanks the field.
+std::optional<QDate> FieldDate(const FieldDef& field, const char* record);
+void SetFieldDate(const FieldDef& field, char* record, const QDate& date);
 
 // Header bytes with the given record count and update date.
 void PutCountAndDate(char* header, quint32 count, const QDate& date);

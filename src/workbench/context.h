@@ -6,11 +6,13 @@
 #include "common/paths.h"
 #include "common/sensortable.h"
 #include "store/dtctexts.h"
+#include "store/visits.h"
 
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace obd {
 
@@ -60,6 +62,23 @@ struct WorkbenchContext {
     std::function<void(bool milOn)> showMilLamp;
     // The vehicle gave no usable monitor status: "N/A" instead of a state.
     std::function<void()> showMonitorStatusUnknown;
+
+    // What the car told this session, as the pages show it (MIL, readiness,
+    // stored codes with their descriptions): saved as a visit by "Speichern".
+    VisitRecord reading;
+    // The visit saved or opened last, which "Drucken" fills the report with.
+    std::optional<VisitRecord> shownVisit;
+
+    // The vehicle whose history the pages "Vehicle" and "DTC's" show (vin ""
+    // for the customer's vehicle without a VIN); none: the current customer's
+    // latest vehicle.
+    struct VehicleChoice {
+        qint32 customer = -1;
+        QString vin;
+    };
+    std::optional<VehicleChoice> vehicle;
+    // Set by the main window: brings a page forward by its name.
+    std::function<void(const QString& page)> showPage;
 
     ~WorkbenchContext();
 };

@@ -2,7 +2,9 @@
 
 #include "common/regional.h"
 #include "store/datasetmodel.h"
+#include "store/tableschema.h"
 #include "store/tablestore.h"
+#include "store/visits.h"
 #include "workbench/context.h"
 #include "workbench/look.h"
 #include "workbench/messages.h"
@@ -145,12 +147,22 @@ CustomerPage::CustomerPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(par
     auto* vehiclesLayout = new QVBoxLayout(vehicles);
     DBGrid2 = makeGrid(QStringLiteral("DBGrid2"), vehicles);
     DBGrid2->setAccessibleName(vehicles->title());
-    auto* empty = new QStandardItemModel(0, 3, this);
+    m_vehicles = new QStandardItemModel(0, 3, this);
     for (int c = 0; c < 3; ++c)
-        empty->setHeaderData(c, Qt::Horizontal, QLatin1String(VehicleColumns[c].title));
-    DBGrid2->setModel(empty);
+        m_vehicles->setHeaderData(c, Qt::Horizontal, QLatin1String(VehicleColumns[c].title));
+    DBGrid2->setModel(m_vehicles);
     setColumnWidths(DBGrid2, VehicleColumns);
     vehiclesLayout->addWidget(DBGrid2);
+    // A vehicle opens its history on the page "Vehicle".
+    connect(DBGrid2, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+        m_ctx.vehicle = WorkbenchContext::VehicleChoice{edCustomerNr->text().toInt(),
+                                                        index.data(Qt::UserRole).toString()};
+        if (m_ctx.showPage)
+            m_ctx.showPage(QStringLiteral("Vehicle"));
+    });
+    // A visit saved meanwhile shows at once.
+    connect(&m_ctx.tables->tDTCHead, &Dataset::DataChange, this,
+            [this] { m_ctx.messages->Guard([this] { showVehicles(edCustomerNr->text()); }); });
     layout->addWidget(vehicles, 1);
 
     connect(&customers(), &Dataset::DataChange, this, &CustomerPage::dsCustomerDataChange);
@@ -169,7 +181,35 @@ void CustomerPage::dsCustomerDataChange(const QString&) {
     edCustomerName->setText(text("NAME"));
     edCustomerNr->setText(text("CUST_NR"));
     edCustomerDate->setText(text("DATE"));
+    // Tables of an earlier release that this copy may not upgrade (another
+    // copy writes them) have no address: the box then stays empty.
+    edCustomerAddress->setPlainText(ds.FieldIndex(QStringLiteral("ADDRESS")) >= 0
+                                        ? LinesFromField(text("ADDRESS"))
+                                        : QString());
     selectCurrentRow();
+    showVehicles(edCustomerNr->text());
+}
+
+void CustomerPage::showVehicles(const QString& customerNumber) {
+    m_vehicles->removeRows(0, m_vehicles->rowCount());
+    // Tables of an earlier release that this copy only reads hold no visits.
+    const Dataset& visits = m_ctx.tables->tDTCHead;
+    if (customerNumber.isEmpty() || !visits.Active() ||
+        visits.FieldIndex(QStringLiteral("COMPLETE")) < 0)
+        return;
+    const std::vector<VehicleSummary> vehicles =
+        VisitStore(*m_ctx.tables).VehiclesOfCustomer(customerNumber.toInt());
+    for (const VehicleSummary& v : vehicles) {
+        const QString vin = v.vin.isEmpty() ? QStringLiteral("unbekannt") : v.vin;
+        QList<QStandardItem*> row{new QStandardItem(vin),
+                                  new QStandardItem(ShortDateText(v.lastVisit.date())),
+                                  new QStandardItem(customerNumber)};
+        for (QStandardItem* item : row) {
+            item->setData(item->text(), Qt::AccessibleTextRole);
+            item->setData(v.vin, Qt::UserRole);
+        }
+        m_vehicles->appendRow(row);
+    }
 }
 
 void CustomerPage::selectCurrentRow() {
@@ -219,6 +259,8 @@ void CustomerPage::btnCustomerSaveClick() {
     ds.FieldByName(QStringLiteral("NAME")).SetAsString(edCustomerName->text());
     ds.FieldByName(QStringLiteral("CUST_NR")).SetAsString(edCustomerNr->text());
     ds.FieldByName(QStringLiteral("DATE")).SetAsString(edCustomerDate->text());
+    ds.FieldByName(QStringLiteral("ADDRESS"))
+        .SetAsString(LinesForField(edCustomerAddress->toPlainText()));
     ds.Post();
 }
 

@@ -1,6 +1,7 @@
 // The "Customer" page: the customer list bound to customer.dbf, the detail
-// boxes and the Add/Save/Cancel/Delete buttons, plus the unbound "Customer
-// Vehicles" grid.
+// boxes with the address and the Add/Save/Cancel/Delete buttons, and the
+// "Customer Vehicles" grid with the current customer's vehicles from the
+// saved visits.
 #pragma once
 
 #include <QWidget>
@@ -8,6 +9,7 @@
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QStandardItemModel;
 class QTableView;
 
 namespace obd {
@@ -36,9 +38,11 @@ private:
     void selectCurrentRow();
     void DBGrid1Clicked(int row);
     void DBGrid1CtrlDelete();
+    void showVehicles(const QString& customerNumber);
 
     WorkbenchContext& m_ctx;
     DatasetModel* m_model = nullptr;
+    QStandardItemModel* m_vehicles = nullptr;
     bool m_syncingGrid = false; // the grid follows the dataset, not the other way
     QTableView* DBGrid1 = nullptr;
     QTableView* DBGrid2 = nullptr;

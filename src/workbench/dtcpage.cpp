@@ -160,11 +160,21 @@ void DtcPage::clearList() {
 void DtcPage::ShowTroubleCodes(const QStringList& codes) {
     clearList();
     DTC_ListBox->addItems(codes);
+    m_ctx.reading.codes.clear();
+    for (const QString& code : codes)
+        m_ctx.reading.codes.push_back({code, CodeKind::Stored, codeDescription(code), {}});
     if (DTC_ListBox->count() == 0)
         return;
     DTC_ListBox->setFocus();
     DTC_ListBox->setCurrentRow(0);
     DTC_ListBoxClick();
+}
+
+QString DtcPage::codeDescription(const QString& code) const {
+    // The texts of the description file, one after the other, as far as the
+    // visit's description field holds them (a single text always fits).
+    const QStringList texts = FindTroubleCodeTexts(m_ctx.TroubleCodeTexts, code);
+    return texts.join(QStringLiteral("; ")).left(kVisitDescriptionLength);
 }
 
 void DtcPage::DTC_ListBoxClick() {
@@ -196,6 +206,7 @@ void DtcPage::showCleared() {
     if (m_ctx.showMilLamp)
         m_ctx.showMilLamp(false);
     clearList();
+    m_ctx.reading.codes.clear();
     m_ctx.messages->Information(QStringLiteral("Löschvorgang erfolgreich abgeschlossen!"));
 }
 

@@ -26,6 +26,7 @@ public:
     void DTC_ListBoxClick();
 
 private:
+    QString codeDescription(const QString& code) const;
     QWidget* makePanel(const QString& title, QListWidget*& list, const QString& listName,
                        QPlainTextEdit*& memo, const QString& memoName);
 

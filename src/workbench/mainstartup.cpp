@@ -27,7 +27,12 @@ void TfMain::FormCreate() {
     // Each step reports its own error; the later steps that do not depend on
     // it still run, so a missing file leaves the rest of start-up intact.
     step([this] { CopyMissingTables(m_ctx.paths); });
-    step([this] { m_ctx.tables->OpenAll(m_ctx.paths.dataFolder()); });
+    step([this] {
+        m_ctx.tables->OpenAll(m_ctx.paths.dataFolder());
+        // Another running copy writes the tables: this one only shows them.
+        if (m_ctx.tables->ReadOnly())
+            m_messages.Warning(m_ctx.tables->ReadOnlyNotice());
+    });
     step([this] {
         QStringList ports;
         ListComPorts(ports);

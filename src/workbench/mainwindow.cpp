@@ -11,6 +11,7 @@
 #include "workbench/customerpage.h"
 #include "workbench/dtcpage.h"
 #include "workbench/guinotifier.h"
+#include "workbench/historypages.h"
 #include "workbench/infobox.h"
 #include "workbench/look.h"
 #include "workbench/optionspage.h"
@@ -18,12 +19,11 @@
 #include "workbench/sensorpage.h"
 #include "workbench/terminalpage.h"
 
-#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
+#include <QShortcut>
 #include <QStackedWidget>
-#include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -146,15 +146,16 @@ TfMain::TfMain(const ProgramPaths& paths, std::unique_ptr<QSettings> settings, A
         m_ctx, m_status,
         [this](const TSupportedPids& flags) { m_sensorPage->ApplySupportedPids(flags); }, Notebook);
     m_sensorPage = new SensorPage(m_ctx, Notebook);
-    QWidget *seite2 = nullptr, *seite3 = nullptr, *vehicle = nullptr;
-    makePlaceholderPages(&seite2, &seite3, &vehicle);
+    QWidget *seite2 = nullptr, *seite3 = nullptr;
+    makePlaceholderPages(&seite2, &seite3);
     for (QWidget* page :
          {static_cast<QWidget*>(m_startPage), static_cast<QWidget*>(new DtcPage(m_ctx, Notebook)),
           static_cast<QWidget*>(m_sensorPage), seite2, seite3,
           static_cast<QWidget*>(new TerminalPage(m_ctx, Notebook)),
           static_cast<QWidget*>(new CustomerPage(m_ctx, Notebook)),
           static_cast<QWidget*>(m_optionsPage = new OptionsPage(m_ctx, *m_settings, Notebook)),
-          makeDtcsPage(), vehicle})
+          static_cast<QWidget*>(new DtcsPage(m_ctx, Notebook)),
+          static_cast<QWidget*>(new VehiclePage(m_ctx, Notebook))})
         Notebook->addWidget(page);
     // A page is announced by the heading it shows: its navigation caption.
     const auto nameAfter = [this](const auto& buttons) {
@@ -171,6 +172,7 @@ TfMain::TfMain(const ProgramPaths& paths, std::unique_ptr<QSettings> settings, A
     };
     m_ctx.showMilLamp = [this](bool on) { m_startPage->ShowMilLamp(on); };
     m_ctx.showMonitorStatusUnknown = [this] { m_startPage->ShowMonitorStatusUnknown(); };
+    m_ctx.showPage = [this](const QString& page) { showPage(page); };
 
     m_timer1.setObjectName(QStringLiteral("Timer1"));
     m_timer1.setInterval(500);
@@ -208,9 +210,12 @@ QWidget* TfMain::makeToolBar() {
     QToolButton* about = button("FlatSpeedButton3", 138, QStringLiteral("Info"), ToolGlyph::Info);
     QToolButton* quit =
         button("btnApplicationClose", 192, QStringLiteral("Beenden"), ToolGlyph::Close);
-    for (QToolButton* b : {open, save})
-        connect(b, &QToolButton::clicked, this,
-                guarded(&m_messages, this, &TfMain::InDieserVersionNichtMoeglich));
+    const auto openVisit = [this] { m_messages.Guard([this] { m_visitActions.btnOpenClick(); }); };
+    const auto saveVisit = [this] { m_messages.Guard([this] { m_visitActions.btnSaveClick(); }); };
+    connect(open, &QToolButton::clicked, this, openVisit);
+    connect(save, &QToolButton::clicked, this, saveVisit);
+    connect(new QShortcut(QKeySequence::Open, this), &QShortcut::activated, this, openVisit);
+    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, saveVisit);
     connect(print, &QToolButton::clicked, this, guarded(&m_messages, this, &TfMain::btnPrintClick));
     connect(about, &QToolButton::clicked, this,
             guarded(&m_messages, this, &TfMain::FlatSpeedButton3Click));
@@ -308,7 +313,7 @@ QWidget* TfMain::makeStatusBar() {
     return bar;
 }
 
-void TfMain::makePlaceholderPages(QWidget** seite2, QWidget** seite3, QWidget** vehicle) {
+void TfMain::makePlaceholderPages(QWidget** seite2, QWidget** seite3) {
     const auto notYet = [this](const QString& name, const QString& label) {
         auto* page = new QWidget(Notebook);
         page->setObjectName(name);
@@ -317,25 +322,6 @@ void TfMain::makePlaceholderPages(QWidget** seite2, QWidget** seite3, QWidget** 
     };
     *seite2 = notYet(QStringLiteral("Seite2"), QStringLiteral("Label17"));
     *seite3 = notYet(QStringLiteral("Seite3"), QStringLiteral("Label18"));
-    *vehicle = new QWidget(Notebook);
-    (*vehicle)->setObjectName(QStringLiteral("Vehicle"));
-}
-
-QWidget* TfMain::makeDtcsPage() {
-    auto* page = new QWidget(Notebook);
-    page->setObjectName(QStringLiteral("DTC's"));
-    named(new QLabel(QStringLiteral("Label16"), page), QStringLiteral("Label16"))->move(8, 12);
-    auto* combo = named(new QComboBox(page), QStringLiteral("FlatComboBox3"));
-    combo->setEditable(true);
-    combo->setEditText(QStringLiteral("FlatComboBox3"));
-    combo->setGeometry(60, 8, 160, 21);
-    named(new QToolButton(page), QStringLiteral("FlatSpeedButton4"))->setText(QStringLiteral("+"));
-    named(new QToolButton(page), QStringLiteral("FlatSpeedButton5"))->setText(QStringLiteral("-"));
-    page->findChild<QToolButton*>(QStringLiteral("FlatSpeedButton4"))->setGeometry(224, 8, 21, 21);
-    page->findChild<QToolButton*>(QStringLiteral("FlatSpeedButton5"))->setGeometry(248, 8, 21, 21);
-    auto* grid = named(new QTableWidget(0, 0, page), QStringLiteral("DBGrid3"));
-    grid->setGeometry(8, 36, 480, 300);
-    return page;
 }
 
 void TfMain::showPage(const QString& name) {
@@ -354,7 +340,7 @@ void TfMain::MenuBarBtnClick(QToolButton* sender) {
 }
 
 void TfMain::btnPrintClick() {
-    m_report->ShowPreview(this);
+    m_visitActions.btnPrintClick(*m_report);
 }
 
 void TfMain::FlatSpeedButton3Click() {

@@ -9,6 +9,7 @@
 #include "workbench/context.h"
 #include "workbench/messages.h"
 #include "workbench/startpage.h"
+#include "workbench/visitactions.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -76,8 +77,7 @@ private:
     QWidget* makeToolBar();
     QWidget* makeOutlookBar();
     QWidget* makeStatusBar();
-    void makePlaceholderPages(QWidget** seite2, QWidget** seite3, QWidget** vehicle);
-    QWidget* makeDtcsPage();
+    void makePlaceholderPages(QWidget** seite2, QWidget** seite3);
     void showPage(const QString& name);
     Qt::Edges edgesAt(QPoint position) const;
 
@@ -94,6 +94,7 @@ private:
     SensorPage* m_sensorPage = nullptr;
     TfInfo* m_info = nullptr;
     TfReport* m_report = nullptr;
+    VisitActions m_visitActions{m_ctx, this, [this] { showPage(QStringLiteral("Customer")); }};
     QLabel* InfoPanel = nullptr;
     QStackedWidget* Notebook = nullptr;
     OptionsPage* m_optionsPage = nullptr;

@@ -240,6 +240,9 @@ QWidget* StartPage::makeMilColumn() {
     FlatEdit4 = named(new QLineEdit(column), QStringLiteral("FlatEdit4"));
     labelFor(vinCaption, FlatEdit4);
     fields->addWidget(FlatEdit4, 1, 1);
+    // The VIN typed here is the one a saved visit keeps.
+    connect(FlatEdit4, &QLineEdit::textChanged, this,
+            [this](const QString& vin) { m_ctx.reading.vin = vin.trimmed(); });
     layout->addLayout(fields);
     layout->addStretch(1);
 
@@ -271,6 +274,10 @@ void StartPage::showPort(const QString& label, bool open) {
 void StartPage::InitInterface() {
     // The sequence closes and reopens the port.
     StopPollerAndWait(m_ctx);
+    // A new connection may be another car: nothing read before belongs to it
+    // (the VIN box keeps what the user typed).
+    m_ctx.reading = {};
+    m_ctx.reading.vin = FlatEdit4->text().trimmed();
     BusyCursor busy;
     m_sequence->Run(*m_ctx.port, *m_ctx.link);
 }
@@ -292,12 +299,14 @@ void StartPage::StartInDemoMode() {
 }
 
 void StartPage::ShowMilLamp(bool milOn) {
+    m_ctx.reading.milOn = milOn;
     MIL_Image->setPixmap(MilPicture(milOn));
     labMIL_Status->setText(milOn ? QStringLiteral("AN") : QStringLiteral("AUS"));
 }
 
 void StartPage::ShowMonitorStatus(TMonitorStatus status) {
     ShowMilLamp(status.MilOn);
+    m_ctx.reading.readiness = ReadinessOf(status);
     DTCCountLabel->setText(QString::number(status.DtcCount));
     const std::pair<bool, bool> monitors[] = {
         {status.MisfireSupported, status.MisfireIncomplete},
@@ -316,6 +325,8 @@ void StartPage::ShowMonitorStatus(TMonitorStatus status) {
 }
 
 void StartPage::ShowMonitorStatusUnknown() {
+    m_ctx.reading.milOn.reset();
+    m_ctx.reading.readiness = {};
     MIL_Image->setPixmap(MilPicture(false));
     labMIL_Status->setText(NotAvailable);
     DTCCountLabel->setText(NotAvailable);

@@ -1,6 +1,8 @@
 // The report form printed to PDF and read back with poppler.
 #include "report/report.h"
 
+#include "common/errors.h"
+
 #include <QApplication>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -99,6 +101,53 @@ private slots:
             const double right = last.match(html).captured(1).toDouble() / kPtPerMm;
             QVERIFY2(qAbs((x - 20.26) - (20.26 + 179.65 - right)) < 2.0,
                      qPrintable(QStringLiteral("%1 %2").arg(x).arg(right)));
+        }
+    }
+
+    // A filled form whose code list does not fit its place: every code is
+    // printed, the further pages repeat the title and the heading.
+    void longCodeListContinues() {
+        obd::ReportContent content;
+        content.customer << QStringLiteral("Anna Muster (Kunden-Nr. 7)");
+        content.readiness << QStringLiteral("Misfire: abgeschlossen")
+                          << QStringLiteral("Catalyst: nicht abgeschlossen");
+        for (int i = 0; i < 150; ++i)
+            content.storedCodes << QStringLiteral("P%1\tBeschreibung %1").arg(1000 + i);
+        const QString pdf = m_dir.filePath(QStringLiteral("filled.pdf"));
+        obd::TfReport::SavePdf(pdf, &content);
+
+        const QRegularExpression pagesLine(QStringLiteral("Pages:\\s+(\\d+)\\n"));
+        const int pages =
+            pagesLine.match(run(QStringLiteral("pdfinfo"), {pdf})).captured(1).toInt();
+        QVERIFY2(pages >= 3, qPrintable(QString::number(pages)));
+        QString all;
+        for (int page = 1; page <= pages; ++page) {
+            const QString text =
+                run(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                     QString::number(page), pdf, QStringLiteral("-")});
+            QVERIFY(text.contains(QStringLiteral("OBD-II VEHICLE DIAGNOSTIC REPORT")));
+            if (page > 1)
+                QVERIFY2(text.contains(QStringLiteral("Stored DTC's (Fortsetzung)")),
+                         qPrintable(text));
+            all += text;
+        }
+        QVERIFY(all.contains(QStringLiteral("Anna Muster (Kunden-Nr. 7)")));
+        QVERIFY(all.contains(QStringLiteral("Catalyst: nicht abgeschlossen")));
+        for (const QString& line : content.storedCodes)
+            QCOMPARE(all.count(line.section(QLatin1Char('\t'), 0, 0) + QLatin1Char('\n')) +
+                         all.count(line.section(QLatin1Char('\t'), 0, 0) + QLatin1Char(' ')),
+                     1);
+    }
+
+    void unwritablePdfIsAnError() {
+        const QString pdf = m_dir.filePath(QStringLiteral("missing/folder/report.pdf"));
+        obd::ReportContent content;
+        try {
+            obd::TfReport::SavePdf(pdf, &content);
+            QFAIL("no error");
+        } catch (const obd::FileError& e) {
+            QVERIFY(e.text().contains(pdf));
         }
     }
 

@@ -210,8 +210,8 @@ private slots:
 
     void refusedOperations() {
         Dataset& t = m_store->tCustomer;
-        QCOMPARE(errorText([&] { t.FieldByName("ADDRESS"); }),
-                 QString("tCustomer: Das Feld 'ADDRESS' wurde nicht gefunden"));
+        QCOMPARE(errorText([&] { t.FieldByName("STREET"); }),
+                 QString("tCustomer: Das Feld 'STREET' wurde nicht gefunden"));
         QCOMPARE(errorText([&] { t.FieldByName("NAME").SetAsString("x"); }),
                  QString("tCustomer: Datenmenge nicht im Bearbeitungs- oder Einfügemodus"));
         QCOMPARE(errorText([&] { t.Post(); }),

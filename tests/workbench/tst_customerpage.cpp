@@ -2,6 +2,7 @@
 
 #include "common/regional.h"
 #include "store/tablestore.h"
+#include "store/visits.h"
 #include "support/testenv.h"
 #include "workbench/customerpage.h"
 
@@ -205,6 +206,55 @@ private slots:
         QCOMPARE(grid->model()->rowCount(), 0);
         QCOMPARE(grid->model()->headerData(0, Qt::Horizontal).toString(),
                  QStringLiteral("Vehicle"));
+    }
+    void addressStoredAndShownAgain() {
+        click("btnCustomerAdd");
+        setName(QStringLiteral("Anna"));
+        auto* address = control<QPlainTextEdit>("edCustomerAddress");
+        address->setPlainText(QStringLiteral("Hauptstraße 1\n12345 Musterstadt"));
+        click("btnCustomerSave");
+        addCustomer(QStringLiteral("Bernd"));
+        QVERIFY(address->toPlainText().isEmpty());
+        customers().First();
+        QCOMPARE(address->toPlainText(), QStringLiteral("Hauptstraße 1\n12345 Musterstadt"));
+        QCOMPARE(test::runPython(QStringLiteral("import dbfread,sys\n"
+                                                "print(repr(next(iter(dbfread.DBF(sys.argv[1], "
+                                                "encoding='cp1252')))['ADDRESS']))"),
+                                 {f->ctx.paths.dataFolder() + QStringLiteral("/customer.dbf")}),
+                 QStringLiteral("'Hauptstraße 1\\r\\n12345 Musterstadt'"));
+    }
+    void vehiclesOfTheCurrentCustomer() {
+        addCustomer(QStringLiteral("Anna"));
+        addCustomer(QStringLiteral("Bernd"));
+        VisitStore visits(*f->ctx.tables);
+        const auto save = [&](qint32 customer, const QString& vin, int day) {
+            VisitRecord v;
+            v.customer = customer;
+            v.vin = vin;
+            v.when = QDateTime(QDate(2026, 11, day), QTime(10, 0));
+            visits.SaveVisit(v);
+        };
+        save(0, QStringLiteral("WVWZZZ1KZ6W000001"), 3);
+        save(0, QString(), 5);
+        save(0, QStringLiteral("WVWZZZ1KZ6W000001"), 1);
+        save(1, QStringLiteral("WBA00000000000002"), 7);
+        customers().First();
+        const QAbstractItemModel* grid = control<QTableView>("DBGrid2")->model();
+        const auto row = [&](int r) {
+            return QStringList{grid->index(r, 0).data().toString(),
+                               grid->index(r, 1).data().toString(),
+                               grid->index(r, 2).data().toString()};
+        };
+        QCOMPARE(grid->rowCount(), 2);
+        QCOMPARE(row(0), (QStringList{QStringLiteral("unbekannt"),
+                                      ShortDateText(QDate(2026, 11, 5)), QStringLiteral("0")}));
+        QCOMPARE(row(1), (QStringList{QStringLiteral("WVWZZZ1KZ6W000001"),
+                                      ShortDateText(QDate(2026, 11, 3)), QStringLiteral("0")}));
+        customers().MoveTo(1);
+        QCOMPARE(grid->rowCount(), 1);
+        QCOMPARE(row(0).first(), QStringLiteral("WBA00000000000002"));
+        click("btnCustomerAdd");
+        QCOMPARE(grid->rowCount(), 0);
     }
     // What a killed process leaves: every save is in the file at once, so a
     // second process (the oracle) reads all customers saved so far.

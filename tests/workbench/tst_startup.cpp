@@ -4,7 +4,12 @@
 #include "link/link.h"
 #include "support_main.h"
 
+#include "store/tablestore.h"
+
 #include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 using namespace obd;
@@ -16,6 +21,7 @@ class TestStartup : public QObject {
 private slots:
     void failedStepLeavesLaterStepsRunning_data();
     void failedStepLeavesLaterStepsRunning();
+    void secondCopyOnlyReadsTheTables();
 };
 
 void TestStartup::failedStepLeavesLaterStepsRunning_data() {
@@ -55,6 +61,30 @@ void TestStartup::failedStepLeavesLaterStepsRunning() {
     QVERIFY(!w.Context().port->Connected());
     if (logWritten)
         QVERIFY(f.logLines().filter(QStringLiteral(" - Programm terminated")).size() == 1);
+}
+
+void TestStartup::secondCopyOnlyReadsTheTables() {
+    MainFixture f;
+    const QString data = QDir(f.folder()).filePath(QStringLiteral("data"));
+    TableStore first;
+    first.OpenAll(data);
+    TfMain& w = f.start();
+    QCOMPARE(f.shown.size(), 1);
+    QCOMPARE(f.shown[0].caption, QStringLiteral("Warnung"));
+    QCOMPARE(f.shown[0].text, QStringLiteral("Die Tabellen in \"%1\" werden von einem anderen "
+                                             "laufenden Programm benutzt. Dieses Programm kann "
+                                             "sie nur lesen; Speichern ist nicht möglich.")
+                                  .arg(data));
+
+    // Its Save is refused with a message, and nothing reaches the file.
+    child<QLineEdit>(&w, QStringLiteral("edCustomerName"))->setText(QStringLiteral("Anna"));
+    child<QPushButton>(&w, QStringLiteral("btnCustomerSave"))->click();
+    QCOMPARE(f.shown.size(), 2);
+    QCOMPARE(f.shown[1].caption, QStringLiteral("Fehler"));
+    QVERIFY(f.shown[1].text.contains(QStringLiteral("Speichern nicht möglich")));
+    QCOMPARE(runPython(QStringLiteral("import dbfread,sys\nprint(len(dbfread.DBF(sys.argv[1])))"),
+                       {QDir(data).filePath(QStringLiteral("customer.dbf"))}),
+             QStringLiteral("0"));
 }
 
 QTEST_MAIN(TestStartup)

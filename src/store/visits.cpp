@@ -1,0 +1,310 @@
+#include "store/visits.h"
+
+#include "common/errors.h"
+#include "store/tableschema.h"
+
+#include <QHash>
+#include <algorithm>
+
+namespace obd {
+
+namespace {
+
+constexpr std::array<const char*, 3> kKindTexts{"stored", "pending", "permanent"};
+constexpr std::array<const char*, 4> kReadinessTexts{"", "unsupported", "incomplete", "complete"};
+
+QString context(const Dataset& table) {
+    return table.objectName() + QStringLiteral(": ");
+}
+
+const dbf::FieldDef& fieldOf(const Dataset& table, const char* name) {
+    const int index = table.FieldIndex(QLatin1String(name));
+    if (index < 0)
+        throw TableError(context(table) +
+                         QStringLiteral("Das Feld '%1' wurde nicht gefunden").arg(name));
+    return table.Fields()[size_t(index)];
+}
+
+// A new record of a table, filled field by field; each value is checked as
+// it is written.
+class RecordBuilder {
+public:
+    explicit RecordBuilder(const Dataset& table)
+        : m_table(table), m_record(table.RecordLength(), ' ') {}
+
+    void text(const char* name, const QString& value) {
+        dbf::SetFieldText(fieldOf(m_table, name), m_record.data(), value, context(m_table));
+    }
+    void number(const char* name, std::optional<qint32> value) {
+        text(name, value ? QString::number(*value) : QString());
+    }
+    void date(const char* name, const QDate& value) {
+        dbf::SetFieldDate(fieldOf(m_table, name), m_record.data(), value);
+    }
+    QByteArray& bytes() { return m_record; }
+
+private:
+    const Dataset& m_table;
+    QByteArray m_record;
+};
+
+// Reads fields of stored rows by name, the fields looked up once.
+class RowReader {
+public:
+    explicit RowReader(const Dataset& table) : m_table(table) {}
+
+    const dbf::FieldDef& field(const char* name) { return fieldOf(m_table, name); }
+    QString text(int row, const dbf::FieldDef& f) const {
+        return dbf::FieldText(f, m_table.RowRecord(row));
+    }
+    qint32 integer(int row, const dbf::FieldDef& f) const {
+        return dbf::FieldInteger(f, m_table.RowRecord(row), context(m_table));
+    }
+    std::optional<qint32> optionalInteger(int row, const dbf::FieldDef& f) const {
+        if (text(row, f).isEmpty())
+            return std::nullopt;
+        return integer(row, f);
+    }
+    QDateTime when(int row, const dbf::FieldDef& date, const dbf::FieldDef& time) const {
+        const std::optional<QDate> day = dbf::FieldDate(date, m_table.RowRecord(row));
+        if (!day)
+            return {};
+        return QDateTime(*day, QTime::fromString(text(row, time), QStringLiteral("HH:mm:ss")));
+    }
+
+private:
+    const Dataset& m_table;
+};
+
+// The fields of a visit header that listing needs.
+struct HeadFields {
+    explicit HeadFields(RowReader& r)
+        : number(r.field("HEAD_NR")), customer(r.field("CUST_NR")), date(r.field("DATE")),
+          time(r.field("TIME")), vin(r.field("VIN")), codeCount(r.field("DTC_COUNT")),
+          complete(r.field("COMPLETE")) {}
+    const dbf::FieldDef& number;
+    const dbf::FieldDef& customer;
+    const dbf::FieldDef& date;
+    const dbf::FieldDef& time;
+    const dbf::FieldDef& vin;
+    const dbf::FieldDef& codeCount;
+    const dbf::FieldDef& complete;
+};
+
+template <typename Texts, typename Value>
+Value fromText(const Texts& texts, const QString& text, Value fallback) {
+    for (size_t i = 0; i < texts.size(); ++i)
+        if (text == QLatin1String(texts[i]))
+            return Value(i);
+    return fallback;
+}
+
+// Heads of whole visits, newest first (by date and time, then number).
+template <typename Visit> void newestFirst(std::vector<Visit>& visits) {
+    std::stable_sort(visits.begin(), visits.end(), [](const Visit& a, const Visit& b) {
+        if (a.when != b.when)
+            return a.when > b.when;
+        return a.number > b.number;
+    });
+}
+
+std::vector<VisitSummary> wholeVisits(const TableStore& tables, const VisitFilter& filter) {
+    const Dataset& head = tables.tDTCHead;
+    RowReader r(head);
+    const HeadFields f(r);
+    std::vector<VisitSummary> visits;
+    for (int row = 0; row < head.RecordCount(); ++row) {
+        if (r.text(row, f.complete) != QLatin1String("True"))
+            continue;
+        VisitSummary v;
+        v.customer = r.integer(row, f.customer);
+        if (filter.customer && *filter.customer != v.customer)
+            continue;
+        v.vin = r.text(row, f.vin);
+        if (!filter.vin.isEmpty() && !v.vin.contains(filter.vin, Qt::CaseInsensitive))
+            continue;
+        v.number = r.integer(row, f.number);
+        v.when = r.when(row, f.date, f.time);
+        v.codeCount = r.integer(row, f.codeCount);
+        visits.push_back(std::move(v));
+    }
+    newestFirst(visits);
+    return visits;
+}
+
+} // namespace
+
+MonitorReadiness ReadinessOf(const TMonitorStatus& s) {
+    const auto of = [](bool supported, bool incomplete) {
+        if (!supported)
+            return Readiness::Unsupported;
+        return incomplete ? Readiness::Incomplete : Readiness::Complete;
+    };
+    return {of(s.MisfireSupported, s.MisfireIncomplete),
+            of(s.FuelSystemSupported, s.FuelSystemIncomplete),
+            of(s.ComponentsSupported, s.ComponentsIncomplete),
+            of(s.CatalystSupported, s.CatalystIncomplete),
+            of(s.EvapSystemSupported, s.EvapSystemIncomplete),
+            of(s.OxygenSensorSupported, s.OxygenSensorIncomplete),
+            of(s.OxygenSensorHeaterSupported, s.OxygenSensorHeaterIncomplete)};
+}
+
+qint32 VisitStore::SaveVisit(VisitRecord& visit) {
+    Dataset& head = m_tables.tDTCHead;
+    Dataset& main = m_tables.tDTCMain;
+    if (!visit.when.isValid())
+        visit.when = QDateTime::currentDateTime();
+
+    std::vector<RecordBuilder> codes;
+    codes.reserve(visit.codes.size());
+    for (const VisitCode& c : visit.codes) {
+        RecordBuilder& r = codes.emplace_back(main);
+        r.text("DTC", c.code);
+        r.text("KIND", QLatin1String(kKindTexts[size_t(c.kind)]));
+        r.text("DESCRIPT", c.description);
+        r.text("UNIT", c.unit);
+    }
+    RecordBuilder h(head);
+    h.number("CUST_NR", visit.customer);
+    h.date("DATE", visit.when.date());
+    h.text("TIME", visit.when.time().toString(QStringLiteral("HH:mm:ss")));
+    h.text("VEHICLE", visit.vehicle);
+    h.text("VIN", visit.vin);
+    h.number("MILEAGE", visit.odometerKm);
+    h.text("MIL_ON",
+           visit.milOn ? (*visit.milOn ? QStringLiteral("T") : QStringLiteral("F")) : QString());
+    h.number("DTC_COUNT", qint32(visit.codes.size()));
+    h.text("REMARK", visit.remark);
+    h.text("PROTOCOL", visit.protocol);
+    h.number("DIST_CLR", visit.distanceSinceClearKm);
+    for (size_t i = 0; i < kMonitors.size(); ++i)
+        h.text(kMonitors[i].field, QLatin1String(kReadinessTexts[size_t(visit.readiness[i])]));
+    h.text("FREEZE", LinesForField(visit.freezeFrame));
+    h.text("COMPLETE", QStringLiteral("T"));
+
+    // A read-only store refuses here, in the counter's Post, before anything
+    // is written.
+    const qint32 number = m_tables.TakeNumber(QStringLiteral("VISITNR"));
+    std::vector<QByteArray> records;
+    records.reserve(codes.size());
+    for (RecordBuilder& r : codes) {
+        r.number("HEAD_NR", number);
+        records.push_back(std::move(r.bytes()));
+    }
+    h.number("HEAD_NR", number);
+    main.AppendRecords(records);
+    head.AppendRecords({h.bytes()});
+    visit.number = number;
+    return number;
+}
+
+// The names of the customers by number.
+static QHash<qint32, QString> customerNames(const TableStore& tables) {
+    QHash<qint32, QString> names;
+    const Dataset& customers = tables.tCustomer;
+    RowReader r(customers);
+    const dbf::FieldDef& name = r.field("NAME");
+    const dbf::FieldDef& number = r.field("CUST_NR");
+    for (int row = 0; row < customers.RecordCount(); ++row)
+        if (!r.text(row, number).isEmpty())
+            names.insert(r.integer(row, number), r.text(row, name));
+    return names;
+}
+
+std::vector<VisitSummary> VisitStore::ListVisits(const VisitFilter& filter) const {
+    std::vector<VisitSummary> visits = wholeVisits(m_tables, filter);
+    const QHash<qint32, QString> names = customerNames(m_tables);
+    for (VisitSummary& v : visits)
+        v.customerName = names.value(v.customer);
+    return visits;
+}
+
+QString VisitStore::CustomerName(qint32 customer) const {
+    return customerNames(m_tables).value(customer);
+}
+
+QString VisitStore::CustomerAddress(qint32 customer) const {
+    const Dataset& customers = m_tables.tCustomer;
+    if (customers.FieldIndex(QStringLiteral("ADDRESS")) < 0)
+        return {}; // a table of an earlier release that this copy only reads
+    RowReader r(customers);
+    const dbf::FieldDef& number = r.field("CUST_NR");
+    const dbf::FieldDef& address = r.field("ADDRESS");
+    for (int row = 0; row < customers.RecordCount(); ++row)
+        if (!r.text(row, number).isEmpty() && r.integer(row, number) == customer)
+            return LinesFromField(r.text(row, address));
+    return {};
+}
+
+std::optional<VisitRecord> VisitStore::LoadVisit(qint32 number) const {
+    const Dataset& head = m_tables.tDTCHead;
+    RowReader r(head);
+    const HeadFields f(r);
+    int found = -1;
+    for (int row = 0; row < head.RecordCount() && found < 0; ++row)
+        if (r.text(row, f.complete) == QLatin1String("True") && r.integer(row, f.number) == number)
+            found = row;
+    if (found < 0)
+        return std::nullopt;
+
+    VisitRecord v;
+    v.number = number;
+    v.customer = r.integer(found, f.customer);
+    v.when = r.when(found, f.date, f.time);
+    v.vehicle = r.text(found, r.field("VEHICLE"));
+    v.vin = r.text(found, f.vin);
+    v.protocol = r.text(found, r.field("PROTOCOL"));
+    const QString mil = r.text(found, r.field("MIL_ON"));
+    if (!mil.isEmpty())
+        v.milOn = mil == QLatin1String("True");
+    for (size_t i = 0; i < kMonitors.size(); ++i)
+        v.readiness[i] = fromText(kReadinessTexts, r.text(found, r.field(kMonitors[i].field)),
+                                  Readiness::Unknown);
+    v.odometerKm = r.optionalInteger(found, r.field("MILEAGE"));
+    v.distanceSinceClearKm = r.optionalInteger(found, r.field("DIST_CLR"));
+    v.freezeFrame = LinesFromField(r.text(found, r.field("FREEZE")));
+    v.remark = r.text(found, r.field("REMARK"));
+
+    const Dataset& main = m_tables.tDTCMain;
+    RowReader c(main);
+    const dbf::FieldDef& owner = c.field("HEAD_NR");
+    const dbf::FieldDef& code = c.field("DTC");
+    const dbf::FieldDef& kind = c.field("KIND");
+    const dbf::FieldDef& description = c.field("DESCRIPT");
+    const dbf::FieldDef& unit = c.field("UNIT");
+    for (int row = 0; row < main.RecordCount(); ++row)
+        if (c.integer(row, owner) == number)
+            v.codes.push_back({c.text(row, code),
+                               fromText(kKindTexts, c.text(row, kind), CodeKind::Stored),
+                               c.text(row, description), c.text(row, unit)});
+    return v;
+}
+
+std::vector<VehicleSummary> VisitStore::VehiclesOfCustomer(qint32 customer) const {
+    std::vector<VehicleSummary> vehicles;
+    // Visits come newest first: the first visit of a VIN is its latest.
+    for (const VisitSummary& v : wholeVisits(m_tables, {customer, {}})) {
+        auto it = std::find_if(vehicles.begin(), vehicles.end(),
+                               [&](const VehicleSummary& s) { return s.vin == v.vin; });
+        if (it == vehicles.end())
+            vehicles.push_back({v.vin, v.when, 1});
+        else
+            ++it->visits;
+    }
+    return vehicles;
+}
+
+std::vector<CodeHistoryEntry> VisitStore::CodeHistoryOfVehicle(qint32 customer,
+                                                               const QString& vin) const {
+    std::vector<CodeHistoryEntry> history;
+    for (const VisitSummary& v : wholeVisits(m_tables, {customer, {}})) {
+        if (v.vin != vin)
+            continue;
+        const std::optional<VisitRecord> visit = LoadVisit(v.number);
+        for (const VisitCode& code : visit->codes)
+            history.push_back({v.number, v.when, code});
+    }
+    return history;
+}
+
+} // namespace obd
