@@ -3,12 +3,23 @@
 //    responder's 100 ms per reply make 1400 ms the floor);
 //  - elmsim without latency: passes per second, and meanwhile the GUI
 //    thread's event latency (the wait of a call posted from another thread),
-//    beside the same latency measured while nothing polls as the baseline.
+//    beside the same latency measured while nothing polls as the baseline;
+//  - elmsim as an ELM327 on CAN with a real line's timing (38400 baud, 10 ms
+//    per control unit answer, 50 ms adapter wait without the count digit): a
+//    pass with the fast request forms, one with one PID per request without
+//    the count digit, and the wire floor of the fast pass's requests (their
+//    bytes at the rate plus the unit's answer time);
+//  - elmsim as an ELM327 without latency, fast polling with the chart shown,
+//    the four panels filled and a recording running: the GUI event latency,
+//    and the memory at the start and the end of the recording.
 #include "benchsim.h"
 #include "benchstats.h"
+#include "common/sensortable.h"
 #include "link/comport.h"
 #include "link/link.h"
 #include "link/protocollog.h"
+#include "session/requestform.h"
+#include "session/sensorpoller.h"
 #include "store/tablestore.h"
 #include "workbench/context.h"
 #include "workbench/messages.h"
@@ -20,6 +31,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -27,6 +39,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -83,6 +97,80 @@ std::vector<double> eventLatencies(int ms) {
 
 int passes(const QLabel* counter) {
     return counter->text().toInt();
+}
+
+constexpr int LineBaud = 38400;
+constexpr int EcuMs = 10;
+constexpr int AdapterWaitMs = 50;
+constexpr int RecordingSeconds = 20;
+constexpr int DefaultPids[] = {0x03, 0x04, 0x05, 0x06, 0x07, 0x0B, 0x0C,
+                               0x0D, 0x0E, 0x0F, 0x11, 0x13, 0x14, 0x15};
+
+double ResidentMb() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stod(line.substr(6)) / 1024.0;
+    return 0;
+}
+
+// A link of its own to an ELM327 simulator, echo off.
+struct Elm327Line {
+    explicit Elm327Line(const QString& binDir, const QStringList& args)
+        : sim(binDir, QStringList{"--chip", "elm327", "--search-ms", "0"} + args) {
+        port.SetPort(sim.slave());
+        port.Open();
+        link.SendCommand(QStringLiteral("ATE0"));
+        link.ReceiveReply();
+    }
+    bench::Simulator sim;
+    Notifier notifier;
+    TComPort port;
+    Link link{port, nullptr, notifier};
+};
+
+// The median time from one pass to the next of a poller over the 14 default
+// PIDs, after the first pass.
+double MedianPassMs(Link& link, bool fast, int passesToTime) {
+    SensorTable table;
+    table.SetUp([](int pid) { return SensorRowInfo{{}, {}, pid >= 3 && pid <= 0x15}; });
+    TSupportedPids flags{};
+    for (const int pid : DefaultPids)
+        flags[size_t(pid - 1)] = true;
+    SensorPoller poller(table);
+    poller.SetSupportedPids(flags);
+    poller.SetFastRequests(fast);
+    std::vector<double> ms;
+    QElapsedTimer clock;
+    QObject::connect(&poller, &SensorPoller::passCompleted, [&] {
+        if (clock.isValid())
+            ms.push_back(double(clock.nsecsElapsed()) / 1e6);
+        clock.restart();
+        if (int(ms.size()) >= passesToTime)
+            poller.RequestStop();
+    });
+    poller.Start(link);
+    poller.WaitUntilIdle();
+    return bench::Median(ms);
+}
+
+// The floor of one fast pass: the bytes of its requests and replies at the
+// line's rate, plus one unit answer time per request.
+double WireFloorMs(Link& link) {
+    RequestForm form = PrepareFastRequests(link);
+    if (!form.fast)
+        die("the simulator does not take the fast request forms");
+    double ms = 0;
+    const std::span<const int> all(DefaultPids);
+    for (size_t at = 0; at < all.size(); at += size_t(form.pidsPerRequest)) {
+        const auto pids = all.subspan(at, std::min(all.size() - at, size_t(form.pidsPerRequest)));
+        const QString request = PidRequest(pids, form);
+        link.SendCommand(request);
+        const QString reply = link.ReceiveReplyLines(); // without its prompt
+        const double bytes = double(request.size() + 1 + reply.size() + 1);
+        ms += bytes * 10 * 1000.0 / LineBaud + EcuMs;
+    }
+    return ms;
 }
 
 } // namespace
@@ -156,5 +244,50 @@ int main(int argc, char** argv) {
     std::printf("BENCH polling.gui_latency_p99_ms %.3f ms\n", bench::Percentile(busy, 0.99));
     std::printf("BENCH polling.gui_latency_median_ms %.3f ms\n", bench::Percentile(busy, 0.5));
     std::printf("BENCH polling.idle_gui_latency_p99_ms %.3f ms\n", bench::Percentile(idle, 0.99));
+
+    {
+        const QStringList timing{"--baud",         QString::number(LineBaud),
+                                 "--ecu-ms",       QString::number(EcuMs),
+                                 "--adapter-wait", QString::number(AdapterWaitMs)};
+        Elm327Line can(binDir, timing);
+        const double fastMs = MedianPassMs(can.link, true, 9);
+        const double singleMs = MedianPassMs(can.link, false, 3);
+        const double floorMs = WireFloorMs(can.link);
+        std::printf("BENCH polling.can_fast_pass_ms %.1f ms\n", fastMs);
+        std::printf("BENCH polling.can_single_pass_ms %.1f ms\n", singleMs);
+        std::printf("BENCH polling.can_wire_floor_ms %.1f ms\n", floorMs);
+        std::printf("BENCH polling.can_fast_speedup %.1f x\n", singleMs / fastMs);
+        std::printf("BENCH polling.can_fast_over_floor %.2f x\n", fastMs / floorMs);
+    }
+
+    // Chart, panels and a recording on the page, fast polling at full speed.
+    ctx.port->Close();
+    bench::Simulator fastSim(binDir, {"--chip", "elm327", "--search-ms", "0"});
+    ctx.port->SetPort(fastSim.slave());
+    ctx.port->Open();
+    ctx.link->SendCommand(QStringLiteral("ATE0"));
+    ctx.link->ReceiveReply();
+    ctx.chipIdentification = QStringLiteral("ELM327 v1.5");
+    page.findChild<QTabBar*>(QStringLiteral("tcSensordata"))->setCurrentIndex(2);
+    page.StartRecording(QDir(folder.path()).filePath(QStringLiteral("bench.csv")));
+    page.btnSensorsReadClick();
+    const int chartFirst = passes(counter);
+    const std::vector<double> warm = eventLatencies(2000);
+    const double rssStart = ResidentMb();
+    QElapsedTimer chartClock;
+    chartClock.start();
+    const std::vector<double> chartBusy = eventLatencies(RecordingSeconds * 1000);
+    const double chartRate =
+        (passes(counter) - chartFirst) / (double(chartClock.elapsed() + 2000) / 1000.0);
+    const double rssEnd = ResidentMb();
+    page.btnSensorsStopClick();
+    ctx.waitForPollerIdle();
+    page.StopRecording();
+    std::printf("BENCH polling.chart_passes_per_s %.1f passes/s\n", chartRate);
+    std::printf("BENCH polling.chart_gui_latency_p99_ms %.3f ms\n",
+                bench::Percentile(chartBusy, 0.99));
+    std::printf("BENCH polling.recording_rss_start_mb %.1f MB\n", rssStart);
+    std::printf("BENCH polling.recording_rss_end_mb %.1f MB\n", rssEnd);
+    std::printf("BENCH polling.recording_seconds %d s\n", RecordingSeconds);
     return 0;
 }

@@ -12,7 +12,7 @@ SensorTable::SensorTable() {
         TSensorData& e = (*this)[k];
         e.Number = k + 1;
         e.Pid = QStringLiteral("%1").arg(k + 1, 2, 16, QLatin1Char('0')).toUpper();
-        e.m_value = QStringLiteral("0");
+        e.m_reading.text = QStringLiteral("0");
     }
 }
 
@@ -28,14 +28,23 @@ void SensorTable::SetUp(const std::function<SensorRowInfo(int pid)>& info) {
 
 QString SensorTable::Value(int k) const {
     std::lock_guard lock(m_valueLock);
-    return (*this)[k].m_value;
+    return (*this)[k].m_reading.text;
 }
 
 void SensorTable::SetValue(int k, QString value) {
+    SetReading(k, SensorReading{std::move(value), std::nullopt, 0});
+}
+
+SensorReading SensorTable::Reading(int k) const {
+    std::lock_guard lock(m_valueLock);
+    return (*this)[k].m_reading;
+}
+
+void SensorTable::SetReading(int k, SensorReading reading) {
     // Swapped in under the lock; the old text is released after it, by the
     // last of its holders.
     std::lock_guard lock(m_valueLock);
-    (*this)[k].m_value.swap(value);
+    std::swap((*this)[k].m_reading, reading);
 }
 
 int SensorTable::IndexOfPid(const QString& pid) const {

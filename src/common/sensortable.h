@@ -11,8 +11,17 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <optional>
 
 namespace obd {
+
+// One polled value: the value text as the table keeps it, and for a number
+// its full value and the digits after the separator it is shown with.
+struct SensorReading {
+    QString text;
+    std::optional<double> number;
+    int decimals = 0;
+};
 
 // What the sensor table takes over from the PID table for one PID.
 struct SensorRowInfo {
@@ -35,7 +44,7 @@ public:
 
 private:
     friend class SensorTable;
-    QString m_value; // guarded by SensorTable's lock
+    SensorReading m_reading; // guarded by SensorTable's lock
 };
 
 class SensorTable {
@@ -56,7 +65,10 @@ public:
     const TSensorData& operator[](int k) const { return m_entries[static_cast<size_t>(k)]; }
 
     QString Value(int k) const;
+    // A value text without a number ("N/A", "Fehler", a state text).
     void SetValue(int k, QString value);
+    SensorReading Reading(int k) const;
+    void SetReading(int k, SensorReading reading);
 
     // Entry index of a PID text, or -1.
     int IndexOfPid(const QString& pid) const;

@@ -189,6 +189,14 @@ QByteArray Link::readUntilPrompt() {
 }
 
 QString Link::ReceiveReply() {
+    return receive().first;
+}
+
+QString Link::ReceiveReplyLines() {
+    return receive().second;
+}
+
+std::pair<QString, QString> Link::receive() {
     // Without a SendCommand before it (not the intended use), the reply
     // follows the current demo switch.
     if (m_portOwner.load() != std::this_thread::get_id()) {
@@ -196,13 +204,16 @@ QString Link::ReceiveReply() {
         m_demoReply = DemoMode.load();
     }
     QString reply;
+    QString lines;
     try {
-        if (m_abort->Raised())
+        if (m_abort->Raised()) {
             reply = ReplyError;
-        else {
+        } else {
             const QByteArray received = readUntilPrompt();
             // An abort during the wait leaves whatever came as no reply.
             reply = m_abort->Raised() ? ReplyError : CleanReply(received);
+            if (!m_abort->Raised() && received.contains('>'))
+                lines = fromCp1252(received.left(received.indexOf('>')));
         }
     } catch (...) {
         releasePort();
@@ -212,7 +223,7 @@ QString Link::ReceiveReply() {
     if (!reply.startsWith(QLatin1Char('4')) && IsChipErrorWord(reply))
         m_notifier.showChipError(QStringLiteral("ERROR Message: ") + reply);
     log(QStringLiteral("R: ") + reply);
-    return reply;
+    return {reply, lines};
 }
 
 bool Link::CheckCommFailure() {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 namespace obd {
 
@@ -51,6 +52,9 @@ public:
 
     void SendCommand(const QString& command);
     QString ReceiveReply();
+    // The same reply with its lines kept (CR between them, no prompt), for
+    // the protocol layer; the log shows it as ReceiveReply would.
+    QString ReceiveReplyLines();
 
     // Shows the no-communication box and returns true while CommFailure is set.
     bool CheckCommFailure();
@@ -79,6 +83,9 @@ private:
     Transport& line();
     void discardStaleInput();
     QByteArray readUntilPrompt();
+    // The reply as cleaned for the log and the chip-word check, and as
+    // received (or, in demo mode, as the responder gives it).
+    std::pair<QString, QString> receive();
     void log(const QString& phrase);
     // The port lock is taken by SendCommand and given back by ReceiveReply once
     // its reading is done, so no other exchange can come between the two.

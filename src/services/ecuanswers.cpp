@@ -3,6 +3,7 @@
 #include "common/bits.h"
 #include "common/errors.h"
 #include "services/j1979.h"
+#include "services/pidvalues.h"
 
 #include <QSet>
 #include <algorithm>
@@ -100,6 +101,31 @@ QString SensorValueOf(const QList<EcuMessage>& messages, ProtocolFamily family, 
             chosen = &m;
     }
     return DecodeSensorValue(pid, chosen ? HexText(chosen->data) : QString(), decimalSeparator);
+}
+
+QMap<int, EcuMessage> PidAnswersOf(const QList<EcuMessage>& messages, ProtocolFamily family) {
+    QMap<int, EcuMessage> answers;
+    for (const EcuMessage& m : messages) {
+        if (!Answers(m, 0x41))
+            continue;
+        qsizetype at = 1;
+        while (at < m.data.size()) {
+            const int pid = quint8(m.data[at]);
+            // The bitmap PIDs (00, 20, ...) have no record and four bytes.
+            const PidSpec* spec = FindPidSpec(pid);
+            const qsizetype length = spec ? spec->bytes : (pid % 0x20 == 0 ? 4 : -1);
+            // Past a PID of unknown length the rest cannot be split; a PID
+            // cut short keeps what came, for its decoder to refuse.
+            const qsizetype end =
+                length < 0 ? m.data.size() : std::min(at + 1 + length, m.data.size());
+            const auto known = answers.constFind(pid);
+            if (known == answers.cend() ||
+                (m.sender == EngineSender(family) && known->sender != m.sender))
+                answers.insert(pid, EcuMessage{m.sender, '\x41' + m.data.mid(at, end - at)});
+            at = end;
+        }
+    }
+    return answers;
 }
 
 std::optional<QList<UnitTroubleCode>> TroubleCodesOf(const QList<EcuMessage>& messages,

@@ -9,6 +9,7 @@
 
 #include <QChar>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <optional>
 
@@ -32,6 +33,12 @@ std::optional<TMonitorStatus> MonitorStatusOf(const QList<EcuMessage>& messages)
 // answered that PID (see DecodeSensorValue for the rest).
 QString SensorValueOf(const QList<EcuMessage>& messages, ProtocolFamily family, int pid,
                       QChar decimalSeparator);
+
+// The answers to one service 01 request for one or more PIDs: each unit's 41
+// message split into its PIDs by their byte counts in the PID table; per PID
+// the engine unit's answer, or the first, as a single-PID message (41, PID,
+// data bytes). A PID no unit answered is missing.
+QMap<int, EcuMessage> PidAnswersOf(const QList<EcuMessage>& messages, ProtocolFamily family);
 
 struct UnitTroubleCode {
     QString code; // "P0133"

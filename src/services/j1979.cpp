@@ -95,29 +95,34 @@ TMonitorStatus DecodeMonitorStatus(const QString& reply) {
 }
 
 QString DecodeSensorValue(int pid, const QString& reply, QChar decimalSeparator) {
+    return DecodeSensorReading(pid, reply, decimalSeparator).text;
+}
+
+SensorReading DecodeSensorReading(int pid, const QString& reply, QChar decimalSeparator) {
+    const auto text = [](QString t) { return SensorReading{std::move(t), std::nullopt, 0}; };
     const PidInfo* info = FindPid(pid);
     if (!info || info->decoder == PidDecoder::None)
-        return ReplyError;
+        return text(ReplyError);
     const QString head = QStringLiteral("41%1").arg(pid, 2, 16, QLatin1Char('0')).toUpper();
     const QString answer = AnswerTo(reply, head);
     if (answer.isEmpty())
-        return ReplyError;
+        return text(ReplyError);
     const int a = DataByte(answer, 0);
     const int b = UsesByteB(info->decoder) ? DataByte(answer, 1) : 0;
 
     switch (info->decoder) {
     case PidDecoder::None:
-        return ReplyError;
+        return text(ReplyError);
     case PidDecoder::MilState:
-        return TestBit(a, 7) ? QStringLiteral("AN") : QStringLiteral("AUS");
+        return text(TestBit(a, 7) ? QStringLiteral("AN") : QStringLiteral("AUS"));
     case PidDecoder::FuelSystem:
-        return TextOrError(HighestBitText(FuelSystemTexts, quint8(a)));
+        return text(TextOrError(HighestBitText(FuelSystemTexts, quint8(a))));
     case PidDecoder::SecondaryAir:
-        return TextOrError(HighestBitText(SecondaryAirTexts, quint8(a)));
+        return text(TextOrError(HighestBitText(SecondaryAirTexts, quint8(a))));
     case PidDecoder::OxygenSensors:
-        return TextOrError(HighestBitText(OxygenSensorTexts, quint8(a)));
+        return text(TextOrError(HighestBitText(OxygenSensorTexts, quint8(a))));
     case PidDecoder::ObdType:
-        return TextOrError(ValueTextOf(ObdTypeTexts, a));
+        return text(TextOrError(ValueTextOf(ObdTypeTexts, a)));
     case PidDecoder::Percent:
     case PidDecoder::Celsius:
     case PidDecoder::FuelTrim:
@@ -132,9 +137,11 @@ QString DecodeSensorValue(int pid, const QString& reply, QChar decimalSeparator)
     // The numbers come from the first value of the full PID table, which
     // holds the same formulas.
     const std::array<std::uint8_t, 2> bytes{std::uint8_t(a), std::uint8_t(b)};
-    const double number = NumberOf(FindPidSpec(pid)->fields[0], bytes);
-    return info->form == NumberForm::Integer ? IntegerForm(static_cast<long long>(number))
-                                             : DecimalForm(number, decimalSeparator);
+    const PidField& field = FindPidSpec(pid)->fields[0];
+    const double number = NumberOf(field, bytes);
+    return {info->form == NumberForm::Integer ? IntegerForm(static_cast<long long>(number))
+                                              : DecimalForm(number, decimalSeparator),
+            number, field.decimals};
 }
 
 QString DtcPrefix(const QString& digit) {
@@ -204,14 +211,17 @@ void ReadSensorData(Link& link, const TSupportedPids& supported, const QString& 
     const qint32 pidNumber = HexToInt(pid);
     if (serviceNumber != 1)
         return;
+    value = ReadSensorReading(link, supported, pidNumber).text;
+}
+
+SensorReading ReadSensorReading(Link& link, const TSupportedPids& supported, int pid) {
     // PIDs outside the 32 flags count as unsupported rather than reading past them.
-    if (pidNumber < 1 || pidNumber > int(supported.size()) || !supported[size_t(pidNumber - 1)]) {
-        value = QStringLiteral("N/A");
-        return;
-    }
-    if (FindPid(pidNumber)->decoder == PidDecoder::None)
-        return;
-    value = DecodeSensorValue(pidNumber, Request(link, service + pid), DecimalSeparator());
+    if (pid < 1 || pid > int(supported.size()) || !supported[size_t(pid - 1)])
+        return {QStringLiteral("N/A"), std::nullopt, 0};
+    if (FindPid(pid)->decoder == PidDecoder::None)
+        return {ReplyError, std::nullopt, 0};
+    const QString command = QStringLiteral("01%1").arg(pid, 2, 16, QLatin1Char('0')).toUpper();
+    return DecodeSensorReading(pid, Request(link, command), DecimalSeparator());
 }
 
 QStringList ReadTroubleCodes(Link& link) {

@@ -5,6 +5,7 @@
 
 #include "common/obdtypes.h"
 #include "common/pidtable.h"
+#include "common/sensortable.h"
 
 #include <QChar>
 #include <QString>
@@ -26,6 +27,8 @@ bool ReadMonitorStatus(Link& link, TMonitorStatus& status);
 // value becomes a number, a state text, "N/A" or "Fehler".
 void ReadSensorData(Link& link, const TSupportedPids& supported, const QString& service,
                     const QString& pid, QString& value);
+// The same request for service 01 PID pid, with the number kept whole.
+SensorReading ReadSensorReading(Link& link, const TSupportedPids& supported, int pid);
 QStringList ReadTroubleCodes(Link& link);
 // True when the reply is a service 03 answer; codes then holds its codes.
 bool ReadTroubleCodes(Link& link, QStringList& codes);
@@ -38,6 +41,8 @@ TMonitorStatus DecodeMonitorStatus(const QString& reply);
 // "41"+pid on a byte boundary; "Fehler" without that head, for a PID without a
 // decoder and for a state without a text.
 QString DecodeSensorValue(int pid, const QString& reply, QChar decimalSeparator);
+// The same value text, and for a number its full value and display precision.
+SensorReading DecodeSensorReading(int pid, const QString& reply, QChar decimalSeparator);
 QStringList DecodeTroubleCodes(const QString& reply);
 bool DecodeClearConfirmation(const QString& reply);
 

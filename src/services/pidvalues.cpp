@@ -112,6 +112,10 @@ QString DisplayText(const PidValue& value, QChar decimalSeparator) {
     return value.number ? DisplayText(*value.number, value.decimals, decimalSeparator) : value.text;
 }
 
+QString DisplayText(const SensorReading& value, QChar decimalSeparator) {
+    return value.number ? DisplayText(*value.number, value.decimals, decimalSeparator) : value.text;
+}
+
 std::optional<int> NextSupportRange(std::span<const std::uint32_t> bitmaps) {
     if (bitmaps.empty())
         return 0x00;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "common/pidtable.h"
+#include "common/sensortable.h"
 
 #include <QChar>
 #include <QString>
@@ -90,6 +91,8 @@ double NumberOf(const PidField& field, std::span<const std::uint8_t> data);
 QString DisplayText(double value, int decimals, QChar decimalSeparator);
 // What a grid cell shows for the value: its text, or its number at its precision.
 QString DisplayText(const PidValue& value, QChar decimalSeparator);
+// What a polled value shows: its text, or its number at its precision.
+QString DisplayText(const SensorReading& value, QChar decimalSeparator);
 
 // Supported PIDs, bit p for PID p (hexadecimal 00 to FF).
 using PidSupport = std::bitset<256>;

@@ -1,43 +1,40 @@
 #include "session/offthread.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QObject>
-#include <QThread>
+#include <atomic>
 #include <exception>
-#include <mutex>
 #include <thread>
 
 namespace obd {
 
 void RunOffThread(const std::function<void()>& body) {
-    // Set on this thread by the notice the worker posts last: every signal the
-    // body queued for this thread was posted before it and is delivered first.
-    bool done = false;
-    QObject receiver;
-    std::mutex lock;
-    std::exception_ptr failure; // guarded by lock
+    // The worker sets the flag and wakes this thread's dispatcher; nothing is
+    // handed over through Qt's event queue, whose locking the thread checker
+    // cannot see. The join orders everything the body wrote before our reads.
+    std::atomic<bool> done{false};
+    std::exception_ptr failure; // written by the worker, read after the join
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
     std::thread worker([&] {
         try {
             body();
         } catch (...) {
-            std::lock_guard guard(lock);
             failure = std::current_exception();
         }
-        QMetaObject::invokeMethod(
-            &receiver, [&done] { done = true; }, Qt::QueuedConnection);
+        done.store(true, std::memory_order_release);
+        if (dispatcher)
+            dispatcher->wakeUp();
     });
-    while (!done)
+    while (!done.load(std::memory_order_acquire))
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
                                         QEventLoop::WaitForMoreEvents);
     worker.join();
-    std::exception_ptr raised;
-    {
-        std::lock_guard guard(lock);
-        raised = failure;
-    }
-    if (raised)
-        std::rethrow_exception(raised);
+    // Signals the body queued for this thread were posted before the flag was
+    // set: deliver them before the caller goes on.
+    QCoreApplication::sendPostedEvents();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 } // namespace obd

@@ -1,7 +1,11 @@
 #include "session/sensorpoller.h"
 
 #include "common/sensortable.h"
+#include "link/link.h"
 #include "services/j1979.h"
+#include "session/requestform.h"
+
+#include <vector>
 
 namespace obd {
 
@@ -24,6 +28,10 @@ void SensorPoller::Start(Link& link) {
     m_thread.Start();
 }
 
+void SensorPoller::SetFastRequests(bool fast) {
+    m_fastRequests = fast;
+}
+
 void SensorPoller::SetSupportedPids(const TSupportedPids& flags) {
     m_supported = flags;
     for (int k = 0; k < SensorTable::Size; ++k)
@@ -32,7 +40,23 @@ void SensorPoller::SetSupportedPids(const TSupportedPids& flags) {
 
 void SensorPoller::poll(SensorThread& thread) {
     Link& link = *m_link.load();
-    const QString service = QStringLiteral("01");
+    RequestForm form;
+    if (m_fastRequests) {
+        if (thread.StopRequested())
+            return;
+        form = PrepareFastRequests(link);
+    }
+    std::vector<int> batch; // entries whose PIDs go into the next request
+    std::vector<int> pids;
+    const auto request = [&] {
+        pids.clear();
+        for (const int k : batch)
+            pids.push_back(m_table[k].Number);
+        const QList<SensorReading> readings = ReadPids(link, form, pids);
+        for (size_t n = 0; n < batch.size(); ++n)
+            m_table.SetReading(batch[n], readings[qsizetype(n)]);
+        batch.clear();
+    };
     while (true) {
         for (int k = 0; k < SensorTable::Size; ++k) {
             const TSensorData& e = m_table[k];
@@ -43,11 +67,28 @@ void SensorPoller::poll(SensorThread& thread) {
                 m_table.SetValue(k, NotAvailable);
                 continue;
             }
+            if (!form.fast) {
+                if (thread.StopRequested())
+                    return;
+                m_table.SetReading(k, ReadSensorReading(link, m_supported, e.Number));
+                continue;
+            }
+            // A PID without a decoder is not asked for, as in the plain form.
+            if (FindPid(e.Number)->decoder == PidDecoder::None) {
+                m_table.SetValue(k, ReplyError);
+                continue;
+            }
+            batch.push_back(k);
+            if (int(batch.size()) >= form.pidsPerRequest) {
+                if (thread.StopRequested())
+                    return;
+                request();
+            }
+        }
+        if (!batch.empty()) {
             if (thread.StopRequested())
                 return;
-            QString value;
-            ReadSensorData(link, m_supported, service, e.Pid, value);
-            m_table.SetValue(k, value);
+            request();
         }
         if (thread.StopRequested())
             return;

@@ -1,6 +1,7 @@
 // Live polling of the sensor table: the worker asks the vehicle for every
 // polled row in turn and reports each finished pass; it looks at its stop
-// request before every request, so a stop takes at most one reply wait.
+// request before every request, so a stop takes at most one reply wait. On
+// an adapter with the faster request forms several rows share one request.
 #pragma once
 
 #include "common/obdtypes.h"
@@ -31,6 +32,9 @@ public:
     // The flags the worker polls by, taken over into the sensor table's
     // Supported column. Only while no worker runs.
     void SetSupportedPids(const TSupportedPids& flags);
+    // Whether the chip takes the faster request forms (HasFastRequests of its
+    // identification). Only while no worker runs.
+    void SetFastRequests(bool fast);
 
 signals:
     void started();
@@ -44,6 +48,7 @@ private:
 
     SensorTable& m_table;
     TSupportedPids m_supported{}; // changed only while no worker runs
+    bool m_fastRequests = false;  // likewise
     std::atomic<Link*> m_link{nullptr};
     SensorThread m_thread;
 };

@@ -14,6 +14,8 @@
 #include <memory>
 #include <optional>
 
+class QSettings;
+
 namespace obd {
 
 class Link;
@@ -34,6 +36,11 @@ struct WorkbenchContext {
 
     std::unique_ptr<TableStore> tables;
     MessageBoxes* messages = nullptr; // owned by the main window
+    // The program's settings (owned by the main window); null in page tests.
+    QSettings* settings = nullptr;
+    // Set by the main window: the status bar's recording indicator; an empty
+    // text hides it.
+    std::function<void(const QString&)> showRecording;
 
     // Set by the sensor page: polling worker state for navigation, the
     // connection sequence, the GUI-thread requests and shutdown.
@@ -48,6 +55,9 @@ struct WorkbenchContext {
     // store (the rate detection found, for one); raises "Failed to store
     // settings".
     std::function<void()> storePortSettings;
+
+    // The interface chip's identification from the last connection sequence.
+    QString chipIdentification;
 
     // The 32 service 01 PIDs with their last values, shared by the sensor
     // page, its polling worker and the report.

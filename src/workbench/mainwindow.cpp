@@ -145,6 +145,7 @@ TfMain::TfMain(const ProgramPaths& paths, std::unique_ptr<QSettings> settings, A
     m_startPage = new StartPage(
         m_ctx, m_status,
         [this](const TSupportedPids& flags) { m_sensorPage->ApplySupportedPids(flags); }, Notebook);
+    m_ctx.settings = m_settings.get();
     m_sensorPage = new SensorPage(m_ctx, Notebook);
     QWidget *seite2 = nullptr, *seite3 = nullptr;
     makePlaceholderPages(&seite2, &seite3);
@@ -310,6 +311,15 @@ QWidget* TfMain::makeStatusBar() {
     };
     m_status.ELM_Led = lampPanel("FlatPanel13", "ELM", "labELM", "ELM_Led", left + 85 + PortExtra);
     m_status.ECU_Led = lampPanel("FlatPanel22", "ECU", "labECU", "ECU_Led", left + 134 + PortExtra);
+    // The recording's elapsed time and row count, while one runs.
+    auto* recording = named(new ElidingLabel(QString(), bar), QStringLiteral("RecordingLabel"));
+    recording->setGeometry(left + 188 + PortExtra, 4,
+                           std::max(90, width() - left - 192 - PortExtra), 14);
+    recording->hide();
+    m_ctx.showRecording = [recording](const QString& text) {
+        recording->setText(text);
+        recording->setVisible(!text.isEmpty());
+    };
     return bar;
 }
 

@@ -1,25 +1,35 @@
 #include "workbench/sensorpage.h"
 
+#include "common/regional.h"
 #include "common/sensortable.h"
 #include "link/link.h"
 #include "services/j1979.h"
+#include "services/pidvalues.h"
 #include "session/offthread.h"
+#include "session/recording.h"
+#include "session/requestform.h"
 #include "session/sensorpoller.h"
 #include "widgets/pictures.h"
+#include "widgets/trendchart.h"
 #include "workbench/context.h"
+#include "workbench/livepanel.h"
 #include "workbench/look.h"
 #include "workbench/messages.h"
 #include "workbench/pagelook.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
+#include <QFileDialog>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QSettings>
 #include <QStackedWidget>
 #include <QStyledItemDelegate>
 #include <QTabBar>
@@ -99,12 +109,18 @@ QLabel* label(const QString& name, const QString& caption, QPoint at, QWidget* p
     return l;
 }
 
-struct SinglePanel {
-    QPoint at;
+constexpr QPoint PanelPlaces[] = {{8, 12}, {236, 12}, {8, 156}, {236, 156}};
+
+struct ChartSpan {
     const char* caption;
+    double seconds;
 };
-constexpr SinglePanel SinglePanels[] = {
-    {{8, 12}, "7500,0"}, {{236, 12}, "156,2"}, {{8, 156}, "13,8"}, {{236, 156}, "0,0"}};
+constexpr ChartSpan ChartSpans[] = {{"30 s", 30}, {"60 s", 60}, {"2 min", 120}, {"10 min", 600}};
+constexpr int DefaultSpan = 1;
+
+QString PanelKey(int panel) {
+    return QStringLiteral("Sensordaten/Einzeln%1").arg(panel + 1);
+}
 
 } // namespace
 
@@ -122,6 +138,7 @@ SensorPage::SensorPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(parent)
     tcSensordata = named(new QTabBar(this), QStringLiteral("tcSensordata"));
     tcSensordata->addTab(QStringLiteral("Tabelle"));
     tcSensordata->addTab(QStringLiteral("Einzeln"));
+    tcSensordata->addTab(QStringLiteral("Diagramm"));
     layout->addWidget(tcSensordata);
     nbSensordata = named(new QStackedWidget(this), QStringLiteral("nbSensordata"));
     layout->addWidget(nbSensordata, 1);
@@ -152,6 +169,7 @@ SensorPage::SensorPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(parent)
     tableLayout->addWidget(SensorDataGrid);
     nbSensordata->addWidget(table);
     nbSensordata->addWidget(makeSinglePage());
+    nbSensordata->addWidget(makeChartPage());
     connect(tcSensordata, &QTabBar::currentChanged, this, &SensorPage::tcSensordataTabChanged);
 
     auto* strip = new QWidget(this);
@@ -183,6 +201,8 @@ SensorPage::SensorPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(parent)
             guarded(boxes, this, &SensorPage::btnSensorsStopClick));
     connect(cbShowNotSupported, &QCheckBox::toggled, this,
             guarded(boxes, this, &SensorPage::cbShowNotSupportedClick));
+    connect(btnRecord, &QPushButton::clicked, this,
+            guarded(boxes, this, &SensorPage::btnRecordClick));
 
     m_poller = new SensorPoller(m_ctx.sensorTable, this);
     connect(m_poller, &SensorPoller::started, this, &SensorPage::SensorThreadStart);
@@ -192,7 +212,9 @@ SensorPage::SensorPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(parent)
     m_ctx.requestPollerStop = [this] { m_poller->RequestStop(); };
     m_ctx.waitForPollerIdle = [this] { m_poller->WaitUntilIdle(); };
 
+    m_clock.start();
     FillSensorGrid();
+    refreshChoices();
 }
 
 SensorPage::~SensorPage() {
@@ -201,6 +223,8 @@ SensorPage::~SensorPage() {
     m_ctx.requestPollerStop = nullptr;
     m_ctx.waitForPollerIdle = nullptr;
     delete m_poller;
+    // Closes the file; the status bar may already be gone.
+    m_recorder.reset();
 }
 
 SensorThread& SensorPage::Poller() {
@@ -210,25 +234,173 @@ SensorThread& SensorPage::Poller() {
 QWidget* SensorPage::makeSinglePage() {
     auto* page = new QWidget(nbSensordata);
     page->setObjectName(QStringLiteral("Einzeln"));
-    QFont listFont(QStringLiteral("Tahoma"));
-    listFont.setPixelSize(11);
-    listFont.setBold(true);
-    QFont valueFont(listFont);
-    valueFont.setPixelSize(48);
-    int n = 1;
-    for (const SinglePanel& p : SinglePanels) {
-        auto* panel = new QFrame(page);
-        panel->setFrameShape(QFrame::StyledPanel);
-        panel->setGeometry(QRect(p.at, QSize(221, 133)));
-        auto* list = named(new QComboBox(panel), QStringLiteral("cbSD%1").arg(n++));
-        list->setGeometry(8, 8, 205, 21);
-        list->setFont(listFont);
-        list->setStyleSheet(look::PageFieldStyle());
-        auto* value = new QLabel(QLatin1String(p.caption), panel);
-        value->setGeometry(8, 36, 205, 89);
-        value->setFont(valueFont);
+    for (int n = 0; n < int(m_panels.size()); ++n) {
+        auto* panel = new LivePanel(n + 1, page);
+        panel->setGeometry(QRect(PanelPlaces[n], QSize(221, 133)));
+        connect(panel, &LivePanel::chosen, this, [this, n](int entry) { panelChosen(n, entry); });
+        connect(panel, &LivePanel::picked, this, [this, n](int entry) {
+            if (m_ctx.settings && entry >= 0)
+                m_ctx.settings->setValue(PanelKey(n), m_ctx.sensorTable[entry].Pid);
+        });
+        m_panels[size_t(n)] = panel;
     }
     return page;
+}
+
+QWidget* SensorPage::makeChartPage() {
+    auto* page = new QWidget(nbSensordata);
+    page->setObjectName(QStringLiteral("Diagramm"));
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(8, 8, 8, 8);
+    auto* row = new QHBoxLayout;
+    auto* spanCaption = new QLabel(QStringLiteral("Zeitraum:"), page);
+    row->addWidget(spanCaption);
+    m_span = named(new QComboBox(page), QStringLiteral("cbChartSpan"));
+    for (const ChartSpan& span : ChartSpans)
+        m_span->addItem(QLatin1String(span.caption), span.seconds);
+    m_span->setCurrentIndex(DefaultSpan);
+    // Wide enough for its longest caption and the arrow, in any font.
+    int widest = 0;
+    for (const ChartSpan& span : ChartSpans)
+        widest =
+            std::max(widest, m_span->fontMetrics().horizontalAdvance(QLatin1String(span.caption)));
+    m_span->setMinimumWidth(widest + 40);
+    labelFor(spanCaption, m_span);
+    row->addWidget(m_span);
+    btnRecord =
+        named(new QPushButton(QStringLiteral("Aufzeichnen"), page), QStringLiteral("btnRecord"));
+    btnRecord->setCheckable(true);
+    row->addWidget(btnRecord);
+    auto* load = named(new QPushButton(QStringLiteral("Laden"), page), QStringLiteral("btnLoad"));
+    row->addWidget(load);
+    m_picked = named(new QLabel(page), QStringLiteral("ChartValues"));
+    row->addWidget(m_picked, 1);
+    layout->addLayout(row);
+    m_chart = named(new TrendChart(page), QStringLiteral("TrendChart"));
+    m_chart->setAccessibleName(QStringLiteral("Diagramm"));
+    m_chart->SetSpan(ChartSpans[DefaultSpan].seconds);
+    layout->addWidget(m_chart, 1);
+    connect(m_span, &QComboBox::currentIndexChanged, this,
+            [this] { m_chart->SetSpan(m_span->currentData().toDouble()); });
+    connect(m_chart, &TrendChart::valuesPicked, m_picked, &QLabel::setText);
+    connect(load, &QPushButton::clicked, this,
+            guarded(m_ctx.messages, this, &SensorPage::btnLoadClick));
+    return page;
+}
+
+void SensorPage::refreshChoices() {
+    const SensorTable& table = m_ctx.sensorTable;
+    QList<std::pair<int, QString>> choices;
+    for (int k = 0; k < SensorTable::Size; ++k)
+        if (table[k].IsSensor && table[k].Supported)
+            choices.append({k, table[k].Name});
+    for (int n = 0; n < int(m_panels.size()); ++n) {
+        int preferred = m_panels[size_t(n)]->Chosen();
+        if (m_ctx.settings && m_ctx.settings->contains(PanelKey(n)))
+            preferred = table.IndexOfPid(m_ctx.settings->value(PanelKey(n)).toString());
+        m_panels[size_t(n)]->SetChoices(choices, preferred);
+    }
+}
+
+void SensorPage::nameSeries(int panel, int entry) {
+    const SensorTable& table = m_ctx.sensorTable;
+    if (entry < 0)
+        m_chart->SetSeries(panel, {}, {});
+    else
+        m_chart->SetSeries(panel, table[entry].Name, table[entry].UnitText);
+}
+
+void SensorPage::panelChosen(int panel, int entry) {
+    nameSeries(panel, entry);
+    if (entry >= 0)
+        showLive();
+}
+
+void SensorPage::showLive() {
+    const SensorTable& table = m_ctx.sensorTable;
+    std::array<std::optional<double>, TrendChart::MaxSeries> values;
+    for (size_t n = 0; n < m_panels.size(); ++n) {
+        const int k = m_panels[n]->Chosen();
+        if (k < 0)
+            continue;
+        const TSensorData& e = table[k];
+        const SensorReading reading = e.Supported && e.Enabled
+                                          ? table.Reading(k)
+                                          : SensorReading{NotAvailable, std::nullopt, 0};
+        m_panels[n]->Show(reading, e.UnitText);
+        values[n] = reading.number;
+    }
+    m_chart->Append(double(m_clock.elapsed()) / 1000.0, values);
+}
+
+void SensorPage::StartRecording(const QString& path) {
+    std::vector<RecordedColumn> columns;
+    const SensorTable& table = m_ctx.sensorTable;
+    for (int k = 0; k < SensorTable::Size; ++k)
+        if (table[k].IsSensor && table[k].Supported && table[k].Enabled)
+            columns.push_back({k, table[k].Name, table[k].UnitText});
+    m_recorder =
+        std::make_unique<SensorRecorder>(path, std::move(columns), QDateTime::currentDateTime());
+    btnRecord->setChecked(true);
+    showRecordingState();
+}
+
+void SensorPage::StopRecording() {
+    m_recorder.reset();
+    if (btnRecord)
+        btnRecord->setChecked(false);
+    if (m_ctx.showRecording)
+        m_ctx.showRecording(QString());
+}
+
+void SensorPage::btnRecordClick() {
+    if (m_recorder) {
+        StopRecording();
+        return;
+    }
+    btnRecord->setChecked(false);
+    const QString suggested = m_ctx.paths.file(
+        QStringLiteral("Aufzeichnung_%1.csv")
+            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss"))));
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Aufzeichnen"),
+                                                      suggested, QStringLiteral("CSV (*.csv)"));
+    if (!path.isEmpty())
+        StartRecording(path);
+}
+
+void SensorPage::btnLoadClick() {
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Laden"), m_ctx.paths.folder, QStringLiteral("CSV (*.csv)"));
+    if (!path.isEmpty())
+        LoadRecording(path);
+}
+
+void SensorPage::LoadRecording(const QString& path) {
+    const QList<RecordedSeries> series = obd::LoadRecording(path);
+    double last = 0;
+    for (int n = 0; n < TrendChart::MaxSeries; ++n) {
+        if (n < series.size()) {
+            m_chart->SetSeries(n, series[n].name, series[n].unit);
+            m_chart->SetPoints(n, series[n].points);
+            if (!series[n].points.isEmpty())
+                last = std::max(last, series[n].points.back().x());
+        } else {
+            m_chart->SetSeries(n, {}, {});
+        }
+    }
+    // The whole recording in view, as far as the longest span reaches.
+    m_chart->SetSpan(std::max(last, 1.0));
+    tcSensordata->setCurrentIndex(2);
+}
+
+void SensorPage::showRecordingState() {
+    if (!m_recorder || !m_ctx.showRecording)
+        return;
+    const qint64 seconds = m_recorder->Start().secsTo(QDateTime::currentDateTime());
+    m_ctx.showRecording(QStringLiteral("REC %1:%2 · %3 Zeilen")
+                            .arg(seconds / 60)
+                            .arg(seconds % 60, 2, 10, QLatin1Char('0'))
+                            .arg(m_recorder->Rows()));
 }
 
 void SensorPage::sizeColumns() {
@@ -263,11 +435,13 @@ void SensorPage::ApplySupportedPids() {
         RunOffThread([&] { ReadSupportedPids(*m_ctx.link, scratch); });
     }
     m_poller->SetSupportedPids(scratch);
+    refreshChoices();
 }
 
 void SensorPage::ApplySupportedPids(const TSupportedPids& flags) {
     m_poller->SetSupportedPids(flags);
     FillSensorGrid();
+    refreshChoices();
 }
 
 void SensorPage::FillSensorGrid() {
@@ -293,10 +467,13 @@ void SensorPage::FillSensorGrid() {
         put(row, ColSupported, supported ? One : QStringLiteral("0"));
         put(row, ColPid, e.Pid);
         put(row, ColName, e.Name);
-        const QString value = polled ? table.Value(k) : NotAvailable;
-        put(row, ColValue, value);
-        if (QTableWidgetItem* item = SensorDataGrid->item(row, ColValue); item->toolTip() != value)
-            item->setToolTip(value);
+        // The cell shows the value at its PID's precision; the tooltip keeps
+        // the value whole.
+        const SensorReading value = polled ? table.Reading(k) : SensorReading{NotAvailable, {}, 0};
+        put(row, ColValue, DisplayText(value, DecimalSeparator()));
+        if (QTableWidgetItem* item = SensorDataGrid->item(row, ColValue);
+            item->toolTip() != value.text)
+            item->setToolTip(value.text);
         put(row, ColUnit, e.UnitText);
         ++row;
     }
@@ -317,6 +494,13 @@ void SensorPage::btnSensorsReadClick() {
         return;
     }
     FillSensorGrid();
+    // The chart leaves a loaded recording for the live values.
+    m_chart->SetSpan(m_span->currentData().toDouble());
+    for (int n = 0; n < int(m_panels.size()); ++n) {
+        m_panels[size_t(n)]->ResetRange();
+        nameSeries(n, m_panels[size_t(n)]->Chosen());
+    }
+    m_poller->SetFastRequests(HasFastRequests(m_ctx.chipIdentification));
     m_poller->Start(*m_ctx.link);
 }
 
@@ -330,8 +514,9 @@ void SensorPage::cbShowNotSupportedClick() {
 }
 
 void SensorPage::tcSensordataTabChanged(int index) {
-    static const QString pages[] = {QStringLiteral("Tabelle"), QStringLiteral("Einzeln")};
-    if (index < 0 || index > 1)
+    static const QString pages[] = {QStringLiteral("Tabelle"), QStringLiteral("Einzeln"),
+                                    QStringLiteral("Diagramm")};
+    if (index < 0 || index > 2)
         return;
     if (auto* page = nbSensordata->findChild<QWidget*>(pages[index], Qt::FindDirectChildrenOnly))
         nbSensordata->setCurrentWidget(page);
@@ -380,6 +565,16 @@ void SensorPage::SensorThreadStart() {
 void SensorPage::NotifyEvent1() {
     FillSensorGrid();
     Label6->setText(QString::number(Label6->text().toLongLong() + 1));
+    showLive();
+    if (m_recorder) {
+        if (const auto failure =
+                m_recorder->AppendPass(m_ctx.sensorTable, QDateTime::currentDateTime())) {
+            StopRecording();
+            m_ctx.messages->Error(*failure);
+            return;
+        }
+        showRecordingState();
+    }
 }
 
 void SensorPage::SensorThreadTerminate(const QString& error) {

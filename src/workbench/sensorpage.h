@@ -5,7 +5,10 @@
 
 #include "services/j1979.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
+#include <array>
+#include <memory>
 
 class QCheckBox;
 class QLabel;
@@ -13,12 +16,16 @@ class QPushButton;
 class QStackedWidget;
 class QTabBar;
 class QTableWidget;
+class QComboBox;
 
 namespace obd {
 
 struct WorkbenchContext;
 class SensorPoller;
 class SensorThread;
+class LivePanel;
+class TrendChart;
+class SensorRecorder;
 
 class SensorPage : public QWidget {
     Q_OBJECT
@@ -43,6 +50,17 @@ public:
 
     SensorThread& Poller();
 
+    // Starts writing every pass into path (FileError when it cannot be
+    // created); StopRecording ends it. "Aufzeichnen" asks for the name.
+    void StartRecording(const QString& path);
+    void StopRecording();
+    bool Recording() const { return m_recorder != nullptr; }
+    // Shows a recording in the chart, one series per panel as far as it has
+    // columns; raises FileError for a file that is not a recording.
+    void LoadRecording(const QString& path);
+    void btnRecordClick();
+    void btnLoadClick();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -51,6 +69,15 @@ private:
     void NotifyEvent1();
     void SensorThreadTerminate(const QString& error);
     QWidget* makeSinglePage();
+    QWidget* makeChartPage();
+    // Offers the supported sensor rows in the four panels and names the
+    // chart's series after their choices.
+    void refreshChoices();
+    void panelChosen(int panel, int entry);
+    // The chart's series of a panel: its entry's name and unit, no points.
+    void nameSeries(int panel, int entry);
+    void showLive();
+    void showRecordingState();
     void sizeColumns();
     // Switches polling of a grid row's sensor, if it is supported.
     void toggleEnabled(int row);
@@ -64,6 +91,13 @@ private:
     QLabel* Label6 = nullptr;
     QTabBar* tcSensordata = nullptr;
     QStackedWidget* nbSensordata = nullptr;
+    std::array<LivePanel*, 4> m_panels{};
+    TrendChart* m_chart = nullptr;
+    QComboBox* m_span = nullptr;
+    QLabel* m_picked = nullptr;
+    QPushButton* btnRecord = nullptr;
+    std::unique_ptr<SensorRecorder> m_recorder;
+    QElapsedTimer m_clock; // the chart's time since the page was made
 };
 
 } // namespace obd

@@ -161,6 +161,7 @@ void StartPage::connectSequence() {
     connect(s, &ConnectionSequence::ecuLamp, m_status.ECU_Led, &TQXLed::SetLedOn);
     connect(s, &ConnectionSequence::interfaceShown, this, [this](const QString& identification) {
         m_status.InterfaceLabel->setText(QStringLiteral("Interface: ") + identification);
+        m_ctx.chipIdentification = identification;
     });
     connect(s, &ConnectionSequence::supportedPidsRead, this,
             [this](const TSupportedPids& flags) { m_applyEcu(flags); });

@@ -34,7 +34,44 @@ private slots:
     void monitorStatus();
     void sensorValue_data();
     void sensorValue();
+    void pidAnswers_data();
+    void pidAnswers();
 };
+
+// Answers to a request for several PIDs, split into one message per PID.
+void TestEcuAnswers::pidAnswers_data() {
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<bool>("headers");
+    QTest::addColumn<QStringList>("answers"); // "410C1AF8", in PID order
+    QTest::newRow("three PIDs, one frame")
+        << "41 0C 1A F8 0D 32 05 7B \r\r" << false << QStringList{"41057B", "410C1AF8", "410D32"};
+    QTest::newRow("six PIDs over three frames")
+        << "00E\r0: 41 0C 1A F8 0D 32 \r1: 05 7B 04 80 11 33 0B \r2: 21 \r\r" << false
+        << QStringList{"410480", "41057B", "410B21", "410C1AF8", "410D32", "411133"};
+    QTest::newRow("six PIDs over three frames, headers on")
+        << "7E8 10 0E 41 0C 1A F8 0D 32 \r7E8 21 05 7B 04 80 11 33 0B \r7E8 22 21 00 00 00 00 00 "
+           "00 \r"
+        << true << QStringList{"410480", "41057B", "410B21", "410C1AF8", "410D32", "411133"};
+    // Asked for 0C, 0D and 10: the unit has no 10.
+    QTest::newRow("a PID missing")
+        << "41 0C 1A F8 0D 32 \r" << false << QStringList{"410C1AF8", "410D32"};
+    // The engine's value wins, whichever unit answered first.
+    QTest::newRow("two units") << "7E9 06 41 0C 0B B8 0D 00 \r7E8 06 41 0C 1A F8 0D 32 \r" << true
+                               << QStringList{"410C1AF8", "410D32"};
+    // A PID cut short keeps what came, for its decoder to refuse.
+    QTest::newRow("last PID cut short")
+        << "41 0D 32 0C 1A \r" << false << QStringList{"410C1A", "410D32"};
+}
+
+void TestEcuAnswers::pidAnswers() {
+    QFETCH(QString, reply);
+    QFETCH(bool, headers);
+    QFETCH(QStringList, answers);
+    QStringList got;
+    for (const EcuMessage& m : PidAnswersOf(Messages(reply, Can11, headers), Can11))
+        got << QString::fromLatin1(m.data.toHex().toUpper());
+    QCOMPARE(got, answers);
+}
 
 void TestEcuAnswers::troubleCodes_data() {
     QTest::addColumn<QString>("reply");

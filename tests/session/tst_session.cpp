@@ -185,6 +185,55 @@ private slots:
         QVERIFY2(stopping.elapsed() < 4 * ReplyWait,
                  qPrintable(QString::number(stopping.elapsed())));
     }
+
+    // On an ELM327 the worker asks for up to six PIDs per request with the
+    // count digit; an adapter that refuses that gets one PID per request for
+    // the rest of the session, and the rows read the same either way.
+    void fastRequestsAndTheirFallback_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("requests"); // after the preparation
+        const QStringList elm327{"--chip", "elm327", "--search-ms", "0"};
+        QTest::newRow("several PIDs per request")
+            << elm327
+            << QStringList{"0103040506070B1", "010C0D0E0F11131", "0114151", "0103040506070B1"};
+        QTest::newRow("adapter refuses several PIDs")
+            << elm327 + QStringList{"--single-pid"}
+            << QStringList{"0103040506070B1", "01031", "01041", "01051", "01061", "01071",
+                           "010B1",           "010C1", "010D1", "010E1", "010F1", "01111",
+                           "01131",           "01141", "01151", "01031"};
+    }
+    void fastRequestsAndTheirFallback() {
+        QFETCH(QStringList, args);
+        QFETCH(QStringList, requests);
+        SimulatedCar car(args);
+        car.open();
+        SensorTable table;
+        table.SetUp([](int pid) { return SensorRowInfo{{}, {}, pid >= 3 && pid <= 0x15}; });
+        TSupportedPids flags{};
+        for (const int pid :
+             {0x03, 0x04, 0x05, 0x06, 0x07, 0x0B, 0x0C, 0x0D, 0x0E, 0x0F, 0x11, 0x13, 0x14, 0x15})
+            flags[size_t(pid - 1)] = true;
+        for (int k = 0; k < SensorTable::Size; ++k)
+            table.SetValue(k, QStringLiteral("-"));
+        SensorPoller poller(table);
+        poller.SetSupportedPids(flags);
+        poller.SetFastRequests(true);
+        QSignalSpy passes(&poller, &SensorPoller::passCompleted);
+        poller.Start(car.link);
+        QTRY_VERIFY(passes.count() >= 2);
+        poller.RequestStop();
+        poller.WaitUntilIdle();
+        const QStringList sent = car.sentCommands();
+        const qsizetype from = sent.indexOf(QStringLiteral("ATDPN"));
+        QCOMPARE(sent.mid(from - 2, 3), (QStringList{"ATAT1", "0100", "ATDPN"}));
+        QCOMPARE(sent.mid(from + 1, requests.size()), requests);
+        QCOMPARE(table.Value(0x0B - 1), QStringLiteral("33"));
+        for (const int pid : {0x03, 0x04, 0x05, 0x0C, 0x0D, 0x14})
+            QVERIFY2(!QStringList({"-", "N/A", "Fehler"}).contains(table.Value(pid - 1)),
+                     qPrintable(table.Value(pid - 1)));
+        QCOMPARE(table.Reading(0x0C - 1).decimals, 0);
+        QVERIFY(table.Reading(0x0C - 1).number);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSession)

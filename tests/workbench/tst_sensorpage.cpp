@@ -6,12 +6,14 @@
 #include "link/portsettings.h"
 #include "link/protocollog.h"
 #include "support/testenv.h"
+#include "widgets/trendchart.h"
 #include "workbench/mainwindow.h"
 #include "workbench/sensorpage.h"
 #include "workbench/sensorthread.h"
 #include "workbench/terminalpage.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -274,6 +276,46 @@ private slots:
         QVERIFY(sent.contains(QStringLiteral("010D")));
         QVERIFY(!sent.contains(QStringLiteral("010C")));
         QCOMPARE(cell(6, 4), QStringLiteral("N/A"));
+    }
+    // The panels show the chosen rows live; a row whose request fails, or
+    // that is not polled, shows "N/A" and not the last number.
+    void panelsShowLiveValuesAndNotAvailable() {
+        connect({"--reply", "010C=7F 01 12"});
+        auto* rpm = control<QComboBox>("cbSD1");
+        auto* speed = control<QComboBox>("cbSD2");
+        QCOMPARE(rpm->count(), DemoRows.size());
+        rpm->setCurrentIndex(rpm->findText(QStringLiteral("Engine RPM")));
+        speed->setCurrentIndex(speed->findText(QStringLiteral("Manifold Air Pressure")));
+        click("btnSensorsRead");
+        QTRY_VERIFY(passes() >= 1);
+        QCOMPARE(control<QLabel>("SDValue1")->text(), QStringLiteral("N/A"));
+        QCOMPARE(control<QLabel>("SDValue2")->text(), QStringLiteral("33"));
+        QCOMPARE(control<QLabel>("SDUnit2")->text(), QStringLiteral("KPa"));
+        QCOMPARE(control<QLabel>("SDRange2")->text(), QStringLiteral("33 … 33"));
+        clickCell(5, 0); // 0B no longer polled
+        const int counted = passes();
+        QTRY_VERIFY(passes() >= counted + 1);
+        stopAndWait();
+        QCOMPARE(control<QLabel>("SDValue2")->text(), QStringLiteral("N/A"));
+    }
+    // A recording loaded on the page is drawn in the chart, whole, and a
+    // click on its end names the last values.
+    void loadedRecordingInTheChart() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("r.csv"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("time_s,clock,Engine RPM [U/min],Vehicle Speed [kph]\n"
+                   "0.000,2026-12-10 08:00:00.000,800,0\n"
+                   "90.000,2026-12-10 08:01:30.000,2400,50\n");
+        file.close();
+        page->LoadRecording(path);
+        QCOMPARE(control<QTabBar>("tcSensordata")->currentIndex(), 2);
+        auto* chart = control<TrendChart>("TrendChart");
+        QCOMPARE(chart->Span(), 90.0);
+        const QString last = chart->ValuesAt(chart->width() - 9);
+        QVERIFY2(last.contains(QStringLiteral("Engine RPM: 2400 U/min")), qPrintable(last));
+        QVERIFY2(last.contains(QStringLiteral("Vehicle Speed: 50 kph")), qPrintable(last));
     }
     // Stop in the middle of a pass: the request under way ends, no further
     // request and no refresh follow.

@@ -199,14 +199,18 @@ QList<QByteArray> Elm327Chip::unitAnswer(int unit, const QString& request) const
     if (request == QLatin1String("0101"))
         return {hexBytes(text(m_cleared ? u.statusCleared : u.status))};
     if (request.startsWith(QLatin1String("01")) && request.size() == 4) {
-        if (unit == 0) {
-            const QByteArray data = hexBytes(VehicleAnswer(request));
-            return data.isEmpty() ? QList<QByteArray>{} : QList<QByteArray>{data};
+        const QByteArray data = pidAnswer(unit, request);
+        return data.isEmpty() ? QList<QByteArray>{} : QList<QByteArray>{data};
+    }
+    // On CAN up to six PIDs in one request: one message with the answer of
+    // every PID the unit has, each as PID byte and data, after one 41.
+    if (request.startsWith(QLatin1String("01")) && can && request.size() <= 14) {
+        QByteArray joined;
+        for (qsizetype at = 2; at < request.size(); at += 2) {
+            const QByteArray one = pidAnswer(unit, QStringLiteral("01") + request.mid(at, 2));
+            joined += one.mid(1);
         }
-        for (const PidAnswer& a : HybridAnswers)
-            if (request == text(a.request))
-                return {hexBytes(text(a.reply))};
-        return {};
+        return joined.isEmpty() ? QList<QByteArray>{} : QList<QByteArray>{'\x41' + joined};
     }
     if (request == QLatin1String("03"))
         return codeMessages(0x43, m_cleared ? std::span<const std::uint16_t>{} : u.stored, can);
@@ -226,6 +230,15 @@ QList<QByteArray> Elm327Chip::unitAnswer(int unit, const QString& request) const
             lines.append(QByteArray("\x49\x02", 2) + char(n + 1) + vin.mid(4 * n, 4));
         return lines;
     }
+    return {};
+}
+
+QByteArray Elm327Chip::pidAnswer(int unit, const QString& request) const {
+    if (unit == 0)
+        return hexBytes(VehicleAnswer(request));
+    for (const PidAnswer& a : HybridAnswers)
+        if (request == text(a.request))
+            return hexBytes(text(a.reply));
     return {};
 }
 
@@ -336,12 +349,21 @@ Answer Elm327Chip::request(const QString& command, const QByteArray& echo) {
         body << *given;
     } else if (!m_options.chip.errorWord.isEmpty()) {
         body << m_options.chip.errorWord;
+    } else if (m_options.singlePid && request.startsWith(QLatin1String("01")) &&
+               request.size() > 4) {
+        body << QStringLiteral("?");
     } else {
-        for (const auto& [unit, messages] : unitAnswers(request, count))
+        const auto answers = unitAnswers(request, count);
+        for (const auto& [unit, messages] : answers)
             for (const QByteArray& message : messages)
                 body << lines(unit, message);
         if (body.isEmpty())
             body << QStringLiteral("NO DATA");
+        // The units take their time; then the adapter waits for more unless
+        // the count it was given has come.
+        delay += m_options.ecuMs;
+        if (count == 0 || answers.size() < count)
+            delay += m_options.adapterWaitMs;
     }
     out.append({delay, head + body.join(QString::fromLatin1(end)).toLatin1() + close});
     return out;

@@ -30,6 +30,9 @@ struct Elm327Options {
     int units = 1;              // control units that answer: 1 or 2
     int searchMs = 500;         // length of the protocol search
     bool ignitionOff = false;   // no unit answers; the search fails
+    int ecuMs = 0;              // a unit's time to answer a vehicle request
+    int adapterWaitMs = 0;      // wait for further answers without a count digit
+    bool singlePid = false;     // requests for several PIDs are not understood
 };
 
 class Elm327Chip {
@@ -46,6 +49,8 @@ private:
     // first); count > 0 stops after that many units.
     QList<std::pair<int, QList<QByteArray>>> unitAnswers(const QString& request, int count);
     QList<QByteArray> unitAnswer(int unit, const QString& request) const;
+    // A unit's answer to one service 01 PID ("010C"): its bytes from 41 on.
+    QByteArray pidAnswer(int unit, const QString& request) const;
     // One unit's message as the adapter prints it, one line per frame.
     QStringList lines(int unit, const QByteArray& data) const;
     QString bytes(const QByteArray& data) const;

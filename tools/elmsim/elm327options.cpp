@@ -21,7 +21,8 @@ constexpr std::array<ProtocolChoice, 4> ProtocolChoices{{
 } // namespace
 
 void Elm327CommandLine::addTo(QCommandLineParser& parser) const {
-    parser.addOptions({m_chip, m_protocol, m_headersStored, m_units, m_searchMs, m_ignitionOff});
+    parser.addOptions({m_chip, m_protocol, m_headersStored, m_units, m_searchMs, m_ignitionOff,
+                       m_ecuMs, m_adapterWait, m_singlePid});
 }
 
 bool Elm327CommandLine::chosen(const QCommandLineParser& parser, QString& error) const {
@@ -47,6 +48,13 @@ void Elm327CommandLine::read(const QCommandLineParser& parser, Elm327Options& op
     options.searchMs = parser.value(m_searchMs).toInt(&ok);
     if (!ok || options.searchMs < 0)
         error = QStringLiteral("--search-ms needs a number >= 0");
+    options.ecuMs = parser.value(m_ecuMs).toInt(&ok);
+    if (!ok || options.ecuMs < 0)
+        error = QStringLiteral("--ecu-ms needs a number >= 0");
+    options.adapterWaitMs = parser.value(m_adapterWait).toInt(&ok);
+    if (!ok || options.adapterWaitMs < 0)
+        error = QStringLiteral("--adapter-wait needs a number >= 0");
+    options.singlePid = parser.isSet(m_singlePid);
     options.headersStored = parser.isSet(m_headersStored);
     options.ignitionOff = parser.isSet(m_ignitionOff);
 }

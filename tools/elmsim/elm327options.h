@@ -29,6 +29,15 @@ private:
     QCommandLineOption m_units{"units", "ELM327: control units that answer, 1 or 2.", "N", "1"};
     QCommandLineOption m_searchMs{
         "search-ms", "ELM327: the protocol search takes MS (default 500).", "MS", "500"};
+    QCommandLineOption m_ecuMs{"ecu-ms", "ELM327: each control unit takes MS to answer.", "MS",
+                               "0"};
+    QCommandLineOption m_adapterWait{
+        "adapter-wait",
+        "ELM327: after the answers the adapter waits MS for further ones, unless the request's "
+        "count digit says how many come.",
+        "MS", "0"};
+    QCommandLineOption m_singlePid{"single-pid",
+                                   "ELM327: a request for several PIDs is answered with ?."};
     QCommandLineOption m_ignitionOff{"ignition-off",
                                      "ELM327: no control unit answers; the search fails."};
 };

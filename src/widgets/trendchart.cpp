@@ -1,0 +1,202 @@
+#include "widgets/trendchart.h"
+
+#include "common/regional.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStringList>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+
+namespace obd {
+
+namespace {
+
+constexpr std::array<QRgb, TrendChart::MaxSeries> SeriesColours{0x1f5fbf, 0xc0392b, 0x1e8449,
+                                                                0x8e44ad};
+// Repaints are gathered: a fast poller adds points far more often than a
+// screen can show them.
+constexpr int RepaintIntervalMs = 40;
+constexpr int LegendLineHeight = 14;
+
+// Six significant digits with the user's separator, no grouping.
+QString Number(double v) {
+    return QString::number(v, 'g', 6).replace(QLatin1Char('.'), DecimalSeparator());
+}
+
+} // namespace
+
+TrendChart::TrendChart(QWidget* parent) : QWidget(parent) {
+    setMinimumSize(200, 120);
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, Qt::white);
+    setPalette(p);
+}
+
+void TrendChart::SetSeries(int slot, const QString& name, const QString& unit) {
+    Series& s = m_series[size_t(slot)];
+    s.name = name;
+    s.unit = unit;
+    s.points.clear();
+    scheduleRepaint();
+}
+
+void TrendChart::Append(double t, const std::array<std::optional<double>, MaxSeries>& values) {
+    for (size_t k = 0; k < m_series.size(); ++k) {
+        Series& s = m_series[k];
+        if (s.name.isEmpty() || !values[k])
+            continue;
+        s.points.emplace_back(t, *values[k]);
+        while (!s.points.empty() && s.points.front().x() < t - MaxSpanSeconds)
+            s.points.pop_front();
+    }
+    scheduleRepaint();
+}
+
+void TrendChart::SetPoints(int slot, const QList<QPointF>& points) {
+    Series& s = m_series[size_t(slot)];
+    s.points.assign(points.begin(), points.end());
+    scheduleRepaint();
+}
+
+void TrendChart::SetSpan(double seconds) {
+    m_span = std::clamp(seconds, 1.0, MaxSpanSeconds);
+    update();
+}
+
+void TrendChart::scheduleRepaint() {
+    if (m_repaintPending)
+        return;
+    m_repaintPending = true;
+    QTimer::singleShot(RepaintIntervalMs, this, [this] {
+        m_repaintPending = false;
+        update();
+    });
+}
+
+double TrendChart::newest() const {
+    double t = 0;
+    for (const Series& s : m_series)
+        if (!s.points.empty())
+            t = std::max(t, s.points.back().x());
+    return t;
+}
+
+QRectF TrendChart::plotArea() const {
+    const int legend = LegendLineHeight * MaxSeries + 6;
+    return QRectF(8, legend, width() - 16, height() - legend - 20);
+}
+
+void TrendChart::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF area = plotArea();
+    if (area.width() < 2 || area.height() < 2)
+        return;
+    const double end = newest();
+    const double start = end - m_span;
+    painter.setPen(QColor(200, 200, 200));
+    painter.drawRect(area);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(QRectF(area.left(), area.bottom() + 2, area.width(), 16), Qt::AlignLeft,
+                     QStringLiteral("-%1 s").arg(Number(m_span)));
+    painter.drawText(QRectF(area.left(), area.bottom() + 2, area.width(), 16), Qt::AlignRight,
+                     QStringLiteral("%1 s").arg(Number(end)));
+    for (size_t k = 0; k < m_series.size(); ++k) {
+        const Series& s = m_series[k];
+        if (s.name.isEmpty())
+            continue;
+        const auto first = std::lower_bound(s.points.begin(), s.points.end(), start,
+                                            [](const QPointF& p, double t) { return p.x() < t; });
+        double lo = 0, hi = 0;
+        bool any = false;
+        for (auto it = first; it != s.points.end(); ++it) {
+            lo = any ? std::min(lo, it->y()) : it->y();
+            hi = any ? std::max(hi, it->y()) : it->y();
+            any = true;
+        }
+        const QColor colour{SeriesColours[k]};
+        painter.setPen(colour);
+        const QString range =
+            any ? QStringLiteral("%1 … %2").arg(Number(lo), Number(hi)) : QStringLiteral("N/A");
+        painter.drawText(QPointF(8, LegendLineHeight * (int(k) + 1)),
+                         QStringLiteral("%1: %2 %3").arg(s.name, range, s.unit));
+        if (!any)
+            continue;
+        // Each series on its own scale: its visible range fills the height.
+        if (hi - lo < 1e-9) {
+            lo -= 1;
+            hi += 1;
+        }
+        const auto xOf = [&](double t) {
+            return area.left() + (t - start) / m_span * area.width();
+        };
+        const auto yOf = [&](double v) {
+            return area.bottom() - (v - lo) / (hi - lo) * (area.height() - 2) - 1;
+        };
+        // One vertical stroke per pixel column from its lowest to its
+        // highest value, so the cost stays with the width, not the points.
+        QPainterPath path;
+        int column = -1;
+        double colLo = 0, colHi = 0;
+        const auto flush = [&] {
+            if (column < 0)
+                return;
+            const QPointF a(column, yOf(colLo)), b(column, yOf(colHi));
+            if (path.elementCount() == 0)
+                path.moveTo(a);
+            else
+                path.lineTo(a);
+            path.lineTo(b);
+        };
+        for (auto it = first; it != s.points.end(); ++it) {
+            const int x = int(std::floor(xOf(it->x())));
+            if (x != column) {
+                flush();
+                column = x;
+                colLo = colHi = it->y();
+            } else {
+                colLo = std::min(colLo, it->y());
+                colHi = std::max(colHi, it->y());
+            }
+        }
+        flush();
+        painter.save();
+        painter.setClipRect(area);
+        painter.setPen(QPen(colour, 1.5));
+        painter.drawPath(path);
+        painter.restore();
+    }
+}
+
+QString TrendChart::ValuesAt(int x) const {
+    const QRectF area = plotArea();
+    const double t = newest() - m_span + (x - area.left()) / area.width() * m_span;
+    QStringList parts{QStringLiteral("%1 s").arg(Number(t))};
+    for (const Series& s : m_series) {
+        if (s.name.isEmpty())
+            continue;
+        const auto it = std::lower_bound(s.points.begin(), s.points.end(), t,
+                                         [](const QPointF& p, double v) { return p.x() < v; });
+        std::optional<QPointF> nearest;
+        if (it != s.points.end())
+            nearest = *it;
+        if (it != s.points.begin() && (!nearest || t - std::prev(it)->x() < nearest->x() - t))
+            nearest = *std::prev(it);
+        parts << QStringLiteral("%1: %2 %3")
+                     .arg(s.name, nearest ? Number(nearest->y()) : QStringLiteral("N/A"), s.unit)
+                     .trimmed();
+    }
+    return parts.join(QStringLiteral("; "));
+}
+
+void TrendChart::mousePressEvent(QMouseEvent* event) {
+    const QString text = ValuesAt(event->position().toPoint().x());
+    setToolTip(text);
+    emit valuesPicked(text);
+}
+
+} // namespace obd
