@@ -2,6 +2,8 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# Options for the simulator that `make run` starts, e.g. ELMSIM="--chip elm327 --units 2".
+ELMSIM ?=
 
 .PHONY: deps configure build run test package bench asan tsan format clean
 
@@ -17,7 +19,7 @@ build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	@scripts/run-simulated $(BUILD)/bin
+	@scripts/run-simulated $(BUILD)/bin $(ELMSIM)
 
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

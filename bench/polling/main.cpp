@@ -166,7 +166,7 @@ double WireFloorMs(Link& link) {
         const auto pids = all.subspan(at, std::min(all.size() - at, size_t(form.pidsPerRequest)));
         const QString request = PidRequest(pids, form);
         link.SendCommand(request);
-        const QString reply = link.ReceiveReplyLines(); // without its prompt
+        const QString reply = link.ReceiveRawReply(); // without its prompt
         const double bytes = double(request.size() + 1 + reply.size() + 1);
         ms += bytes * 10 * 1000.0 / LineBaud + EcuMs;
     }

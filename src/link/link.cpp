@@ -171,16 +171,14 @@ void Link::discardStaleInput() {
     log(QStringLiteral("discarded: ") + text);
 }
 
-QByteArray Link::readUntilPrompt() {
+QByteArray Link::readUntilPrompt(int waitMs) {
     using Clock = std::chrono::steady_clock;
-    const auto cap =
-        Clock::now() + std::chrono::milliseconds(qint64(MaxReplyWaits) * m_replyWaitMs);
+    const auto cap = Clock::now() + std::chrono::milliseconds(qint64(MaxReplyWaits) * waitMs);
     Transport& from = line();
     QByteArray buffer;
     while (!buffer.contains('>')) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(cap - Clock::now()).count();
-        if (left <= 0 ||
-            !from.WaitForChars(static_cast<int>(std::min<qint64>(left, m_replyWaitMs))))
+        if (left <= 0 || !from.WaitForChars(static_cast<int>(std::min<qint64>(left, waitMs))))
             break;
         buffer += from.Read(from.InputCount());
     }
@@ -189,14 +187,14 @@ QByteArray Link::readUntilPrompt() {
 }
 
 QString Link::ReceiveReply() {
-    return receive().first;
+    return receive(false, m_replyWaitMs);
 }
 
-QString Link::ReceiveReplyLines() {
-    return receive().second;
+QString Link::ReceiveRawReply(int waitMs) {
+    return receive(true, waitMs > 0 ? waitMs : m_replyWaitMs);
 }
 
-std::pair<QString, QString> Link::receive() {
+QString Link::receive(bool raw, int waitMs) {
     // Without a SendCommand before it (not the intended use), the reply
     // follows the current demo switch.
     if (m_portOwner.load() != std::this_thread::get_id()) {
@@ -204,26 +202,29 @@ std::pair<QString, QString> Link::receive() {
         m_demoReply = DemoMode.load();
     }
     QString reply;
-    QString lines;
+    QString logged; // the cleaned reply
     try {
         if (m_abort->Raised()) {
-            reply = ReplyError;
+            reply = logged = ReplyError;
         } else {
-            const QByteArray received = readUntilPrompt();
+            const QByteArray received = readUntilPrompt(waitMs);
             // An abort during the wait leaves whatever came as no reply.
-            reply = m_abort->Raised() ? ReplyError : CleanReply(received);
-            if (!m_abort->Raised() && received.contains('>'))
-                lines = fromCp1252(received.left(received.indexOf('>')));
+            const bool aborted = m_abort->Raised();
+            logged = aborted ? ReplyError : CleanReply(received);
+            const qsizetype prompt = received.indexOf('>');
+            reply = !raw                    ? logged
+                    : aborted || prompt < 0 ? ReplyError
+                                            : fromCp1252(received.left(prompt));
         }
     } catch (...) {
         releasePort();
         throw;
     }
     releasePort();
-    if (!reply.startsWith(QLatin1Char('4')) && IsChipErrorWord(reply))
+    if (!raw && !reply.startsWith(QLatin1Char('4')) && IsChipErrorWord(reply))
         m_notifier.showChipError(QStringLiteral("ERROR Message: ") + reply);
-    log(QStringLiteral("R: ") + reply);
-    return {reply, lines};
+    log(QStringLiteral("R: ") + logged);
+    return reply;
 }
 
 bool Link::CheckCommFailure() {

@@ -52,9 +52,12 @@ public:
 
     void SendCommand(const QString& command);
     QString ReceiveReply();
-    // The same reply with its lines kept (CR between them, no prompt), for
-    // the protocol layer; the log shows it as ReceiveReply would.
-    QString ReceiveReplyLines();
+    // The reply as the chip sent it: the text before the first prompt, line
+    // breaks kept, or ReplyError; no chip error box (the caller reads the
+    // adapter's messages itself). The log's R: line is the one ReceiveReply
+    // writes. waitMs > 0 replaces the reply wait for this reply (the adapter's
+    // protocol search is silent for seconds).
+    QString ReceiveRawReply(int waitMs = 0);
 
     // Shows the no-communication box and returns true while CommFailure is set.
     bool CheckCommFailure();
@@ -82,10 +85,8 @@ private:
     // The transport of the exchange under way: the demo responder or the port.
     Transport& line();
     void discardStaleInput();
-    QByteArray readUntilPrompt();
-    // The reply as cleaned for the log and the chip-word check, and as
-    // received (or, in demo mode, as the responder gives it).
-    std::pair<QString, QString> receive();
+    QByteArray readUntilPrompt(int waitMs);
+    QString receive(bool raw, int waitMs);
     void log(const QString& phrase);
     // The port lock is taken by SendCommand and given back by ReceiveReply once
     // its reading is done, so no other exchange can come between the two.

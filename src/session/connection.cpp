@@ -3,6 +3,8 @@
 #include "common/errors.h"
 #include "link/comport.h"
 #include "link/link.h"
+#include "services/adaptermessages.h"
+#include "services/ecuanswers.h"
 #include "services/j1979.h"
 #include "session/offthread.h"
 
@@ -16,6 +18,7 @@ ConnectionSequence::~ConnectionSequence() = default;
 void ConnectionSequence::Run(TComPort& port, Link& link) {
     // A run that does not reach its end leaves the vehicle actions closed.
     link.CommFailure = true;
+    m_framing.reset();
     if (port.Connected())
         port.Close();
     emit cleared();
@@ -56,29 +59,43 @@ void ConnectionSequence::Run(TComPort& port, Link& link) {
     link.CommFailure = !ready;
 }
 
-bool ConnectionSequence::bringUp(Link& link) {
-    // A port that did not open fails every chip step before it is sent.
-    bool failed = !link.ComPort().Connected();
-    QString identification;
-    for (const ChipStep& step : m_dialect->Steps()) {
-        if (failed)
-            break;
+bool ConnectionSequence::runSteps(std::span<const ChipStep> steps, Link& link,
+                                  QString& identification, bool& headers) {
+    for (const ChipStep& step : steps) {
         const QString r = step.run(link);
-        failed = r == ReplyError;
+        const bool failed = r == ReplyError;
         if (step.role == ChipStep::Role::Identify) {
             identification = r;
             emit interfaceShown(r);
         }
+        if (step.role == ChipStep::Role::Headers)
+            headers = r == QLatin1String("OK");
         emit statusLine(QString::fromUtf8(step.prefix) + r, !failed);
         if (step.role == ChipStep::Role::Reset)
             emit chipLamp(!failed);
+        if (failed)
+            return false;
     }
-    if (failed) {
+    return true;
+}
+
+bool ConnectionSequence::bringUp(Link& link) {
+    // A port that did not open fails every chip step before it is sent.
+    QString identification;
+    bool headers = false;
+    bool ready =
+        link.ComPort().Connected() && runSteps(m_dialect->Steps(), link, identification, headers);
+    const bool elm327 = ready && SpeaksElm327(identification);
+    if (elm327)
+        ready = runSteps(Elm327Dialect().Steps(), link, identification, headers);
+    if (!ready) {
         emit statusLine(QStringLiteral("Keine Verbindung zum Interface"), false);
         emit interfaceShown(ReplyError);
         return false;
     }
     emit statusLine(QStringLiteral("Interface ist betriebsbereit"), true);
+    if (elm327)
+        return reachVehicle(link, headers);
 
     if (!CheckEcuLink(link)) {
         // The check keeps no reply; the identification is the text the
@@ -101,6 +118,58 @@ bool ConnectionSequence::bringUp(Link& link) {
         emit monitorStatusRead(status);
     } else {
         emit statusLine(QStringLiteral("Monitorstatus: ") + ReplyError, false);
+        emit monitorStatusUnreadable();
+    }
+    return true;
+}
+
+bool ConnectionSequence::reachVehicle(Link& link, bool headers) {
+    const auto noVehicle = [this](const QString& text) {
+        emit statusLine(text, false);
+        emit ecuLamp(false);
+        return false;
+    };
+    const QString ecuLine = QStringLiteral("Verbindung mit ECU: ");
+    // The first request starts the adapter's protocol search.
+    const QString raw = RequestRaw(link, QStringLiteral("0100"), ProtocolSearchWaitMs);
+    if (raw == ReplyError)
+        return noVehicle(ecuLine + ReplyError);
+    if (const QString message = AdapterMessageText(raw); !message.isEmpty())
+        return noVehicle(message);
+    const QString number = AdapterQuery(link, QStringLiteral("ATDPN"));
+    QString name = AdapterQuery(link, QStringLiteral("ATDP"));
+    if (name == ReplyError || name == QLatin1String("?"))
+        name = number;
+    if (name.startsWith(QLatin1String("AUTO, ")))
+        name.remove(0, 6);
+    const std::optional<ProtocolFamily> family = ProtocolFamilyOf(number);
+    if (!family)
+        return noVehicle(QStringLiteral("Protokoll nicht unterstützt: ") + name);
+    const BusFraming framing{*family, headers};
+    const ParsedReply reply = MessagesOf(raw, framing);
+    if (!reply.fault.isEmpty())
+        return noVehicle(reply.fault);
+    TSupportedPids supported{};
+    if (!SupportedPidsOf(reply.messages, supported))
+        return noVehicle(ecuLine + ReplyError);
+    emit statusLine(ecuLine + QStringLiteral("OK"), true);
+    emit ecuLamp(true);
+    emit statusLine(QStringLiteral("Protokoll: ") + name, true);
+    emit protocolShown(name);
+    QString voltage = AdapterQuery(link, QStringLiteral("ATRV"));
+    if (voltage == QLatin1String("?"))
+        voltage = NotSupportedText;
+    emit statusLine(QStringLiteral("Batteriespannung: ") + voltage, voltage != ReplyError);
+    m_framing = framing;
+
+    emit supportedPidsRead(supported);
+    emit obdTypeRead(RequestSensorValue(link, framing, supported, 0x1C));
+    QString fault;
+    if (const std::optional<TMonitorStatus> monitors = RequestMonitorStatus(link, framing, fault)) {
+        emit monitorStatusRead(*monitors);
+    } else {
+        emit statusLine(QStringLiteral("Monitorstatus: ") + (fault.isEmpty() ? ReplyError : fault),
+                        false);
         emit monitorStatusUnreadable();
     }
     return true;

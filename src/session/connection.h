@@ -1,16 +1,21 @@
 // The connection sequence: (re)opens the port, brings the interface chip up
 // with the steps its dialect names, checks that the vehicle's ECU answers,
 // reads the supported PIDs, the OBD type and the monitor status, and decides
-// CommFailure. Every step reports itself by a signal; the line work runs off
+// CommFailure. An ELM327-style chip gets its own settings after the
+// identification, the vehicle's protocol is shown with the battery voltage,
+// and the vehicle's answers are read as messages per control unit from then
+// on (Framing). Every step reports itself by a signal; the line work runs off
 // the calling thread, whose events go on meanwhile.
 #pragma once
 
 #include "common/obdtypes.h"
+#include "services/adapterrequests.h"
 #include "session/chipdialect.h"
 
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <optional>
 
 namespace obd {
 
@@ -27,6 +32,9 @@ public:
     // of the run and becomes false only when every step succeeded; an error
     // raised by the port or the log ends the run and is raised again here.
     void Run(TComPort& port, Link& link);
+    // After a successful run with an ELM327-style chip: how its answers are
+    // laid out. None after any other run (the ELM323's text dialogue).
+    const std::optional<BusFraming>& Framing() const { return m_framing; }
 
 signals:
     // A run begins: no status lines, every lamp off.
@@ -43,6 +51,8 @@ signals:
     void ecuLamp(bool on);
     // The chip's identification, or "Fehler" when the chip is not usable.
     void interfaceShown(const QString& identification);
+    // The name of the vehicle's protocol the adapter found.
+    void protocolShown(const QString& name);
     void supportedPidsRead(const TSupportedPids& flags);
     void obdTypeRead(const QString& text);
     void monitorStatusRead(const TMonitorStatus& status);
@@ -51,8 +61,15 @@ signals:
 
 private:
     bool bringUp(Link& link);
+    // Runs the steps until one fails; headers is set by a Headers step.
+    bool runSteps(std::span<const ChipStep> steps, Link& link, QString& identification,
+                  bool& headers);
+    // With an ELM327-style chip: the ECU check (the adapter's protocol
+    // search), the protocol, the battery voltage, then the vehicle's data.
+    bool reachVehicle(Link& link, bool headers);
 
     std::unique_ptr<ChipDialect> m_dialect;
+    std::optional<BusFraming> m_framing; // written by the run, read after it
 };
 
 } // namespace obd

@@ -17,7 +17,7 @@ constexpr int CanPidsPerRequest = 6;
 
 QString Exchange(Link& link, const QString& command) {
     link.SendCommand(command);
-    return link.ReceiveReplyLines();
+    return link.ReceiveRawReply();
 }
 
 // The reply without blanks and line breaks.

@@ -21,10 +21,11 @@ SensorPoller::SensorPoller(SensorTable& table, QObject* parent)
     connect(&m_thread, &SensorThread::Terminated, this, &SensorPoller::ended);
 }
 
-void SensorPoller::Start(Link& link) {
+void SensorPoller::Start(Link& link, const std::optional<BusFraming>& framing) {
     if (m_thread.Running())
         return;
     m_link = &link;
+    m_framing = ActiveFraming(link, framing);
     m_thread.Start();
 }
 
@@ -70,7 +71,11 @@ void SensorPoller::poll(SensorThread& thread) {
             if (!form.fast) {
                 if (thread.StopRequested())
                     return;
-                m_table.SetReading(k, ReadSensorReading(link, m_supported, e.Number));
+                if (m_framing)
+                    m_table.SetValue(k,
+                                     RequestSensorValue(link, *m_framing, m_supported, e.Number));
+                else
+                    m_table.SetReading(k, ReadSensorReading(link, m_supported, e.Number));
                 continue;
             }
             // A PID without a decoder is not asked for, as in the plain form.

@@ -5,11 +5,13 @@
 #pragma once
 
 #include "common/obdtypes.h"
+#include "services/adapterrequests.h"
 #include "session/sensorthread.h"
 
 #include <QObject>
 #include <QString>
 #include <atomic>
+#include <optional>
 
 namespace obd {
 
@@ -23,8 +25,10 @@ public:
 
     SensorThread& Thread() { return m_thread; }
     bool Running() const { return m_thread.Running(); }
-    // Starts polling over link; does nothing while a worker runs.
-    void Start(Link& link);
+    // Starts polling over link; does nothing while a worker runs. framing:
+    // how an ELM327-style adapter lays out the answers (ActiveFraming
+    // decides); none for the ELM323's text dialogue.
+    void Start(Link& link, const std::optional<BusFraming>& framing = std::nullopt);
     // Asks the worker to end after its current request; returns at once.
     void RequestStop() { m_thread.RequestStop(); }
     // Handles events (user input held back) until the worker has ended.
@@ -50,6 +54,7 @@ private:
     TSupportedPids m_supported{}; // changed only while no worker runs
     bool m_fastRequests = false;  // likewise
     std::atomic<Link*> m_link{nullptr};
+    std::optional<BusFraming> m_framing; // changed only while no worker runs
     SensorThread m_thread;
 };
 

@@ -1,5 +1,6 @@
 #include "session/troublecodes.h"
 
+#include "services/ecuanswers.h"
 #include "services/j1979.h"
 #include "session/offthread.h"
 
@@ -9,33 +10,44 @@ namespace obd {
 
 namespace {
 
-const QString StatusUnreadable =
-    QStringLiteral("Der Monitorstatus konnte nicht gelesen werden: keine gültige Antwort des "
-                   "Fahrzeugs auf 0101.");
-const QString CodesUnreadable =
-    QStringLiteral("Die Fehlercodes konnten nicht gelesen werden: keine gültige Antwort des "
-                   "Fahrzeugs auf 03.");
+const QString StatusUnreadable = QStringLiteral("Der Monitorstatus konnte nicht gelesen werden: ");
+const QString CodesUnreadable = QStringLiteral("Die Fehlercodes konnten nicht gelesen werden: ");
+const QString NoValidAnswer = QStringLiteral("keine gültige Antwort des Fahrzeugs auf %1.");
+
+// Why a part could not be read: the adapter's message or an invalid answer.
+QString Cause(const QString& fault, const QString& request) {
+    return fault.isEmpty() ? NoValidAnswer.arg(request) : fault;
+}
+
+void SortCodes(QStringList& codes) {
+    std::stable_sort(codes.begin(), codes.end(), [](const QString& a, const QString& b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+}
 
 } // namespace
 
-void TroubleCodes::Read(Link& link) {
+void TroubleCodes::Read(Link& link, const std::optional<BusFraming>& framing) {
     QStringList failures;
+    const std::optional<BusFraming> active = ActiveFraming(link, framing);
     RunOffThread([&] {
+        if (active) {
+            readMessages(link, *active, failures);
+            return;
+        }
         TMonitorStatus status;
         if (ReadMonitorStatus(link, status)) {
             emit monitorStatusRead(status);
         } else {
-            failures << StatusUnreadable;
+            failures << StatusUnreadable + NoValidAnswer.arg(QStringLiteral("0101"));
             emit monitorStatusUnreadable();
         }
         QStringList codes;
         if (ReadTroubleCodes(link, codes)) {
-            std::stable_sort(codes.begin(), codes.end(), [](const QString& a, const QString& b) {
-                return a.compare(b, Qt::CaseInsensitive) < 0;
-            });
+            SortCodes(codes);
             emit codesRead(codes);
         } else {
-            failures << CodesUnreadable;
+            failures << CodesUnreadable + NoValidAnswer.arg(QStringLiteral("03"));
             emit codesUnreadable();
         }
     });
@@ -43,13 +55,47 @@ void TroubleCodes::Read(Link& link) {
         emit readFailed(failures.join(QStringLiteral("\r\n")));
 }
 
-void TroubleCodes::Clear(Link& link) {
+void TroubleCodes::readMessages(Link& link, const BusFraming& framing, QStringList& failures) {
+    QString fault;
+    if (const std::optional<TMonitorStatus> monitors = RequestMonitorStatus(link, framing, fault)) {
+        emit monitorStatusRead(*monitors);
+    } else {
+        failures << StatusUnreadable + Cause(fault, QStringLiteral("0101"));
+        emit monitorStatusUnreadable();
+    }
+    const ParsedReply stored = RequestMessages(link, QStringLiteral("03"), framing);
+    const std::optional<QList<UnitTroubleCode>> found =
+        stored.fault.isEmpty() ? TroubleCodesOf(stored.messages, framing.family, 0x03)
+                               : std::nullopt;
+    if (!found) {
+        failures << CodesUnreadable + Cause(stored.fault, QStringLiteral("03"));
+        emit codesUnreadable();
+        return;
+    }
+    QStringList codes;
+    for (const UnitTroubleCode& c : *found)
+        codes << (c.unit.isEmpty() ? c.code : QStringLiteral("%1 (%2)").arg(c.code, c.unit));
+    SortCodes(codes);
+    emit codesRead(codes);
+}
+
+void TroubleCodes::Clear(Link& link, const std::optional<BusFraming>& framing) {
     bool confirmed = false;
-    RunOffThread([&] { confirmed = ClearTroubleCodes(link); });
+    QString cause;
+    const std::optional<BusFraming> active = ActiveFraming(link, framing);
+    RunOffThread([&] {
+        if (!active) {
+            confirmed = ClearTroubleCodes(link);
+            return;
+        }
+        const ParsedReply reply = RequestMessages(link, QStringLiteral("04"), *active);
+        cause = reply.fault;
+        confirmed = cause.isEmpty() && ClearConfirmedBy(reply.messages);
+    });
     if (confirmed)
         emit cleared();
     else
-        emit clearRefused();
+        emit clearRefused(cause);
 }
 
 } // namespace obd

@@ -4,10 +4,12 @@
 #pragma once
 
 #include "common/obdtypes.h"
+#include "services/adapterrequests.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace obd {
 
@@ -20,23 +22,31 @@ public:
 
     // The polling worker must not run. Reads the monitor status, then the
     // stored codes; what could not be read is reported as unreadable, and
-    // once more together in readFailed.
-    void Read(Link& link);
+    // once more together in readFailed. framing: how an ELM327-style
+    // adapter lays out the answers (ActiveFraming decides); none for the
+    // ELM323's text dialogue.
+    void Read(Link& link, const std::optional<BusFraming>& framing = std::nullopt);
     // The polling worker must not run. Asks the vehicle to clear its codes.
-    void Clear(Link& link);
+    void Clear(Link& link, const std::optional<BusFraming>& framing = std::nullopt);
 
 signals:
     void monitorStatusRead(const TMonitorStatus& status);
     void monitorStatusUnreadable();
-    // The stored codes, sorted alphabetically regardless of case.
+    // The stored codes, sorted alphabetically regardless of case. When
+    // several control units answered, each code is followed by its unit:
+    // "P0133 (7E8)".
     void codesRead(const QStringList& codes);
     void codesUnreadable();
     // After a read with an unreadable part: the text for the user.
     void readFailed(const QString& message);
     // The vehicle confirmed the clear.
     void cleared();
-    // The vehicle refused the clear or did not answer it.
-    void clearRefused();
+    // The vehicle refused the clear or did not answer it; cause is the
+    // adapter's message for the user, or empty.
+    void clearRefused(const QString& cause);
+
+private:
+    void readMessages(Link& link, const BusFraming& framing, QStringList& failures);
 };
 
 } // namespace obd

@@ -5,6 +5,7 @@
 
 #include "common/paths.h"
 #include "common/sensortable.h"
+#include "services/adapterrequests.h"
 #include "store/dtctexts.h"
 #include "store/visits.h"
 
@@ -58,6 +59,9 @@ struct WorkbenchContext {
 
     // The interface chip's identification from the last connection sequence.
     QString chipIdentification;
+    // Set by the connection sequence: how an ELM327-style adapter lays out
+    // the vehicle's answers; none for the ELM323's text dialogue.
+    std::optional<BusFraming> busFraming;
 
     // The 32 service 01 PIDs with their last values, shared by the sensor
     // page, its polling worker and the report.

@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
@@ -22,6 +23,7 @@ namespace obd {
 namespace {
 
 constexpr int ItemHeight = 19;
+constexpr int ListWidth = 90;
 
 const QString DeleteQuestion = QStringLiteral("ACHTUNG!!!\r\n"
                                               "\r\n"
@@ -55,6 +57,16 @@ public:
         return {QStyledItemDelegate::sizeHint(option, index).width(), ItemHeight};
     }
 };
+
+// A listed code and the control unit that follows it when several answered:
+// "P0133 (7E8)" is P0133 from 7E8; a code alone has no unit.
+std::pair<QString, QString> CodeAndUnit(const QString& shown) {
+    const QString code = shown.section(QLatin1Char(' '), 0, 0);
+    QString unit = shown.section(QLatin1Char(' '), 1);
+    if (unit.startsWith(QLatin1Char('(')) && unit.endsWith(QLatin1Char(')')))
+        unit = unit.mid(1, unit.size() - 2);
+    return {code, unit};
+}
 
 QLabel* heading(const QString& text, QWidget* parent) {
     return new QLabel(text, parent);
@@ -107,8 +119,10 @@ DtcPage::DtcPage(WorkbenchContext& ctx, QWidget* parent)
     connect(m_codes, &TroubleCodes::readFailed, this,
             [this](const QString& message) { m_ctx.messages->Error(message); });
     connect(m_codes, &TroubleCodes::cleared, this, &DtcPage::showCleared);
-    connect(m_codes, &TroubleCodes::clearRefused, this,
-            [this] { m_ctx.messages->Error(QStringLiteral("Löschvorgang fehlerhaft!")); });
+    connect(m_codes, &TroubleCodes::clearRefused, this, [this](const QString& cause) {
+        const QString refused = QStringLiteral("Löschvorgang fehlerhaft!");
+        m_ctx.messages->Error(cause.isEmpty() ? refused : refused + QStringLiteral("\r\n") + cause);
+    });
 }
 
 QWidget* DtcPage::makePanel(const QString& title, QListWidget*& list, const QString& listName,
@@ -128,7 +142,7 @@ QWidget* DtcPage::makePanel(const QString& title, QListWidget*& list, const QStr
     list->setAccessibleDescription(title);
     list->setItemDelegate(new CodeItemDelegate(list));
     list->setUniformItemSizes(true);
-    list->setFixedWidth(90);
+    list->setFixedWidth(ListWidth);
     left->addWidget(list);
     auto* right = new QVBoxLayout;
     QLabel* memoHeading = heading(QStringLiteral("DTC-Beschreibung"), panel);
@@ -149,7 +163,7 @@ void DtcPage::TroubleCodesReadClick() {
         return;
     StopPollerAndWait(m_ctx);
     BusyCursor busy;
-    m_codes->Read(*m_ctx.link);
+    m_codes->Read(*m_ctx.link, m_ctx.busFraming);
 }
 
 void DtcPage::clearList() {
@@ -160,9 +174,19 @@ void DtcPage::clearList() {
 void DtcPage::ShowTroubleCodes(const QStringList& codes) {
     clearList();
     DTC_ListBox->addItems(codes);
-    m_ctx.reading.codes.clear();
+    // A code followed by its control unit ("P0133 (7E8)") is wider than the
+    // list: the list widens until every code shows whole.
+    int widest = 0;
     for (const QString& code : codes)
-        m_ctx.reading.codes.push_back({code, CodeKind::Stored, codeDescription(code), {}});
+        widest = std::max(widest, DTC_ListBox->fontMetrics().horizontalAdvance(code));
+    const int scrollBar = DTC_ListBox->verticalScrollBar()->sizeHint().width();
+    DTC_ListBox->setFixedWidth(std::max(ListWidth, MarkPicture(Mark::Error).width() + 6 + widest +
+                                                       2 * DTC_ListBox->frameWidth() + scrollBar));
+    m_ctx.reading.codes.clear();
+    for (const QString& shown : codes) {
+        const auto [code, unit] = CodeAndUnit(shown);
+        m_ctx.reading.codes.push_back({code, CodeKind::Stored, codeDescription(code), unit});
+    }
     if (DTC_ListBox->count() == 0)
         return;
     DTC_ListBox->setFocus();
@@ -182,7 +206,8 @@ void DtcPage::DTC_ListBoxClick() {
     const QListWidgetItem* selected = DTC_ListBox->currentItem();
     if (m_ctx.TroubleCodeTexts.isEmpty() || !selected || !selected->isSelected())
         return;
-    for (const QString& line : FindTroubleCodeTexts(m_ctx.TroubleCodeTexts, selected->text()))
+    const QString code = CodeAndUnit(selected->text()).first;
+    for (const QString& line : FindTroubleCodeTexts(m_ctx.TroubleCodeTexts, code))
         DTC_Memo->appendPlainText(line);
 }
 
@@ -198,7 +223,7 @@ void DtcPage::DeleteTroubleCodes() {
         return;
     StopPollerAndWait(m_ctx);
     BusyCursor busy;
-    m_codes->Clear(*m_ctx.link);
+    m_codes->Clear(*m_ctx.link, m_ctx.busFraming);
 }
 
 void DtcPage::showCleared() {

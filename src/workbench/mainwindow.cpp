@@ -311,10 +311,15 @@ QWidget* TfMain::makeStatusBar() {
     };
     m_status.ELM_Led = lampPanel("FlatPanel13", "ELM", "labELM", "ELM_Led", left + 85 + PortExtra);
     m_status.ECU_Led = lampPanel("FlatPanel22", "ECU", "labECU", "ECU_Led", left + 134 + PortExtra);
+    // Right of the lamps: the vehicle's protocol, short ("CAN 11/500"), the
+    // whole name in its tooltip.
+    m_status.ProtocolLabel = named(new ElidingLabel(bar), QStringLiteral("ProtocolLabel"));
+    m_status.ProtocolLabel->setAccessibleDescription(QStringLiteral("Protokoll"));
+    m_status.ProtocolLabel->setGeometry(left + 188 + PortExtra, 4, 84, 14);
     // The recording's elapsed time and row count, while one runs.
     auto* recording = named(new ElidingLabel(QString(), bar), QStringLiteral("RecordingLabel"));
-    recording->setGeometry(left + 188 + PortExtra, 4,
-                           std::max(90, width() - left - 192 - PortExtra), 14);
+    recording->setGeometry(left + 276 + PortExtra, 4,
+                           std::max(90, width() - left - 280 - PortExtra), 14);
     recording->hide();
     m_ctx.showRecording = [recording](const QString& text) {
         recording->setText(text);

@@ -501,7 +501,7 @@ void SensorPage::btnSensorsReadClick() {
         nameSeries(n, m_panels[size_t(n)]->Chosen());
     }
     m_poller->SetFastRequests(HasFastRequests(m_ctx.chipIdentification));
-    m_poller->Start(*m_ctx.link);
+    m_poller->Start(*m_ctx.link, m_ctx.busFraming);
 }
 
 void SensorPage::btnSensorsStopClick() {

@@ -60,6 +60,14 @@ public:
     }
 };
 
+// The status bar's short form of a protocol name: what its parentheses hold
+// ("CAN 11/500" of "ISO 15765-4 (CAN 11/500)"), or the name without them.
+QString ShortProtocolName(const QString& name) {
+    const qsizetype open = name.indexOf(QLatin1Char('('));
+    const qsizetype close = name.lastIndexOf(QLatin1Char(')'));
+    return open >= 0 && close > open ? name.mid(open + 1, close - open - 1) : name;
+}
+
 QLabel* cell(QWidget* parent, const QString& name) {
     auto* label = named(new QLabel(NotAvailable, parent), name);
     label->setAlignment(Qt::AlignCenter);
@@ -163,6 +171,10 @@ void StartPage::connectSequence() {
         m_status.InterfaceLabel->setText(QStringLiteral("Interface: ") + identification);
         m_ctx.chipIdentification = identification;
     });
+    connect(s, &ConnectionSequence::protocolShown, this, [this](const QString& name) {
+        m_status.ProtocolLabel->setText(ShortProtocolName(name));
+        m_status.ProtocolLabel->setToolTip(name);
+    });
     connect(s, &ConnectionSequence::supportedPidsRead, this,
             [this](const TSupportedPids& flags) { m_applyEcu(flags); });
     connect(s, &ConnectionSequence::obdTypeRead, edOBDType, &QLineEdit::setText);
@@ -261,6 +273,8 @@ void StartPage::add(const QString& text, bool ok) {
 
 void StartPage::clearRun() {
     LogListBox->clear();
+    m_status.ProtocolLabel->clear();
+    m_status.ProtocolLabel->setToolTip({});
     m_status.COM_Led->SetLedOn(false);
     m_status.ELM_Led->SetLedOn(false);
     m_status.ECU_Led->SetLedOn(false);
@@ -280,7 +294,9 @@ void StartPage::InitInterface() {
     m_ctx.reading = {};
     m_ctx.reading.vin = FlatEdit4->text().trimmed();
     BusyCursor busy;
+    m_ctx.busFraming.reset();
     m_sequence->Run(*m_ctx.port, *m_ctx.link);
+    m_ctx.busFraming = m_sequence->Framing();
 }
 
 void StartPage::NeuInitialisierenBtnClick() {

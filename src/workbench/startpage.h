@@ -25,6 +25,8 @@ class TQXLed;
 struct ConnectionStatus {
     QLabel* InterfaceLabel = nullptr;
     QLabel* COM_Label = nullptr;
+    // The vehicle's protocol an ELM327-style adapter found; empty otherwise.
+    QLabel* ProtocolLabel = nullptr;
     TQXLed* COM_Led = nullptr;
     TQXLed* ELM_Led = nullptr;
     TQXLed* ECU_Led = nullptr;

@@ -1,11 +1,13 @@
 // The workflows without a window, over the real driver against elmsim: the
-// connection sequence, the trouble-code read and clear, and the poller's stop.
+// connection sequence, the trouble-code read and clear, and the poller's stop,
+// with the ELM323 and with ELM327-style adapters on CAN and K-line.
 #include "common/errors.h"
 #include "common/sensortable.h"
 #include "link/comport.h"
 #include "link/link.h"
 #include "link/protocollog.h"
 #include "link/support_link.h"
+#include "services/adaptermessages.h"
 #include "session/connection.h"
 #include "session/sensorpoller.h"
 #include "session/troublecodes.h"
@@ -56,6 +58,29 @@ QStringList statusTexts(const QSignalSpy& lines) {
         texts << line.at(0).toString() + (line.at(1).toBool() ? " ok" : " error");
     return texts;
 }
+
+// One pass of the poller over the sensor row of pid alone; its value.
+QString polledValue(SimulatedCar& car, const TSupportedPids& supported,
+                    const std::optional<BusFraming>& framing, int pid) {
+    SensorTable table;
+    table.SetUp([pid](int p) { return SensorRowInfo{{}, {}, p == pid}; });
+    SensorPoller poller(table);
+    poller.SetSupportedPids(supported);
+    QSignalSpy passes(&poller, &SensorPoller::passCompleted);
+    poller.Start(car.link, framing);
+    if (!passes.wait(10000))
+        return QStringLiteral("no pass");
+    poller.RequestStop();
+    poller.WaitUntilIdle();
+    return table.Value(pid - 1);
+}
+
+// The commands of a successful run with an ELM327-style adapter.
+const QStringList Elm327Commands{"ATZ",  "ATE0",  "ATL0", "ATI",  "ATH1", "ATSP0",
+                                 "0100", "ATDPN", "ATDP", "ATRV", "011C", "0101"};
+// The vehicle's stored codes on its engine unit (five: a multi-frame answer
+// on CAN, two messages on K-line).
+const QStringList EngineCodes{"P0133", "P0300", "P0420", "U0123", "U1106"};
 
 } // namespace
 
@@ -160,6 +185,155 @@ private slots:
         codes.Clear(car.link);
         QCOMPARE(cleared.size(), confirmed ? 1 : 0);
         QCOMPARE(refused.size(), confirmed ? 0 : 1);
+    }
+
+    // One run per adapter and vehicle: the connection, the supported PIDs, a
+    // live value, MIL and code count, the stored codes and their clear.
+    void compatibilityMatrix_data() {
+        QTest::addColumn<QStringList>("simulator");
+        QTest::addColumn<QStringList>("commands");
+        QTest::addColumn<QString>("protocol"); // shown in the status bar; none for the ELM323
+        QTest::addColumn<bool>("milOn");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QStringList>("codes");
+        const QStringList elm327{"--chip", "elm327"};
+        QTest::newRow("ELM323, K-line")
+            << QStringList{}
+            << QStringList{"ATZ", "ATE0", "ATL0", "ATI", "0100", "0100", "011C", "0101"}
+            << QString() << false << 0
+            << QStringList{"B1390", "B1491", "B1992", "B2427", "C1141", "C1184", "C1954", "P0125",
+                           "P0455", "P0736", "P1107", "P1198", "P1299", "U1451", "U2500"};
+        QTest::newRow("ELM327, CAN 11-bit, one unit")
+            << elm327 << Elm327Commands << "ISO 15765-4 (CAN 11/500)" << true << 5 << EngineCodes;
+        QTest::newRow("ELM327, CAN 11-bit, two units")
+            << elm327 + QStringList{"--units", "2"} << Elm327Commands << "ISO 15765-4 (CAN 11/500)"
+            << true << 6 << QStringList{"P0133 (7E8)", "P0300 (7E8)", "P0420 (7E8)",
+                                        "P0A80 (7E9)", "U0123 (7E8)", "U1106 (7E8)"};
+        QTest::newRow("ELM327, CAN 29-bit")
+            << elm327 + QStringList{"--protocol", "can29"} << Elm327Commands
+            << "ISO 15765-4 (CAN 29/500)" << true << 5 << EngineCodes;
+        QTest::newRow("ELM327, ISO 9141")
+            << elm327 + QStringList{"--protocol", "iso9141"} << Elm327Commands << "ISO 9141-2"
+            << true << 5 << EngineCodes;
+        QTest::newRow("ELM327, headers stored on")
+            << elm327 + QStringList{"--headers-stored"} << Elm327Commands
+            << "ISO 15765-4 (CAN 11/500)" << true << 5 << EngineCodes;
+    }
+    void compatibilityMatrix() {
+        QFETCH(QStringList, simulator);
+        QFETCH(QStringList, commands);
+        QFETCH(QString, protocol);
+        QFETCH(bool, milOn);
+        QFETCH(int, count);
+        QFETCH(QStringList, codes);
+        // The adapter's protocol search (500 ms) outlasts this wait.
+        SimulatedCar car(simulator);
+        car.link.SetReplyWaitForTesting(300);
+
+        // Connect.
+        ConnectionSequence sequence(std::make_unique<Elm323Dialect>());
+        QSignalSpy lines(&sequence, &ConnectionSequence::statusLine);
+        QSignalSpy shown(&sequence, &ConnectionSequence::protocolShown);
+        QSignalSpy supportedRead(&sequence, &ConnectionSequence::supportedPidsRead);
+        sequence.Run(car.port, car.link);
+        QVERIFY2(!car.link.CommFailure, qPrintable(statusTexts(lines).join('\n')));
+        QCOMPARE(car.sentCommands(), commands);
+        QVERIFY(statusTexts(lines).contains("Verbindung mit ECU: OK ok"));
+        QCOMPARE(sequence.Framing().has_value(), !protocol.isEmpty());
+        if (!protocol.isEmpty()) {
+            QCOMPARE(shown.size(), 1);
+            QCOMPARE(shown.at(0).at(0).toString(), protocol);
+            QVERIFY(statusTexts(lines).contains("Protokoll: " + protocol + " ok"));
+            QVERIFY(statusTexts(lines).contains("Batteriespannung: 12.6V ok"));
+        }
+
+        // Supported PIDs: the engine's 01 00 bitmap BE 3E B8 11 (the second
+        // unit's adds none).
+        QCOMPARE(supportedRead.size(), 1);
+        const auto supported = supportedRead.at(0).at(0).value<TSupportedPids>();
+        QCOMPARE(std::count(supported.begin(), supported.end(), true), 17);
+        QVERIFY(supported[0x05 - 1] && supported[0x0C - 1] && !supported[0x02 - 1]);
+
+        // One value: coolant 40 °C from the engine (the second unit says 50).
+        QCOMPARE(polledValue(car, supported, sequence.Framing(), 0x05), QStringLiteral("40"));
+
+        // MIL and code count, stored codes.
+        TroubleCodes troubleCodes;
+        QSignalSpy status(&troubleCodes, &TroubleCodes::monitorStatusRead);
+        QSignalSpy listed(&troubleCodes, &TroubleCodes::codesRead);
+        QSignalSpy failed(&troubleCodes, &TroubleCodes::readFailed);
+        troubleCodes.Read(car.link, sequence.Framing());
+        QVERIFY2(failed.isEmpty(), qPrintable(failed.value(0).value(0).toString()));
+        QCOMPARE(status.size(), 1);
+        QCOMPARE(status.at(0).at(0).value<TMonitorStatus>().MilOn, milOn);
+        QCOMPARE(status.at(0).at(0).value<TMonitorStatus>().DtcCount, count);
+        QCOMPARE(listed.size(), 1);
+        QCOMPARE(listed.at(0).at(0).toStringList(), codes);
+
+        // Clear: confirmed by every unit.
+        QSignalSpy cleared(&troubleCodes, &TroubleCodes::cleared);
+        QSignalSpy refused(&troubleCodes, &TroubleCodes::clearRefused);
+        troubleCodes.Clear(car.link, sequence.Framing());
+        QCOMPARE(cleared.size(), 1);
+        QCOMPARE(refused.size(), 0);
+    }
+
+    // Ignition off: the adapter's search ends in UNABLE TO CONNECT, which the
+    // status list says in words; no line claims a connection with the ECU.
+    void ignitionOffShowsTheAdaptersMessage() {
+        SimulatedCar car({"--chip", "elm327", "--ignition-off"});
+        car.link.CommFailure = false;
+        ConnectionSequence sequence(std::make_unique<Elm323Dialect>());
+        QSignalSpy lines(&sequence, &ConnectionSequence::statusLine);
+        QSignalSpy ecu(&sequence, &ConnectionSequence::ecuLamp);
+        sequence.Run(car.port, car.link);
+        QVERIFY(car.link.CommFailure);
+        QVERIFY(!sequence.Framing());
+        const QString message = AdapterMessageText(QStringLiteral("UNABLE TO CONNECT"));
+        QVERIFY(message.contains(QStringLiteral("Zündung")));
+        QCOMPARE(statusTexts(lines).last(), message + " error");
+        QVERIFY(statusTexts(lines).filter(QStringLiteral("Verbindung mit ECU")).isEmpty());
+        QCOMPARE(ecu.size(), 1);
+        QVERIFY(!ecu.at(0).at(0).toBool());
+    }
+
+    // NO DATA to a request is never a value or a state: the monitor status is
+    // unreadable with the adapter's message (sequence and read), the live
+    // value stays "N/A", and a clear the adapter answers with a message is
+    // refused with that message.
+    void noDataIsNeverData() {
+        SimulatedCar car({"--chip", "elm327", "--reply", "0101=NO DATA", "--reply", "0105=NO DATA",
+                          "--reply", "04=CAN ERROR"});
+        const QString noData = AdapterMessageText(QStringLiteral("NO DATA"));
+        ConnectionSequence sequence(std::make_unique<Elm323Dialect>());
+        QSignalSpy lines(&sequence, &ConnectionSequence::statusLine);
+        QSignalSpy unknown(&sequence, &ConnectionSequence::monitorStatusUnreadable);
+        sequence.Run(car.port, car.link);
+        QVERIFY(!car.link.CommFailure);
+        QCOMPARE(unknown.size(), 1);
+        QVERIFY(statusTexts(lines).contains("Monitorstatus: " + noData + " error"));
+
+        TSupportedPids supported{};
+        supported.fill(true);
+        QCOMPARE(polledValue(car, supported, sequence.Framing(), 0x05), QStringLiteral("N/A"));
+
+        TroubleCodes troubleCodes;
+        QSignalSpy statusUnknown(&troubleCodes, &TroubleCodes::monitorStatusUnreadable);
+        QSignalSpy status(&troubleCodes, &TroubleCodes::monitorStatusRead);
+        QSignalSpy failed(&troubleCodes, &TroubleCodes::readFailed);
+        troubleCodes.Read(car.link, sequence.Framing());
+        QCOMPARE(status.size(), 0);
+        QCOMPARE(statusUnknown.size(), 1);
+        QCOMPARE(failed.size(), 1);
+        QVERIFY(failed.at(0).at(0).toString().contains(noData));
+
+        QSignalSpy cleared(&troubleCodes, &TroubleCodes::cleared);
+        QSignalSpy refused(&troubleCodes, &TroubleCodes::clearRefused);
+        troubleCodes.Clear(car.link, sequence.Framing());
+        QCOMPARE(cleared.size(), 0);
+        QCOMPARE(refused.size(), 1);
+        QCOMPARE(refused.at(0).at(0).toString(), AdapterMessageText(QStringLiteral("CAN ERROR")));
+        QVERIFY(car.notifier.boxes().isEmpty());
     }
 
     // A silent control unit: every request costs one reply wait; a stop ends

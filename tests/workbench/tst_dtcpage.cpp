@@ -3,6 +3,7 @@
 #include "link/comport.h"
 #include "link/link.h"
 #include "services/j1979.h"
+#include "widgets/pictures.h"
 #include "workbench/dtcpage.h"
 
 #include <QListWidget>
@@ -88,6 +89,24 @@ private slots:
         QCOMPARE(memo(), QString());
         QCOMPARE(f->shown.size(), 0);
     }
+    // Codes of several control units carry their unit: each shows whole
+    // beside its picture, its description is the code's, and the visit keeps
+    // code and unit apart.
+    void codeWithItsUnitShowsWholeWithDescription() {
+        page->ShowTroubleCodes({QStringLiteral("P0125 (7E8)"), QStringLiteral("P0A80 (7E9)")});
+        QCOMPARE(memo(), QStringLiteral("Kühlmittel"));
+        // The visit keeps code and unit apart.
+        QCOMPARE(f->ctx.reading.codes.size(), size_t(2));
+        QCOMPARE(f->ctx.reading.codes[1].code, QStringLiteral("P0A80"));
+        QCOMPARE(f->ctx.reading.codes[1].unit, QStringLiteral("7E9"));
+        for (int i = 0; i < list()->count(); ++i) {
+            const QListWidgetItem* item = list()->item(i);
+            const int textRoom =
+                list()->visualItemRect(item).width() - MarkPicture(Mark::Error).width() - 6;
+            QVERIFY(textRoom >= list()->fontMetrics().horizontalAdvance(item->text()));
+        }
+    }
+
     void readWithoutCodesLeavesListEmpty() {
         f->useSimulator({"--reply", "03=43 00 00 00 00 00 00"});
         click("TroubleCodesRead");

@@ -32,6 +32,7 @@ class TestMainWindow : public QObject {
 
 private slots:
     void sequenceSucceedsAgainstSimulator();
+    void elm327ShowsProtocolAndVoltage();
     void sequenceFails_data();
     void sequenceFails();
     void unopenablePortFailsAtPortStep_data();
@@ -130,6 +131,30 @@ void TestMainWindow::sequenceSucceedsAgainstSimulator() {
     QCOMPARE(f.label("labOxygensensorheater_C"), QStringLiteral("Yes"));
     QVERIFY(f.shown.isEmpty());
     QCOMPARE(QApplication::overrideCursor(), nullptr);
+}
+
+// An ELM327 on a car with two control units: the protocol in the status list
+// and, short, in the status bar; the voltage; MIL and count over both units.
+void TestMainWindow::elm327ShowsProtocolAndVoltage() {
+    Simulator sim({"--chip", "elm327", "--units", "2"});
+    MainFixture f;
+    f.storePort(sim.slavePath());
+    TfMain& w = f.start();
+    // The monitor status comes last.
+    QTRY_COMPARE_WITH_TIMEOUT(f.label("labMIL_Status"), QStringLiteral("AN"), 10000);
+    QCOMPARE(f.statusLines().mid(5), (QStringList{
+                                         QStringLiteral("Header einschalten: OK"),
+                                         QStringLiteral("Protokollsuche: OK"),
+                                         QStringLiteral("Interface ist betriebsbereit"),
+                                         QStringLiteral("Verbindung mit ECU: OK"),
+                                         QStringLiteral("Protokoll: ISO 15765-4 (CAN 11/500)"),
+                                         QStringLiteral("Batteriespannung: 12.6V"),
+                                     }));
+    QCOMPARE(f.label("ProtocolLabel"), QStringLiteral("CAN 11/500"));
+    QCOMPARE(f.label("InterfaceLabel"), QStringLiteral("Interface: ELM327 v1.5"));
+    QCOMPARE(f.label("DTCCountLabel"), QStringLiteral("6"));
+    QVERIFY(!w.Context().link->CommFailure);
+    QVERIFY(f.shown.isEmpty());
 }
 
 void TestMainWindow::sequenceFails_data() {
