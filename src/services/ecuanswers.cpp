@@ -50,6 +50,18 @@ int EngineSender(ProtocolFamily family) {
     return family == ProtocolFamily::Can11 ? 0x7E8 : 0x10;
 }
 
+const EcuMessage* PreferredAnswer(const QList<EcuMessage>& messages, ProtocolFamily family,
+                                  const std::function<bool(const EcuMessage&)>& fits) {
+    const EcuMessage* chosen = nullptr;
+    for (const EcuMessage& m : messages) {
+        if (!fits(m))
+            continue;
+        if (!chosen || (m.sender == EngineSender(family) && chosen->sender != m.sender))
+            chosen = &m;
+    }
+    return chosen;
+}
+
 bool SupportedPidsOf(const QList<EcuMessage>& messages, TSupportedPids& flags) {
     std::optional<TSupportedPids> all;
     for (const EcuMessage& m : messages) {
@@ -93,13 +105,8 @@ std::optional<TMonitorStatus> MonitorStatusOf(const QList<EcuMessage>& messages)
 
 QString SensorValueOf(const QList<EcuMessage>& messages, ProtocolFamily family, int pid,
                       QChar decimalSeparator) {
-    const EcuMessage* chosen = nullptr;
-    for (const EcuMessage& m : messages) {
-        if (!AnswersPid(m, pid))
-            continue;
-        if (!chosen || (m.sender == EngineSender(family) && chosen->sender != m.sender))
-            chosen = &m;
-    }
+    const EcuMessage* chosen = PreferredAnswer(
+        messages, family, [pid](const EcuMessage& m) { return AnswersPid(m, pid); });
     return DecodeSensorValue(pid, chosen ? HexText(chosen->data) : QString(), decimalSeparator);
 }
 

@@ -11,6 +11,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace obd {
@@ -18,6 +19,11 @@ namespace obd {
 // The engine control unit, whose value counts when several units answer:
 // 7E8 on 11-bit CAN, 10 on 29-bit CAN and K-line.
 int EngineSender(ProtocolFamily family);
+
+// The engine unit's message among those that fit, or the first that fits
+// when the engine unit sent none; nullptr when none fits.
+const EcuMessage* PreferredAnswer(const QList<EcuMessage>& messages, ProtocolFamily family,
+                                  const std::function<bool(const EcuMessage&)>& fits);
 
 // The union of every unit's 01 00 bitmap; false (flags untouched) when no
 // unit answered 41 00. A bitmap shorter than four bytes raises ConversionError.

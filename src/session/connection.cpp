@@ -7,6 +7,7 @@
 #include "services/ecuanswers.h"
 #include "services/j1979.h"
 #include "session/offthread.h"
+#include "session/vehicledata.h"
 
 namespace obd {
 
@@ -120,6 +121,7 @@ bool ConnectionSequence::bringUp(Link& link) {
         emit statusLine(QStringLiteral("Monitorstatus: ") + ReplyError, false);
         emit monitorStatusUnreadable();
     }
+    emit vinRead(ReadVin(Bus(), link).value_or(QString()));
     return true;
 }
 
@@ -161,6 +163,7 @@ bool ConnectionSequence::reachVehicle(Link& link, bool headers) {
         voltage = NotSupportedText;
     emit statusLine(QStringLiteral("Batteriespannung: ") + voltage, voltage != ReplyError);
     m_framing = framing;
+    m_framedBus.SetFraming(framing);
 
     emit supportedPidsRead(supported);
     emit obdTypeRead(RequestSensorValue(link, framing, supported, 0x1C));
@@ -172,7 +175,15 @@ bool ConnectionSequence::reachVehicle(Link& link, bool headers) {
                         false);
         emit monitorStatusUnreadable();
     }
+    emit vinRead(ReadVin(Bus(), link).value_or(QString()));
     return true;
+}
+
+const VehicleBus& ConnectionSequence::Bus() const {
+    static const Elm323Bus elm323;
+    if (m_framing)
+        return m_framedBus;
+    return elm323;
 }
 
 } // namespace obd

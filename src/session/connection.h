@@ -1,7 +1,7 @@
 // The connection sequence: (re)opens the port, brings the interface chip up
 // with the steps its dialect names, checks that the vehicle's ECU answers,
-// reads the supported PIDs, the OBD type and the monitor status, and decides
-// CommFailure. An ELM327-style chip gets its own settings after the
+// reads the supported PIDs, the OBD type, the monitor status and the VIN, and
+// decides CommFailure. An ELM327-style chip gets its own settings after the
 // identification, the vehicle's protocol is shown with the battery voltage,
 // and the vehicle's answers are read as messages per control unit from then
 // on (Framing). Every step reports itself by a signal; the line work runs off
@@ -11,6 +11,7 @@
 #include "common/obdtypes.h"
 #include "services/adapterrequests.h"
 #include "session/chipdialect.h"
+#include "session/vehiclebus.h"
 
 #include <QObject>
 #include <QString>
@@ -36,6 +37,10 @@ public:
     // laid out. None after any other run (the ELM323's text dialogue).
     const std::optional<BusFraming>& Framing() const { return m_framing; }
 
+    // How requests to the vehicle come back as messages: through the framing
+    // found for an ELM327-style chip, else the ELM323's text dialogue.
+    const VehicleBus& Bus() const;
+
 signals:
     // A run begins: no status lines, every lamp off.
     void cleared();
@@ -58,6 +63,8 @@ signals:
     void monitorStatusRead(const TMonitorStatus& status);
     // The vehicle gave no usable monitor status: nothing is known about it.
     void monitorStatusUnreadable();
+    // The vehicle's VIN; empty when it gave none.
+    void vinRead(const QString& vin);
 
 private:
     bool bringUp(Link& link);
@@ -70,6 +77,7 @@ private:
 
     std::unique_ptr<ChipDialect> m_dialect;
     std::optional<BusFraming> m_framing; // written by the run, read after it
+    Elm327Bus m_framedBus;               // in m_framing, while that is set
 };
 
 } // namespace obd

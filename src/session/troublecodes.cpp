@@ -3,6 +3,7 @@
 #include "services/ecuanswers.h"
 #include "services/j1979.h"
 #include "session/offthread.h"
+#include "session/vehiclebus.h"
 
 #include <algorithm>
 
@@ -77,6 +78,26 @@ void TroubleCodes::readMessages(Link& link, const BusFraming& framing, QStringLi
         codes << (c.unit.isEmpty() ? c.code : QStringLiteral("%1 (%2)").arg(c.code, c.unit));
     SortCodes(codes);
     emit codesRead(codes);
+}
+
+void TroubleCodes::ReadPending(const VehicleBus& bus, Link& link) {
+    const auto read = [&](const QString& request, int service) {
+        std::optional<QList<UnitTroubleCode>> codes =
+            TroubleCodesOf(bus.Ask(link, request).messages, bus.Family(), service);
+        if (codes)
+            std::stable_sort(codes->begin(), codes->end(), [](const auto& a, const auto& b) {
+                const int byCode = a.code.compare(b.code, Qt::CaseInsensitive);
+                return byCode != 0 ? byCode < 0 : a.unit < b.unit;
+            });
+        return codes;
+    };
+    std::optional<QList<UnitTroubleCode>> pending, permanent;
+    RunOffThread([&] {
+        pending = read(QStringLiteral("07"), 0x07);
+        if (bus.Family() != ProtocolFamily::KLine)
+            permanent = read(QStringLiteral("0A"), 0x0A);
+    });
+    emit pendingRead(pending, permanent);
 }
 
 void TroubleCodes::Clear(Link& link, const std::optional<BusFraming>& framing) {

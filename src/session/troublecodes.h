@@ -5,6 +5,7 @@
 
 #include "common/obdtypes.h"
 #include "services/adapterrequests.h"
+#include "services/ecuanswers.h"
 
 #include <QObject>
 #include <QString>
@@ -14,6 +15,7 @@
 namespace obd {
 
 class Link;
+class VehicleBus;
 
 class TroubleCodes : public QObject {
     Q_OBJECT
@@ -26,6 +28,9 @@ public:
     // adapter lays out the answers (ActiveFraming decides); none for the
     // ELM323's text dialogue.
     void Read(Link& link, const std::optional<BusFraming>& framing = std::nullopt);
+    // The polling worker must not run. Reads the pending codes (service 07)
+    // and, on CAN, the permanent codes (service 0A).
+    void ReadPending(const VehicleBus& bus, Link& link);
     // The polling worker must not run. Asks the vehicle to clear its codes.
     void Clear(Link& link, const std::optional<BusFraming>& framing = std::nullopt);
 
@@ -37,6 +42,10 @@ signals:
     // "P0133 (7E8)".
     void codesRead(const QStringList& codes);
     void codesUnreadable();
+    // The pending and the permanent codes, each sorted; a list the vehicle
+    // did not give (no answer, or no CAN for permanent codes) is none.
+    void pendingRead(const std::optional<QList<UnitTroubleCode>>& pending,
+                     const std::optional<QList<UnitTroubleCode>>& permanent);
     // After a read with an unreadable part: the text for the user.
     void readFailed(const QString& message);
     // The vehicle confirmed the clear.

@@ -5,6 +5,7 @@
 
 #include "common/paths.h"
 #include "common/sensortable.h"
+#include "common/units.h"
 #include "services/adapterrequests.h"
 #include "store/dtctexts.h"
 #include "store/visits.h"
@@ -24,6 +25,7 @@ class TComPort;
 class ProtocolLog;
 class TableStore;
 class MessageBoxes;
+class VehicleBus;
 struct TMonitorStatus;
 
 struct WorkbenchContext {
@@ -66,6 +68,15 @@ struct WorkbenchContext {
     // The 32 service 01 PIDs with their last values, shared by the sensor
     // page, its polling worker and the report.
     SensorTable sensorTable;
+
+    // How requests to the vehicle come back as messages of its control units:
+    // the bus of the chip dialect the start page's connection sequence uses.
+    const VehicleBus* vehicleBus = nullptr;
+
+    // The "Maßsystem" setting: the units values are shown in. Set from the
+    // settings at start-up and by the options page; pages read it when they
+    // show values.
+    UnitSystem unitSystem = UnitSystem::Metric;
 
     // The descriptions loaded from dtc-gb.dat at start-up.
     TTroubleCodeFile TroubleCodeTexts;

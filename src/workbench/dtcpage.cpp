@@ -25,6 +25,9 @@ namespace {
 constexpr int ItemHeight = 19;
 constexpr int ListWidth = 90;
 
+// After a pending code that is also permanent, and after a permanent code.
+const QString PermanentMark = QStringLiteral(" (permanent)");
+
 const QString DeleteQuestion = QStringLiteral("ACHTUNG!!!\r\n"
                                               "\r\n"
                                               "Es werden folgende Daten gelöscht:\r\n"
@@ -85,6 +88,8 @@ DtcPage::DtcPage(WorkbenchContext& ctx, QWidget* parent)
     QWidget* pending = makePanel(QStringLiteral("Pending DTC's (Mode 07)"), ListBox1,
                                  QStringLiteral("ListBox1"), Memo1, QStringLiteral("Memo1"));
     pending->setFixedHeight(145);
+    // Room for the answering unit and the permanent mark after a code.
+    ListBox1->setFixedWidth(180);
     layout->addWidget(pending);
 
     auto* bar = new QHBoxLayout;
@@ -101,10 +106,11 @@ DtcPage::DtcPage(WorkbenchContext& ctx, QWidget* parent)
     connect(read, &QPushButton::clicked, this,
             guarded(boxes, this, &DtcPage::TroubleCodesReadClick));
     connect(erase, &QPushButton::clicked, this, guarded(boxes, this, &DtcPage::FlatButton2Click));
-    // Both lists share the click handler, which always works on DTC_ListBox.
-    for (QListWidget* list : {DTC_ListBox, ListBox1})
-        connect(list, &QListWidget::itemClicked, this,
-                guarded(boxes, this, &DtcPage::DTC_ListBoxClick));
+    connect(DTC_ListBox, &QListWidget::itemClicked, this,
+            guarded(boxes, this, &DtcPage::DTC_ListBoxClick));
+    connect(ListBox1, &QListWidget::itemClicked, this,
+            guarded(boxes, this, &DtcPage::ListBox1Click));
+    connect(m_codes, &TroubleCodes::pendingRead, this, &DtcPage::ShowPendingCodes);
 
     connect(m_codes, &TroubleCodes::monitorStatusRead, this, [this](const TMonitorStatus& s) {
         if (m_ctx.showMonitorStatus)
@@ -164,6 +170,37 @@ void DtcPage::TroubleCodesReadClick() {
     StopPollerAndWait(m_ctx);
     BusyCursor busy;
     m_codes->Read(*m_ctx.link, m_ctx.busFraming);
+    if (m_ctx.vehicleBus)
+        m_codes->ReadPending(*m_ctx.vehicleBus, *m_ctx.link);
+}
+
+void DtcPage::ShowPendingCodes(const std::optional<QList<UnitTroubleCode>>& pending,
+                               const std::optional<QList<UnitTroubleCode>>& permanent) {
+    ListBox1->clear();
+    Memo1->clear();
+    const auto add = [this](const UnitTroubleCode& code, const QString& mark) {
+        QString text = code.code;
+        if (!code.unit.isEmpty())
+            text += QLatin1Char(' ') + code.unit;
+        auto* item = new QListWidgetItem(text + mark, ListBox1);
+        item->setData(Qt::UserRole, code.code);
+    };
+    const QList<UnitTroubleCode> stays = permanent.value_or(QList<UnitTroubleCode>{});
+    for (const UnitTroubleCode& code : pending.value_or(QList<UnitTroubleCode>{}))
+        add(code, stays.contains(code) ? PermanentMark : QString());
+    for (const UnitTroubleCode& code : stays)
+        if (!pending || !pending->contains(code))
+            add(code, PermanentMark);
+}
+
+void DtcPage::ListBox1Click() {
+    Memo1->clear();
+    const QListWidgetItem* selected = ListBox1->currentItem();
+    if (m_ctx.TroubleCodeTexts.isEmpty() || !selected || !selected->isSelected())
+        return;
+    for (const QString& line :
+         FindTroubleCodeTexts(m_ctx.TroubleCodeTexts, selected->data(Qt::UserRole).toString()))
+        Memo1->appendPlainText(line);
 }
 
 void DtcPage::clearList() {
@@ -231,6 +268,8 @@ void DtcPage::showCleared() {
     if (m_ctx.showMilLamp)
         m_ctx.showMilLamp(false);
     clearList();
+    ListBox1->clear();
+    Memo1->clear();
     m_ctx.reading.codes.clear();
     m_ctx.messages->Information(QStringLiteral("Löschvorgang erfolgreich abgeschlossen!"));
 }

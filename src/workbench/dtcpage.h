@@ -1,9 +1,12 @@
-// The "DTC" page: has the session read the monitor status and the stored
-// trouble codes, lists the codes with their descriptions, and has them
-// cleared in the vehicle after a confirmation.
+// The "DTC" page: has the session read the monitor status, the stored
+// trouble codes and the pending and permanent ones, lists the codes with their
+// descriptions, and has them cleared in the vehicle after a confirmation.
 #pragma once
 
+#include "services/ecuanswers.h"
+
 #include <QWidget>
+#include <optional>
 
 class QListWidget;
 class QPlainTextEdit;
@@ -19,11 +22,16 @@ public:
     DtcPage(WorkbenchContext& ctx, QWidget* parent = nullptr);
 
     void ShowTroubleCodes(const QStringList& codes);
+    // The pending list: each code with its unit when several units answer,
+    // permanent codes marked.
+    void ShowPendingCodes(const std::optional<QList<UnitTroubleCode>>& pending,
+                          const std::optional<QList<UnitTroubleCode>>& permanent);
     void DeleteTroubleCodes();
 
     void TroubleCodesReadClick();
     void FlatButton2Click();
     void DTC_ListBoxClick();
+    void ListBox1Click();
 
 private:
     QString codeDescription(const QString& code) const;

@@ -5,6 +5,7 @@
 #include "workbench/context.h"
 #include "workbench/messages.h"
 #include "workbench/pagelook.h"
+#include "workbench/vehicleinfoview.h"
 #include "workbench/visitdialogs.h"
 
 #include <QComboBox>
@@ -84,6 +85,8 @@ void addRow(QTableWidget* grid, const QStringList& cells, qint32 visit) {
 VehiclePage::VehiclePage(WorkbenchContext& ctx, QWidget* parent) : QWidget(parent), m_ctx(ctx) {
     setObjectName(QStringLiteral("Vehicle"));
     auto* layout = new QVBoxLayout(this);
+    // What the connected vehicle reports about itself, above its saved visits.
+    layout->addWidget(new VehicleInfoView(m_ctx, this), 1);
     labVehicle = named(new QLabel(this), QStringLiteral("labVehicle"));
     labVehicle->setWordWrap(true);
     layout->addWidget(labVehicle);

@@ -10,10 +10,12 @@
 #include "widgets/qxled.h"
 #include "workbench/customerpage.h"
 #include "workbench/dtcpage.h"
+#include "workbench/freezeframepage.h"
 #include "workbench/guinotifier.h"
 #include "workbench/historypages.h"
 #include "workbench/infobox.h"
 #include "workbench/look.h"
+#include "workbench/o2sensorpage.h"
 #include "workbench/optionspage.h"
 #include "workbench/pagelook.h"
 #include "workbench/sensorpage.h"
@@ -147,11 +149,11 @@ TfMain::TfMain(const ProgramPaths& paths, std::unique_ptr<QSettings> settings, A
         [this](const TSupportedPids& flags) { m_sensorPage->ApplySupportedPids(flags); }, Notebook);
     m_ctx.settings = m_settings.get();
     m_sensorPage = new SensorPage(m_ctx, Notebook);
-    QWidget *seite2 = nullptr, *seite3 = nullptr;
-    makePlaceholderPages(&seite2, &seite3);
     for (QWidget* page :
          {static_cast<QWidget*>(m_startPage), static_cast<QWidget*>(new DtcPage(m_ctx, Notebook)),
-          static_cast<QWidget*>(m_sensorPage), seite2, seite3,
+          static_cast<QWidget*>(m_sensorPage),
+          static_cast<QWidget*>(new FreezeFramePage(m_ctx, Notebook)),
+          static_cast<QWidget*>(new O2SensorPage(m_ctx, Notebook)),
           static_cast<QWidget*>(new TerminalPage(m_ctx, Notebook)),
           static_cast<QWidget*>(new CustomerPage(m_ctx, Notebook)),
           static_cast<QWidget*>(m_optionsPage = new OptionsPage(m_ctx, *m_settings, Notebook)),
@@ -326,17 +328,6 @@ QWidget* TfMain::makeStatusBar() {
         recording->setVisible(!text.isEmpty());
     };
     return bar;
-}
-
-void TfMain::makePlaceholderPages(QWidget** seite2, QWidget** seite3) {
-    const auto notYet = [this](const QString& name, const QString& label) {
-        auto* page = new QWidget(Notebook);
-        page->setObjectName(name);
-        named(new QLabel(QStringLiteral("Leider noch nicht möglich."), page), label)->move(8, 8);
-        return page;
-    };
-    *seite2 = notYet(QStringLiteral("Seite2"), QStringLiteral("Label17"));
-    *seite3 = notYet(QStringLiteral("Seite3"), QStringLiteral("Label18"));
 }
 
 void TfMain::showPage(const QString& name) {

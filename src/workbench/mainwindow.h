@@ -77,7 +77,6 @@ private:
     QWidget* makeToolBar();
     QWidget* makeOutlookBar();
     QWidget* makeStatusBar();
-    void makePlaceholderPages(QWidget** seite2, QWidget** seite3);
     void showPage(const QString& name);
     Qt::Edges edgesAt(QPoint position) const;
 

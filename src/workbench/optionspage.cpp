@@ -1,5 +1,6 @@
 #include "workbench/optionspage.h"
 
+#include "common/errors.h"
 #include "link/comport.h"
 #include "link/portsettings.h"
 #include "workbench/messages.h"
@@ -16,6 +17,12 @@
 #include <QVBoxLayout>
 
 namespace obd {
+
+namespace {
+
+const QString UnitSystemKey = QStringLiteral("Masssystem");
+
+} // namespace
 
 OptionsPage::OptionsPage(WorkbenchContext& ctx, QSettings& settings, QWidget* parent)
     : QWidget(parent), m_ctx(ctx), m_settings(settings) {
@@ -48,13 +55,21 @@ OptionsPage::OptionsPage(WorkbenchContext& ctx, QSettings& settings, QWidget* pa
         named(new QGroupBox(QStringLiteral("Maßsystem"), this), QStringLiteral("FlatGroupBox4"));
     units->setGeometry(8, 96, 220, 70);
     auto* unitsLayout = new QVBoxLayout(units);
-    auto* metric = named(new QRadioButton(QStringLiteral("Metrisch"), units),
+    auto* metric = named(new QRadioButton(UnitSystemText(UnitSystem::Metric), units),
                          QStringLiteral("FlatRadioButton1"));
-    metric->setChecked(true);
+    auto* us = named(new QRadioButton(UnitSystemText(UnitSystem::Us), units),
+                     QStringLiteral("FlatRadioButton2"));
     unitsLayout->addWidget(metric);
-    unitsLayout->addWidget(
-        named(new QRadioButton(QStringLiteral("US"), units), QStringLiteral("FlatRadioButton2")));
-    units->setEnabled(false);
+    unitsLayout->addWidget(us);
+    // A missing or unknown stored text means the default, metric.
+    m_ctx.unitSystem =
+        UnitSystemFromText(m_settings.value(UnitSystemKey).toString()).value_or(UnitSystem::Metric);
+    (m_ctx.unitSystem == UnitSystem::Us ? us : metric)->setChecked(true);
+    for (auto [button, system] : {std::pair{metric, UnitSystem::Metric}, {us, UnitSystem::Us}})
+        connect(button, &QRadioButton::toggled, this, [this, system](bool on) {
+            if (on)
+                m_ctx.messages->Guard([this, system] { UnitSystemChange(system); });
+        });
 
     // Where the log, the transcript and the tables are kept, to copy from.
     auto* files = named(new QGroupBox(QStringLiteral("Dateien"), this), QStringLiteral("gbFiles"));
@@ -64,6 +79,14 @@ OptionsPage::OptionsPage(WorkbenchContext& ctx, QSettings& settings, QWidget* pa
     folder->setReadOnly(true);
     folder->setAccessibleName(folder->text());
     (new QVBoxLayout(files))->addWidget(folder);
+}
+
+void OptionsPage::UnitSystemChange(UnitSystem system) {
+    m_ctx.unitSystem = system;
+    m_settings.setValue(UnitSystemKey, UnitSystemText(system));
+    m_settings.sync();
+    if (m_settings.status() != QSettings::NoError)
+        throw DriverError(QStringLiteral("Failed to store settings"));
 }
 
 void OptionsPage::AddPorts(const QStringList& ports) {

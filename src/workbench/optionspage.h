@@ -1,8 +1,8 @@
 // The page "General Options": the port box COM_CB, whose choice (a listed
 // device, or a Wi-Fi adapter's host:port typed in) is the port the next
 // connection sequence opens and is stored at once, the switch for rate
-// detection, the unit system group, which this version keeps disabled, and
-// the folder of the program's files.
+// detection, the unit system ("Maßsystem", stored at once and read at
+// start-up), and the folder of the program's files.
 #pragma once
 
 #include "workbench/context.h"
@@ -29,6 +29,8 @@ public:
 
     void COM_CBChange(const QString& text);
     void FlatCheckBox1Click(bool checked);
+    // Shows values in system from now on and stores the choice.
+    void UnitSystemChange(UnitSystem system);
 
 private:
     WorkbenchContext& m_ctx;

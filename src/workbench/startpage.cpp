@@ -99,6 +99,7 @@ StartPage::StartPage(WorkbenchContext& ctx, ConnectionStatus status,
     : QWidget(parent), m_ctx(ctx), m_status(status), m_applyEcu(std::move(applyEcu)),
       m_sequence(new ConnectionSequence(std::make_unique<Elm323Dialect>(), this)) {
     setObjectName(QStringLiteral("Start"));
+    m_ctx.vehicleBus = &m_sequence->Bus();
 
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(0, 0, 0, 0);
@@ -181,6 +182,14 @@ void StartPage::connectSequence() {
     connect(s, &ConnectionSequence::monitorStatusRead, this, &StartPage::ShowMonitorStatus);
     connect(s, &ConnectionSequence::monitorStatusUnreadable, this,
             &StartPage::ShowMonitorStatusUnknown);
+    // The VIN the vehicle gives (none: empty) fills the box unless the user
+    // typed one, which stays.
+    connect(s, &ConnectionSequence::vinRead, this, [this](const QString& vin) {
+        const QString shown = FlatEdit4->text();
+        if (shown.isEmpty() || shown == m_readVin)
+            FlatEdit4->setText(vin);
+        m_readVin = vin;
+    });
 }
 
 QWidget* StartPage::makeMilColumn() {
@@ -297,6 +306,7 @@ void StartPage::InitInterface() {
     m_ctx.busFraming.reset();
     m_sequence->Run(*m_ctx.port, *m_ctx.link);
     m_ctx.busFraming = m_sequence->Framing();
+    m_ctx.vehicleBus = &m_sequence->Bus();
 }
 
 void StartPage::NeuInitialisierenBtnClick() {

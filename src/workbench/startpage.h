@@ -70,6 +70,7 @@ private:
     QListWidget* LogListBox = nullptr;
     QLineEdit* edOBDType = nullptr;
     QLineEdit* FlatEdit4 = nullptr;
+    QString m_readVin; // the VIN the last sequence read, "" for none
     QPushButton* NeuInitialisierenBtn = nullptr;
     QCheckBox* cbDemoMode = nullptr;
     QLabel* MIL_Image = nullptr;

@@ -11,6 +11,7 @@
 #include "session/connection.h"
 #include "session/sensorpoller.h"
 #include "session/troublecodes.h"
+#include "support_session.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -21,36 +22,7 @@ using namespace obd;
 
 namespace {
 
-// A link over the real driver to elmsim started with args.
-struct SimulatedCar {
-    explicit SimulatedCar(const QStringList& args) : simulator(args) {
-        port.SetPort(simulator.slavePath());
-    }
-    // Opens the port and switches the chip's echo off, as after a sequence;
-    // a reply that does not come is waited for briefly.
-    void open() {
-        link.SetReplyWaitForTesting(300);
-        port.Open();
-        link.SendCommand(QStringLiteral("ATE0"));
-        link.ReceiveReply();
-    }
-    QStringList sentCommands() const {
-        QStringList commands;
-        for (const QString& line : test::logLines(folder.filePath(QStringLiteral("log.txt")))) {
-            const qsizetype at = line.indexOf(QStringLiteral(" - S: "));
-            if (at >= 0)
-                commands << line.mid(at + 6);
-        }
-        return commands;
-    }
-
-    test::Simulator simulator;
-    QTemporaryDir folder;
-    TComPort port;
-    ProtocolLog log{folder.filePath(QStringLiteral("log.txt"))};
-    test::RecordingNotifier notifier;
-    Link link{port, &log, notifier};
-};
+using test::SimulatedCar;
 
 QStringList statusTexts(const QSignalSpy& lines) {
     QStringList texts;
@@ -76,8 +48,8 @@ QString polledValue(SimulatedCar& car, const TSupportedPids& supported,
 }
 
 // The commands of a successful run with an ELM327-style adapter.
-const QStringList Elm327Commands{"ATZ",  "ATE0",  "ATL0", "ATI",  "ATH1", "ATSP0",
-                                 "0100", "ATDPN", "ATDP", "ATRV", "011C", "0101"};
+const QStringList Elm327Commands{"ATZ",   "ATE0", "ATL0", "ATI",  "ATH1", "ATSP0", "0100",
+                                 "ATDPN", "ATDP", "ATRV", "011C", "0101", "0900",  "0902"};
 // The vehicle's stored codes on its engine unit (five: a multi-frame answer
 // on CAN, two messages on K-line).
 const QStringList EngineCodes{"P0133", "P0300", "P0420", "U0123", "U1106"};
@@ -106,8 +78,8 @@ private slots:
         QVERIFY(supported.at(0).at(0).value<TSupportedPids>()[0x0C - 1]); // engine speed
         QCOMPARE(status.size(), 1);
         QVERIFY(!car.link.CommFailure);
-        QCOMPARE(car.sentCommands(),
-                 (QStringList{"ATZ", "ATE0", "ATL0", "ATI", "0100", "0100", "011C", "0101"}));
+        QCOMPARE(car.sentCommands(), (QStringList{"ATZ", "ATE0", "ATL0", "ATI", "0100", "0100",
+                                                  "011C", "0101", "0900", "0902"}));
     }
 
     // The line goes away in the middle of a run that follows a successful one.
@@ -198,8 +170,8 @@ private slots:
         QTest::addColumn<QStringList>("codes");
         const QStringList elm327{"--chip", "elm327"};
         QTest::newRow("ELM323, K-line")
-            << QStringList{}
-            << QStringList{"ATZ", "ATE0", "ATL0", "ATI", "0100", "0100", "011C", "0101"}
+            << QStringList{} << QStringList{"ATZ",  "ATE0", "ATL0", "ATI",  "0100",
+                                            "0100", "011C", "0101", "0900", "0902"}
             << QString() << false << 0
             << QStringList{"B1390", "B1491", "B1992", "B2427", "C1141", "C1184", "C1954", "P0125",
                            "P0455", "P0736", "P1107", "P1198", "P1299", "U1451", "U2500"};

@@ -102,7 +102,13 @@ void TestAccessibility::announcedByWhatTheyShow_data() {
     row("btnCustomerAdd", QStringLiteral("Add"));
     row("FlatCheckBox1", QStringLiteral("automatisch erkennen"));
     row("FlatRadioButton1", QStringLiteral("Metrisch"));
-    row("Label17", QStringLiteral("Leider noch nicht möglich."));
+    row("FlatRadioButton2", QStringLiteral("US"));
+    // Freeze frame, O2 sensor and vehicle pages.
+    row("btnFreezeFrameRead", QStringLiteral("Read"));
+    row("labFreezeFrameDTC", QStringLiteral("N/A"));
+    row("O2SensorGrid", QStringLiteral("O2 Sensoren"));
+    row("btnO2Stop", QStringLiteral("Stop"));
+    row("btnVehicleRead", QStringLiteral("Read"));
 }
 
 void TestAccessibility::announcedByWhatTheyShow() {

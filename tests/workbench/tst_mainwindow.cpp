@@ -303,8 +303,6 @@ void TestMainWindow::placeholderNotices() {
     auto* stack = child<QStackedWidget>(&w, QStringLiteral("Notebook"));
     for (int i = 0; i < stack->count(); ++i)
         QCOMPARE(stack->widget(i)->objectName(), order[i]);
-    QCOMPARE(child<QLabel>(stack->widget(3), QStringLiteral("Label17"))->text(),
-             QStringLiteral("Leider noch nicht möglich."));
 
     // A tag outside 0..9 shows the notice, keeps the page, changes the heading.
     auto* terminal = child<QToolButton>(&w, QStringLiteral("btnTerminal"));

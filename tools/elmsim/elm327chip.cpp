@@ -1,5 +1,7 @@
 #include "elm327chip.h"
 
+#include "vehicle.h"
+
 #include <QStringList>
 #include <array>
 #include <cstdint>
@@ -11,7 +13,6 @@ namespace elmsim {
 namespace {
 
 constexpr std::string_view Identification = "ELM327 v1.5";
-constexpr std::string_view Vin = "1D4GP00R55B123456";
 
 // One control unit of the vehicle: its trouble codes (two bytes each) and the
 // service 01 answers it gives besides the engine's.
@@ -220,16 +221,8 @@ QList<QByteArray> Elm327Chip::unitAnswer(int unit, const QString& request) const
         return codeMessages(0x4A, u.permanent, can);
     if (request == QLatin1String("04"))
         return {QByteArray(1, '\x44')};
-    if (request == QLatin1String("0902") && unit == 0) {
-        if (can)
-            return {QByteArray("\x49\x02\x01", 3) + QByteArray(Vin.data(), qsizetype(Vin.size()))};
-        // Five messages of four bytes after a counter; the first is padded.
-        const QByteArray vin = QByteArray(3, '\0') + QByteArray(Vin.data(), qsizetype(Vin.size()));
-        QList<QByteArray> lines;
-        for (int n = 0; n < 5; ++n)
-            lines.append(QByteArray("\x49\x02", 2) + char(n + 1) + vin.mid(4 * n, 4));
-        return lines;
-    }
+    if (unit == 0)
+        return EngineMessages(request, can);
     return {};
 }
 

@@ -1,8 +1,8 @@
 // The simulated ELM327 v1.5 on a vehicle: protocol search ("SEARCHING...",
 // "BUS INIT: ...OK"), CAN 11/29-bit or K-line framing with headers on or
 // off, one or two control units, ISO-TP multi-frame answers, stored codes on
-// both units and a 17-character VIN. The engine unit answers service 01 like
-// the ELM323 simulator's vehicle.
+// both units. The engine unit answers services 01, 02, 05/06 and 09 like the
+// ELM323 simulator's vehicle, in the CAN layouts on CAN.
 #pragma once
 
 #include "elmchip.h"

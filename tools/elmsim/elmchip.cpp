@@ -1,7 +1,9 @@
 #include "elmchip.h"
 
 #include "link/demoreply.h"
+#include "vehicle.h"
 
+#include <QStringList>
 #include <cctype>
 #include <string_view>
 
@@ -83,6 +85,12 @@ QString ElmChip::vehicleReply(const QString& request) const {
 }
 
 QString VehicleAnswer(const QString& request) {
+    // One line per message, blanks between the bytes.
+    QStringList lines;
+    for (const QByteArray& message : EngineMessages(request, false))
+        lines << QString::fromLatin1(message.toHex(' ').toUpper());
+    if (!lines.isEmpty())
+        return lines.join(QLatin1Char('\r'));
     for (const ExtraAnswer& a : ExtraAnswers)
         if (request == text(a.request))
             return text(a.reply);
@@ -103,7 +111,7 @@ QByteArray ElmChip::answer(const QByteArray& line) {
             reply = vehicleReply(command);
         else
             reply = text(Unknown);
-        out += reply.toLatin1() + lineEnd() + lineEnd();
+        out += reply.toLatin1().replace("\r", lineEnd()) + lineEnd() + lineEnd();
     }
     if (m_options.prompt)
         out += '>';

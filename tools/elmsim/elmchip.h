@@ -17,7 +17,8 @@ struct ChipOptions {
 };
 
 // The simulated vehicle's answer to a request as the ELM323 shows it (hex
-// bytes with blanks; "NODATA" when the vehicle does not answer).
+// bytes with blanks, messages on lines of their own separated by CR;
+// "NODATA" when the vehicle does not answer).
 QString VehicleAnswer(const QString& request);
 
 class ElmChip {
