@@ -1,82 +1,53 @@
 #include "link/comport.h"
 
-#include "common/errors.h"
-#include "link/abortsignal.h"
-
-// termios2 (any baud rate through BOTHER) lives in the kernel headers, which
-// cannot be combined with the C library's <termios.h>; so this file speaks the
-// tty ioctls directly: TCGETS2/TCSETS2, TCFLSH (discard), TCSBRK 1 (drain).
-#include <asm/termbits.h>
-#include <cerrno>
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/file.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <cstdlib>
-#include <limits>
+#include "link/serialline.h"
+#include "link/tcpline.h"
 
 namespace obd {
-
-namespace {
-
-// Stay within this fraction of the requested rate, or report the rate as not
-// settable: a UART that cannot come close would only produce garbage.
-constexpr double BaudTolerance = 0.03;
-
-tcflag_t dataBitsFlag(int bits) {
-    switch (bits) {
-    case 5:
-        return CS5;
-    case 6:
-        return CS6;
-    case 7:
-        return CS7;
-    case 8:
-        return CS8;
-    }
-    return 0;
-}
-
-// Runs an ioctl again when a signal interrupted it.
-template <typename Arg> int retryIoctl(int fd, unsigned long request, Arg arg) {
-    int r;
-    do {
-        r = ::ioctl(fd, request, arg);
-    } while (r < 0 && errno == EINTR);
-    return r;
-}
-
-} // namespace
 
 QString DriverErrorText(const char* text, int error) {
     return QStringLiteral("%1 (win error code: %2)").arg(QLatin1String(text)).arg(error);
 }
 
-void TComPort::fail(const char* text, int error) const {
-    throw DriverError(DriverErrorText(text, error));
+TComPort::TComPort() {
+    makeLine();
 }
 
-TComPort::~TComPort() {
-    Close();
+TComPort::~TComPort() = default;
+
+void TComPort::makeLine() {
+    TcpAddress address;
+    if (ParseTcpAddress(m_port, address)) {
+        m_line = std::make_unique<TcpLine>(address);
+        m_serial = nullptr;
+    } else {
+        auto serial = std::make_unique<SerialLine>(m_port, m_settings);
+        m_serial = serial.get();
+        m_line = std::move(serial);
+    }
+    m_line->SetAbortSignal(m_abort);
 }
 
 void TComPort::SetPort(const QString& name) {
     if (name == m_port)
         return;
+    const bool reopen = Connected();
+    m_line->Close();
     m_port = name;
-    if (Connected()) {
-        Close();
+    makeLine();
+    if (reopen)
         Open();
-    }
 }
 
 void TComPort::SetSettings(const LineSettings& settings) {
     m_settings = settings;
-    if (Connected())
-        applySettings();
+    if (m_serial)
+        m_serial->SetSettings(settings);
+}
+
+void TComPort::SetAbortSignal(std::shared_ptr<const AbortSignal> signal) {
+    m_abort = std::move(signal);
+    m_line->SetAbortSignal(m_abort);
 }
 
 bool IsPortNameUsable(const QString& name) {
@@ -87,254 +58,50 @@ bool IsPortNameUsable(const QString& name) {
 void TComPort::Open() {
     if (Connected())
         return;
-    if (!IsPortNameUsable(m_port))
-        fail("Unable to open com port", EINVAL);
-    const QByteArray path = m_port.toLocal8Bit();
-    const int fd = ::open(path.constData(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        fail("Unable to open com port", errno);
-    // flock stops a second open by another process (root included), TIOCEXCL
-    // stops other openers that do not use flock (root excepted).
-    if (::flock(fd, LOCK_EX | LOCK_NB) < 0 || retryIoctl(fd, TIOCEXCL, 0) < 0) {
-        const int error = errno;
-        ::close(fd);
-        fail("Unable to open com port", error);
-    }
-    m_fd = fd;
+    m_detected.reset();
+    m_line->Open();
+    if (!m_serial || !m_autoBaud)
+        return;
     try {
-        applySettings();
+        detectBaudRate();
     } catch (...) {
         Close();
         throw;
     }
 }
 
-void TComPort::Close() {
-    if (!Connected())
-        return;
-    // Leave the device openable for others; closing also drops the flock.
-    ::ioctl(m_fd, TIOCNXCL, 0);
-    ::close(m_fd);
-    m_fd = -1;
-}
-
-void TComPort::applySettings() {
-    const LineSettings& s = m_settings;
-    struct termios2 tio {};
-    if (retryIoctl(m_fd, TCGETS2, &tio) < 0)
-        fail("SetCommState function failed", errno);
-    const tcflag_t size = dataBitsFlag(s.dataBits);
-    if (size == 0 || s.baudRate <= 0)
-        fail("SetCommState function failed", EINVAL);
-
-    // Raw 8-bit line: no character translation, no echo, no signals.
-    tio.c_iflag &=
-        ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY | INPCK);
-    tio.c_oflag &= ~OPOST;
-    tio.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-    tio.c_cflag &=
-        ~(CSIZE | CSTOPB | PARENB | PARODD | CMSPAR | CRTSCTS | CBAUD | (CBAUD << IBSHIFT));
-    tio.c_cflag |= size | CREAD | CLOCAL | HUPCL | BOTHER | (BOTHER << IBSHIFT);
-    tio.c_ispeed = tio.c_ospeed = static_cast<speed_t>(s.baudRate);
-    // 1.5 stop bits have no termios form; two is the nearest the UART offers.
-    if (s.stopBits != StopBits::One)
-        tio.c_cflag |= CSTOPB;
-    switch (s.parity) {
-    case Parity::None:
-        break;
-    case Parity::Odd:
-        tio.c_cflag |= PARENB | PARODD;
-        break;
-    case Parity::Even:
-        tio.c_cflag |= PARENB;
-        break;
-    case Parity::Mark:
-        tio.c_cflag |= PARENB | CMSPAR | PARODD;
-        break;
-    case Parity::Space:
-        tio.c_cflag |= PARENB | CMSPAR;
-        break;
-    }
-    if (s.parity != Parity::None)
-        tio.c_iflag |= INPCK;
-    if (s.flow.outCtsFlow || s.flow.rts == RtsControl::Handshake)
-        tio.c_cflag |= CRTSCTS;
-    if (s.flow.xonXoffOut)
-        tio.c_iflag |= IXON;
-    if (s.flow.xonXoffIn)
-        tio.c_iflag |= IXOFF;
-    // A read returns at once with whatever has arrived.
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 0;
-
-    if (retryIoctl(m_fd, TCSETS2, &tio) < 0)
-        fail("SetCommState function failed", errno);
-    // Drivers round the rate to what their clock can do; one that lands far
-    // away did not take it.
-    struct termios2 check {};
-    if (retryIoctl(m_fd, TCGETS2, &check) < 0)
-        fail("SetCommState function failed", errno);
-    if (std::abs(static_cast<double>(check.c_ospeed) - s.baudRate) > BaudTolerance * s.baudRate)
-        fail("SetCommState function failed", EINVAL);
-    applyModemLines();
-}
-
-void TComPort::applyModemLines() {
-    const FlowSettings& f = m_settings.flow;
-    auto setLine = [this](int line, bool on) {
-        // Devices without modem lines (pseudo-terminals) have no DTR or RTS to
-        // set; that is not a failure of the port.
-        if (retryIoctl(m_fd, on ? TIOCMBIS : TIOCMBIC, &line) < 0 && errno != ENOTTY &&
-            errno != EINVAL)
-            fail("SetCommState function failed", errno);
-    };
-    setLine(TIOCM_DTR, f.dtr == DtrControl::Enable);
-    if (f.rts != RtsControl::Handshake)
-        setLine(TIOCM_RTS, f.rts == RtsControl::Enable);
-}
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// Milliseconds until the deadline, rounded up so that poll never ends before it.
-int msUntil(Clock::time_point deadline) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    return std::max<int>(0, static_cast<int>(left.count()));
-}
-
-} // namespace
-
-int TComPort::waitFor(short events, Clock::time_point deadline) {
-    for (;;) {
-        pollfd fds[2] = {{m_fd, events, 0}, {m_abort ? m_abort->fd() : -1, POLLIN, 0}};
-        const int r = ::poll(fds, 2, msUntil(deadline));
-        if (r < 0) {
-            if (errno == EINTR)
-                continue;
-            return -errno;
+void TComPort::detectBaudRate() {
+    using Clock = fdwait::Clock;
+    for (const int rate : DetectionRates) {
+        LineSettings trial = m_settings;
+        trial.baudRate = rate;
+        m_serial->SetSettings(trial);
+        m_serial->Purge(true, true);
+        // Any prompt will do: after garbage from other rates the chip may
+        // answer "?" instead of its identification.
+        m_serial->WriteStr("ATI\r");
+        const auto deadline = Clock::now() + std::chrono::milliseconds(DetectionWaitMs);
+        QByteArray received;
+        while (!received.contains('>')) {
+            const int left = fdwait::MsUntil(deadline);
+            if (left <= 0 || !m_serial->WaitForChars(left))
+                break;
+            received += m_serial->Read(m_serial->InputCount());
         }
-        if (fds[1].revents)
-            return WaitAborted;
-        if (r == 0) {
-            if (Clock::now() < deadline)
-                continue;
-            return WaitTimedOut;
-        }
-        if (fds[0].revents & events)
-            return WaitReady;
-        // Hung up or broken: the device has gone.
-        return -((fds[0].revents & POLLNVAL) ? EBADF : EIO);
-    }
-}
-
-int TComPort::lineTimeMs(qsizetype bytes) const {
-    // Start bit, data bits, parity bit and stop bits per byte, rounded up.
-    const int bits = 1 + m_settings.dataBits + (m_settings.parity != Parity::None ? 1 : 0) +
-                     (m_settings.stopBits != StopBits::One ? 2 : 1);
-    const qint64 ms = (static_cast<qint64>(bytes) * bits * 1000 + m_settings.baudRate - 1) /
-                      std::max(m_settings.baudRate, 1);
-    return static_cast<int>(std::min<qint64>(ms, std::numeric_limits<int>::max() - WriteSlackMs));
-}
-
-void TComPort::WriteStr(const QByteArray& bytes) {
-    if (!Connected())
-        fail("WriteFile function failed", EBADF);
-    const auto deadline =
-        Clock::now() + std::chrono::milliseconds(WriteSlackMs + lineTimeMs(bytes.size()));
-    auto stalled = [this](int result) {
-        if (result == WaitTimedOut) {
-            // What the device did not take would otherwise go out before the
-            // next command.
-            retryIoctl(m_fd, TCFLSH, TCOFLUSH);
-            fail("WriteFile function failed", ETIMEDOUT);
-        }
-        fail("WriteFile function failed", result == WaitAborted ? ECANCELED : -result);
-    };
-    if (m_abort && m_abort->Raised())
-        stalled(WaitAborted);
-    const char* p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(m_fd, p, static_cast<size_t>(left));
-        if (n >= 0) {
-            p += n;
-            left -= n;
-            continue;
-        }
-        if (errno == EINTR)
-            continue;
-        if (errno != EAGAIN)
-            fail("WriteFile function failed", errno);
-        // The output buffer is full: sleep until there is room again.
-        const int r = waitFor(POLLOUT, deadline);
-        if (r != WaitReady)
-            stalled(r);
-    }
-    // Drain: a tty cannot bound tcdrain, so watch the output queue empty.
-    for (;;) {
-        int queued = 0;
-        if (retryIoctl(m_fd, TIOCOUTQ, &queued) < 0)
-            fail("WriteFile function failed", errno);
-        if (queued <= 0)
+        if (received.contains('>')) {
+            m_settings = trial;
+            m_serial->Purge(true, true);
+            m_detected = rate;
             return;
-        // Sleep about the time the queued bytes take, at least a millisecond;
-        // only the abort signal can end the sleep early.
-        const auto wake = std::min(
-            deadline, Clock::now() + std::chrono::milliseconds(std::max(1, lineTimeMs(queued))));
-        if (Clock::now() >= deadline)
-            stalled(WaitTimedOut);
-        pollfd abort{m_abort ? m_abort->fd() : -1, POLLIN, 0};
-        if (::poll(&abort, 1, msUntil(wake)) > 0)
-            stalled(WaitAborted);
+        }
     }
+    m_serial->SetSettings(m_settings);
+    m_serial->Purge(true, true);
+    m_detected = 0;
 }
 
-bool TComPort::WaitForChars(int timeoutMs) {
-    if (!Connected())
-        fail("WaitForEvent method failed", EBADF);
-    const int r = waitFor(POLLIN, Clock::now() + std::chrono::milliseconds(timeoutMs));
-    if (r < 0)
-        fail("WaitForEvent method failed", -r);
-    return r == WaitReady;
-}
-
-int TComPort::InputCount() {
-    int count = 0;
-    if (!Connected())
-        fail("ClearCommError function failed", EBADF);
-    if (retryIoctl(m_fd, FIONREAD, &count) < 0)
-        fail("ClearCommError function failed", errno);
-    return count;
-}
-
-QByteArray TComPort::Read(int count) {
-    if (!Connected())
-        fail("ReadFile function failed", EBADF);
-    QByteArray buffer(std::max(count, 0), Qt::Uninitialized);
-    if (count <= 0)
-        return buffer;
-    ssize_t n;
-    do {
-        n = ::read(m_fd, buffer.data(), static_cast<size_t>(count));
-    } while (n < 0 && errno == EINTR);
-    if (n < 0) {
-        if (errno != EAGAIN)
-            fail("ReadFile function failed", errno);
-        n = 0;
-    }
-    buffer.truncate(n);
-    return buffer;
-}
-
-void TComPort::Purge(bool input, bool output) {
-    if (!input && !output)
-        return;
-    if (!Connected())
-        fail("PurgeComm function failed", EBADF);
-    const int which = input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH;
-    if (retryIoctl(m_fd, TCFLSH, which) < 0)
-        fail("PurgeComm function failed", errno);
+void TComPort::Close() {
+    m_line->Close();
 }
 
 std::unique_ptr<TComPort> CreatePort() {

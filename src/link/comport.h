@@ -1,18 +1,16 @@
-// The serial port driver: one termios device opened exclusively, raw 8-bit
-// line, non-blocking reads (a read returns at once with what has arrived),
-// writes that return when every byte has left (or fail after a bound), waits
-// that sleep in poll() and end early when the abort signal is raised.
+// The port object: the port name the user chose and the line settings,
+// opened as the serial device or the Wi-Fi adapter the name stands for.
 // Failures raise DriverError with the driver's text and errno as the code.
 #pragma once
 
+#include "link/transport.h"
+
 #include <QByteArray>
 #include <QString>
-#include <chrono>
 #include <memory>
+#include <optional>
 
 namespace obd {
-
-class AbortSignal;
 
 enum class StopBits { One, OnePointFive, Two };
 enum class Parity { None, Odd, Even, Mark, Space };
@@ -40,10 +38,16 @@ struct LineSettings {
 // The platform's first serial port, the name a new port object starts with.
 inline const QString DefaultPortName = QStringLiteral("/dev/ttyS0");
 
-class TComPort {
+class SerialLine;
+
+// The one port: its name, its line settings and the transport the name
+// stands for. A name of the form host:port (see ParseTcpAddress) is a Wi-Fi
+// adapter reached over TCP, anything else a serial device; line settings and
+// rate detection apply to serial devices only.
+class TComPort : public Transport {
 public:
-    TComPort() = default;
-    ~TComPort();
+    TComPort();
+    ~TComPort() override;
     TComPort(const TComPort&) = delete;
     TComPort& operator=(const TComPort&) = delete;
 
@@ -57,50 +61,50 @@ public:
     const LineSettings& Settings() const { return m_settings; }
     void SetSettings(const LineSettings& settings);
 
+    // With rate detection on, opening a serial device tries DetectionRates
+    // until the chip answers with its prompt and keeps the first that does.
+    bool AutoBaud() const { return m_autoBaud; }
+    void SetAutoBaud(bool on) { m_autoBaud = on; }
+    // What the last Open's rate detection gave: nullopt when it did not run,
+    // 0 when no rate brought a prompt (the stored rate stays), else the rate
+    // found, now in Settings().
+    std::optional<int> DetectedBaudRate() const { return m_detected; }
+
     // Opens the device for exclusive use (flock, then TIOCEXCL) and applies the
-    // line settings. Opening an open port does nothing. On failure the port
-    // stays closed and no descriptor is left behind; an unusable name fails
-    // with EINVAL.
-    void Open();
-    void Close();
-    bool Connected() const { return m_fd >= 0; }
+    // line settings, or connects to the Wi-Fi adapter. Opening an open port
+    // does nothing. On failure the port stays closed and no descriptor is left
+    // behind; an unusable name fails with EINVAL.
+    void Open() override;
+    void Close() override;
+    bool Connected() const override { return m_line->Connected(); }
 
-    // Sends every byte and returns when the line has transmitted them. A write
-    // that cannot finish within WriteSlackMs plus the bytes' time at the line
-    // rate fails (ETIMEDOUT) and its unsent bytes are discarded; a raised abort
-    // signal fails it at once (ECANCELED).
-    void WriteStr(const QByteArray& bytes);
-    static constexpr int WriteSlackMs = 2000;
-    // True as soon as at least one received byte is ready, false when timeoutMs
-    // passed without one or the abort signal is raised.
-    bool WaitForChars(int timeoutMs);
-    // Received bytes not yet read.
-    int InputCount();
-    // Up to count received bytes, at once, in arrival order.
-    QByteArray Read(int count);
-    // Throws away unread received bytes and/or bytes not yet sent.
-    void Purge(bool input, bool output);
-
-    // The signal whose raising ends the waits of WriteStr and WaitForChars;
-    // null for none. Set while no other thread uses the port.
-    void SetAbortSignal(const AbortSignal* signal) { m_abort = signal; }
+    // A serial write returns when the line has transmitted every byte.
+    void WriteStr(const QByteArray& bytes) override { m_line->WriteStr(bytes); }
+    bool WaitForChars(int timeoutMs) override { return m_line->WaitForChars(timeoutMs); }
+    int InputCount() override { return m_line->InputCount(); }
+    QByteArray Read(int count) override { return m_line->Read(count); }
+    void Purge(bool input, bool output) override { m_line->Purge(input, output); }
+    void SetAbortSignal(std::shared_ptr<const AbortSignal> signal) override;
 
 private:
-    // Outcomes of waitFor besides a negative errno.
-    enum { WaitReady = 0, WaitTimedOut = 1, WaitAborted = 2 };
-    // Polls the device for events until the deadline or the abort signal.
-    int waitFor(short events, std::chrono::steady_clock::time_point deadline);
-    // Milliseconds the line takes for that many bytes at the current settings.
-    int lineTimeMs(qsizetype bytes) const;
-    void applySettings();
-    void applyModemLines();
-    [[noreturn]] void fail(const char* text, int error) const;
+    // The transport for the current name (closed).
+    void makeLine();
+    void detectBaudRate();
 
     QString m_port = DefaultPortName;
     LineSettings m_settings;
-    int m_fd = -1;
-    const AbortSignal* m_abort = nullptr;
+    bool m_autoBaud = false;
+    std::optional<int> m_detected;
+    std::unique_ptr<Transport> m_line;
+    SerialLine* m_serial = nullptr; // m_line when it is a serial device
+    std::shared_ptr<const AbortSignal> m_abort;
 };
+
+// The rates rate detection tries, in order: the usual factory rates of
+// adapters first.
+inline constexpr int DetectionRates[] = {38400, 9600, 115200, 57600, 230400, 19200};
+// How long detection waits for the prompt at one rate.
+inline constexpr int DetectionWaitMs = 300;
 
 // False for a name no device can have: one holding a NUL, CR or LF (the
 // system would open the path cut at the NUL).

@@ -1,15 +1,12 @@
 #include "link/demoreply.h"
 
-#include <chrono>
 #include <random>
-#include <thread>
 
 namespace obd {
 
 namespace {
 
 constexpr int EngineSpeedStep = 4492;
-constexpr auto DemoAnswerTime = std::chrono::milliseconds(100);
 
 QLatin1String latin1(std::string_view text) {
     return QLatin1String(text.data(), static_cast<qsizetype>(text.size()));
@@ -33,11 +30,6 @@ QString DemoTableReply(const QString& command) {
             return latin1(answer.reply);
     }
     return latin1(DemoUnknownReply);
-}
-
-QString DemoReply(const QString& command) {
-    std::this_thread::sleep_for(DemoAnswerTime);
-    return DemoTableReply(command);
 }
 
 } // namespace obd

@@ -1,7 +1,7 @@
 // The demo responder: fixed answers of one vehicle behind an ELM323 v1.1, in
 // the chip's own form (hex bytes separated by blanks, no CR, LF or prompt).
-// The exchange answers from it while demo mode is on; elmsim answers from the
-// same table by default.
+// The exchange answers from it (through DemoLine) while demo mode is on;
+// elmsim answers from the same table by default.
 #pragma once
 
 #include <QString>
@@ -55,9 +55,5 @@ QString DemoEngineSpeedReply();
 
 // The answer to command, at once.
 QString DemoTableReply(const QString& command);
-
-// The answer to command after the chip's answer time of 100 ms (the calling
-// thread sleeps).
-QString DemoReply(const QString& command);
 
 } // namespace obd

@@ -3,7 +3,7 @@
 #include "common/codec.h"
 #include "link/abortsignal.h"
 #include "link/comport.h"
-#include "link/demoreply.h"
+#include "link/demoline.h"
 #include "link/protocollog.h"
 
 #include <chrono>
@@ -70,13 +70,15 @@ bool IsChipErrorWord(const QString& reply) {
 }
 
 Link::Link(TComPort& port, ProtocolLog* log, LinkNotifier& notifier)
-    : m_port(port), m_log(log), m_notifier(notifier), m_abort(std::make_unique<AbortSignal>()) {
-    m_port.SetAbortSignal(m_abort.get());
+    : m_port(port), m_log(log), m_notifier(notifier), m_abort(std::make_shared<AbortSignal>()),
+      m_demo(std::make_unique<DemoLine>()) {
+    m_port.SetAbortSignal(m_abort);
+    m_demo->SetAbortSignal(m_abort);
 }
 
-Link::~Link() {
-    m_port.SetAbortSignal(nullptr);
-}
+// The port is not touched: it may have been released before the exchange
+// (shutdown closes and releases it first); it keeps its share of the signal.
+Link::~Link() = default;
 
 void Link::Abort() {
     m_abort->Raise();
@@ -130,19 +132,21 @@ void Link::releasePort() {
         m_notifier.showLogFailure(logFailure);
 }
 
+Transport& Link::line() {
+    if (m_demoReply)
+        return *m_demo;
+    return m_port;
+}
+
 void Link::SendCommand(const QString& command) {
     log(QStringLiteral("S: ") + command);
     acquirePort();
     m_demoReply = DemoMode.load();
     if (m_abort->Raised())
         return;
-    if (m_demoReply) {
-        m_demoCommand = command;
-        return;
-    }
     try {
         discardStaleInput();
-        m_port.WriteStr(toCp1252(command) + '\r');
+        line().WriteStr(toCp1252(command) + '\r');
     } catch (...) {
         releasePort();
         throw;
@@ -153,9 +157,10 @@ void Link::discardStaleInput() {
     // A reply that came after its wait ended must not be taken for the answer
     // to this command; it is logged as discarded, control characters as blanks.
     // A closed port has nothing waiting: the write reports it.
-    if (!m_port.Connected())
+    Transport& from = line();
+    if (!from.Connected())
         return;
-    const QByteArray stale = m_port.Read(m_port.InputCount());
+    const QByteArray stale = from.Read(from.InputCount());
     if (stale.isEmpty())
         return;
     QString text = fromCp1252(stale);
@@ -169,14 +174,15 @@ void Link::discardStaleInput() {
 QByteArray Link::readUntilPrompt(int waitMs) {
     using Clock = std::chrono::steady_clock;
     const auto cap = Clock::now() + std::chrono::milliseconds(qint64(MaxReplyWaits) * waitMs);
+    Transport& from = line();
     QByteArray buffer;
     while (!buffer.contains('>')) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(cap - Clock::now()).count();
-        if (left <= 0 || !m_port.WaitForChars(static_cast<int>(std::min<qint64>(left, waitMs))))
+        if (left <= 0 || !from.WaitForChars(static_cast<int>(std::min<qint64>(left, waitMs))))
             break;
-        buffer += m_port.Read(m_port.InputCount());
+        buffer += from.Read(from.InputCount());
     }
-    m_port.Purge(true, true);
+    from.Purge(true, true);
     return buffer;
 }
 
@@ -200,10 +206,6 @@ QString Link::receive(bool raw, int waitMs) {
     try {
         if (m_abort->Raised()) {
             reply = logged = ReplyError;
-        } else if (m_demoReply) {
-            const QString text = DemoReply(m_demoCommand);
-            logged = CleanReplyText(text);
-            reply = raw ? text : logged;
         } else {
             const QByteArray received = readUntilPrompt(waitMs);
             // An abort during the wait leaves whatever came as no reply.

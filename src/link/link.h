@@ -1,6 +1,7 @@
 // The command exchange with the interface chip: one object owns the port, the
 // demo switch, the protocol log and the comm-failure guard. Every request to
-// the chip or the vehicle is one SendCommand followed by one ReceiveReply.
+// the chip or the vehicle is one SendCommand followed by one ReceiveReply, on
+// the port's transport or, in demo mode, on the demo responder's.
 //
 // CONTRACT for the other folders (services, workbench): the names and
 // signatures below are relied on; internals are free.
@@ -19,6 +20,8 @@ namespace obd {
 class TComPort;    // link/comport.h: the termios serial port driver
 class ProtocolLog; // link/protocollog.h: LogFile.txt
 class AbortSignal; // link/abortsignal.h: ends the port's waits from another thread
+class Transport;   // link/transport.h: what carries the bytes
+class DemoLine;    // link/demoline.h: the demo responder
 
 // "Fehler": no complete reply; also the failure result of the chip commands.
 inline const QString ReplyError = QStringLiteral("Fehler");
@@ -79,6 +82,8 @@ public:
     void SetReplyWaitForTesting(int ms) { m_replyWaitMs = ms; }
 
 private:
+    // The transport of the exchange under way: the demo responder or the port.
+    Transport& line();
     void discardStaleInput();
     QByteArray readUntilPrompt(int waitMs);
     QString receive(bool raw, int waitMs);
@@ -93,11 +98,11 @@ private:
     LinkNotifier& m_notifier;
     std::mutex m_portMutex;
     std::atomic<std::thread::id> m_portOwner{};
-    QString m_demoCommand;    // guarded by m_portMutex
     bool m_demoReply = false; // the path SendCommand took; guarded by m_portMutex
     QString m_logFailure;     // to report once the port is released; guarded by m_portMutex
     int m_replyWaitMs = ReplyWaitMs;
-    std::unique_ptr<AbortSignal> m_abort;
+    std::shared_ptr<AbortSignal> m_abort; // shared with the port and the demo line
+    std::unique_ptr<DemoLine> m_demo;     // used under m_portMutex
 };
 
 // The reply text of received chip output: no first '>' gives ReplyError;

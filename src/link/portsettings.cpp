@@ -43,6 +43,11 @@ constexpr Text<FlowControl> FlowControlTexts[] = {{"Hardware", FlowControl::Hard
                                                   {"None", FlowControl::None},
                                                   {"Custom", FlowControl::Custom}};
 
+// Rate detection, stored only while it is on, so that the settings of a
+// port without it keep their seven values.
+constexpr Text<bool> AutoBaudTexts[] = {{"True", true}, {"False", false}};
+
+const QString AutoBaudKey = QStringLiteral("AutoBaud");
 const QString PortKey = QStringLiteral("Port");
 const QString BaudRateKey = QStringLiteral("BaudRate");
 const QString CustomBaudRateKey = QStringLiteral("CustomBaudRate");
@@ -158,6 +163,10 @@ void StorePortSettings(const TComPort& port, QSettings& settings) {
     settings.setValue(DataBitsKey, textOf(DataBitsTexts, s.dataBits));
     settings.setValue(ParityKey, textOf(ParityTexts, s.parity));
     settings.setValue(FlowControlKey, textOf(FlowControlTexts, flowControlOf(s.flow)));
+    if (port.AutoBaud())
+        settings.setValue(AutoBaudKey, textOf(AutoBaudTexts, true));
+    else
+        settings.remove(AutoBaudKey);
     settings.sync();
     if (settings.status() != QSettings::NoError)
         throw DriverError(QStringLiteral("Failed to store settings"));
@@ -190,6 +199,7 @@ void LoadPortSettings(TComPort& port, QSettings& settings) {
     s.parity = reader.choice(ParityKey, ParityTexts, Parity::None);
     applyFlowControl(reader.choice(FlowControlKey, FlowControlTexts, FlowControl::Custom), s.flow);
     port.SetSettings(s);
+    port.SetAutoBaud(reader.choice(AutoBaudKey, AutoBaudTexts, false));
 }
 
 bool PortSettingsWritable(const QSettings& settings) {

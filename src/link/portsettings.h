@@ -1,6 +1,7 @@
 // The stored port settings: the port name and line settings under the value
 // names Port, BaudRate, CustomBaudRate, StopBits, DataBits, Parity and
-// FlowControl, as texts (CustomBaudRate as a number). The program keeps them
+// FlowControl, as texts (CustomBaudRate as a number), and AutoBaud "True"
+// while rate detection is on. The program keeps them
 // in QSettings("Quorix", "OBDTorvane"); tests pass their own file.
 #pragma once
 

@@ -24,9 +24,17 @@ void ConnectionSequence::Run(TComPort& port, Link& link) {
         port.Close();
     emit cleared();
 
-    try {
-        port.Open();
-    } catch (const Error&) {
+    // Connecting to a Wi-Fi adapter and rate detection take their time: the
+    // window stays drawn meanwhile.
+    bool openFailed = false;
+    RunOffThread([&] {
+        try {
+            port.Open();
+        } catch (const Error&) {
+            openFailed = true;
+        }
+    });
+    if (openFailed) {
         // The driver's own text is not shown.
         emit portOpenFailed(port.Port() + QStringLiteral(" kann nicht geöffnet werden!"));
     }
@@ -38,6 +46,13 @@ void ConnectionSequence::Run(TComPort& port, Link& link) {
     } else {
         emit statusLine(QStringLiteral("Port: ") + port.Port() + QStringLiteral(" bereit"), true);
         emit portShown(port.Port(), true);
+        if (const std::optional<int> rate = port.DetectedBaudRate()) {
+            emit statusLine(*rate ? QStringLiteral("Baudrate erkannt: %1").arg(*rate)
+                                  : QStringLiteral("Baudrate nicht erkannt"),
+                            *rate != 0);
+            if (*rate)
+                emit baudRateFound(*rate);
+        }
         port.Purge(true, true);
     }
     bool ready = false;

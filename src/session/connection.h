@@ -47,6 +47,9 @@ signals:
     // The port could not be opened; the run goes on once the receiver returns.
     void portOpenFailed(const QString& text);
     void statusLine(const QString& text, bool ok);
+    // Rate detection found the chip at this rate; the port's settings hold
+    // it and are to be stored.
+    void baudRateFound(int rate);
     // The port's name (or "COM?") and whether it is open.
     void portShown(const QString& label, bool open);
     void chipLamp(bool on);

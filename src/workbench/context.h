@@ -54,6 +54,11 @@ struct WorkbenchContext {
     // uses the port.
     std::function<void()> waitForPollerIdle;
 
+    // Set by the options page: stores the port settings in the settings
+    // store (the rate detection found, for one); raises "Failed to store
+    // settings".
+    std::function<void()> storePortSettings;
+
     // The interface chip's identification from the last connection sequence.
     QString chipIdentification;
     // Set by the connection sequence: how an ELM327-style adapter lays out

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace obd {
@@ -31,15 +32,24 @@ OptionsPage::OptionsPage(WorkbenchContext& ctx, QSettings& settings, QWidget* pa
     com->setGeometry(8, 8, 220, 80);
     auto* comLayout = new QVBoxLayout(com);
     COM_CB = named(new QComboBox(com), QStringLiteral("COM_CB"));
-    COM_CB->setEditable(false);
+    // A Wi-Fi adapter is typed in as host:port; Return takes what is typed.
+    COM_CB->setEditable(true);
+    COM_CB->setInsertPolicy(QComboBox::NoInsert);
+    COM_CB->lineEdit()->setPlaceholderText(QStringLiteral("192.168.0.10:35000"));
     comLayout->addWidget(COM_CB);
-    auto* auto_ = named(new QCheckBox(QStringLiteral("automatisch erkennen"), com),
-                        QStringLiteral("FlatCheckBox1"));
-    auto_->setEnabled(false);
-    comLayout->addWidget(auto_);
+    FlatCheckBox1 = named(new QCheckBox(QStringLiteral("automatisch erkennen"), com),
+                          QStringLiteral("FlatCheckBox1"));
+    comLayout->addWidget(FlatCheckBox1);
     connect(COM_CB, &QComboBox::textActivated, this, [this](const QString& text) {
         m_ctx.messages->Guard([this, text] { COM_CBChange(text); });
     });
+    connect(COM_CB->lineEdit(), &QLineEdit::returnPressed, this,
+            [this] { m_ctx.messages->Guard([this] { COM_CBChange(COM_CB->currentText()); }); });
+    // Toggled, so that a screen reader's toggle action counts as a click.
+    connect(FlatCheckBox1, &QCheckBox::toggled, this, [this](bool checked) {
+        m_ctx.messages->Guard([this, checked] { FlatCheckBox1Click(checked); });
+    });
+    m_ctx.storePortSettings = [this] { StorePortSettings(*m_ctx.port, m_settings); };
 
     auto* units =
         named(new QGroupBox(QStringLiteral("Maßsystem"), this), QStringLiteral("FlatGroupBox4"));
@@ -84,14 +94,25 @@ void OptionsPage::AddPorts(const QStringList& ports) {
 }
 
 void OptionsPage::SelectPortInUse() {
-    COM_CB->setCurrentIndex(COM_CB->findText(m_ctx.port->Port()));
+    const QString& port = m_ctx.port->Port();
+    COM_CB->setCurrentIndex(COM_CB->findText(port));
+    if (COM_CB->currentIndex() < 0)
+        COM_CB->setEditText(port);
+    const QSignalBlocker quiet(FlatCheckBox1);
+    FlatCheckBox1->setChecked(m_ctx.port->AutoBaud());
 }
 
 void OptionsPage::COM_CBChange(const QString& text) {
     // Another name reopens the port: the poller's requests end first.
     StopPollerAndWait(m_ctx);
     m_ctx.port->SetPort(text);
-    StorePortSettings(*m_ctx.port, m_settings);
+    m_ctx.storePortSettings();
+}
+
+void OptionsPage::FlatCheckBox1Click(bool checked) {
+    // Takes effect at the next opening of the port; nothing on the line.
+    m_ctx.port->SetAutoBaud(checked);
+    m_ctx.storePortSettings();
 }
 
 } // namespace obd

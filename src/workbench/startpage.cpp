@@ -165,6 +165,8 @@ void StartPage::connectSequence() {
     });
     connect(s, &ConnectionSequence::statusLine, this, &StartPage::add);
     connect(s, &ConnectionSequence::portShown, this, &StartPage::showPort);
+    connect(s, &ConnectionSequence::baudRateFound, this,
+            [this] { m_ctx.messages->Guard(m_ctx.storePortSettings); });
     connect(s, &ConnectionSequence::chipLamp, m_status.ELM_Led, &TQXLed::SetLedOn);
     connect(s, &ConnectionSequence::ecuLamp, m_status.ECU_Led, &TQXLed::SetLedOn);
     connect(s, &ConnectionSequence::interfaceShown, this, [this](const QString& identification) {

@@ -5,12 +5,14 @@
 
 #include <QFile>
 #include <QTest>
+#include <arpa/inet.h>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace obd::test {
@@ -107,6 +109,75 @@ void Simulator::terminate() {
 void Simulator::kill() {
     m_process->kill();
     m_process->waitForFinished(10000);
+}
+
+sockaddr_in Loopback(quint16 port) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(port);
+    return a;
+}
+
+Listener::Listener(int backlog) {
+    m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a = Loopback(0);
+    socklen_t size = sizeof a;
+    if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr*>(&a), size) < 0 ||
+        ::listen(m_fd, backlog) < 0 ||
+        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&a), &size) < 0)
+        qFatal("no listening socket on 127.0.0.1");
+    m_port = ntohs(a.sin_port);
+}
+
+Listener::~Listener() {
+    ::close(m_fd);
+}
+
+QString Listener::address() const {
+    return QStringLiteral("127.0.0.1:%1").arg(m_port);
+}
+
+int Listener::accept() const {
+    pollfd p{m_fd, POLLIN, 0};
+    return ::poll(&p, 1, 10000) == 1 ? ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC) : -1;
+}
+
+namespace {
+
+// Passes what arrived on from (if anything) to to; false when from has closed.
+bool pass(const pollfd& from, int to) {
+    if (!from.revents)
+        return true;
+    char buffer[256];
+    const ssize_t n = ::read(from.fd, buffer, sizeof buffer);
+    return n > 0 && ::write(to, buffer, static_cast<size_t>(n)) == n;
+}
+
+} // namespace
+
+WifiAdapter::WifiAdapter(const QStringList& args) : m_chip(args) {
+    if (::pipe2(m_stop, O_CLOEXEC) < 0)
+        qFatal("no pipe");
+    m_thread = std::thread([this] {
+        const int client = m_listener.accept();
+        const int chip = ::open(m_chip.slavePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+        pollfd fds[3] = {{client, POLLIN, 0}, {chip, POLLIN, 0}, {m_stop[0], POLLIN, 0}};
+        while (client >= 0 && chip >= 0 && ::poll(fds, 3, -1) > 0 && !fds[2].revents) {
+            if (!pass(fds[0], chip) || !pass(fds[1], client))
+                break;
+        }
+        ::close(client);
+        ::close(chip);
+    });
+}
+
+WifiAdapter::~WifiAdapter() {
+    if (::write(m_stop[1], "x", 1) != 1)
+        qFatal("cannot stop the adapter");
+    m_thread.join();
+    ::close(m_stop[0]);
+    ::close(m_stop[1]);
 }
 
 QStringList logLines(const QString& fileName) {

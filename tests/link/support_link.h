@@ -1,5 +1,6 @@
 // Test fixtures for the link: a pseudo-terminal whose master side plays the
-// chip from a script, and a notifier that records the message boxes.
+// chip from a script, elmsim, a Wi-Fi adapter on 127.0.0.1, and a notifier
+// that records the message boxes.
 #pragma once
 
 #include "link/link.h"
@@ -12,6 +13,7 @@
 #include <QTemporaryDir>
 #include <memory>
 #include <mutex>
+#include <netinet/in.h>
 #include <thread>
 
 namespace obd::test {
@@ -64,6 +66,42 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_slavePath;
     QString m_linkPath;
+};
+
+// 127.0.0.1 at port (the only address the tests connect to).
+sockaddr_in Loopback(quint16 port);
+
+// A listening socket on 127.0.0.1 at a port the system picks.
+class Listener {
+public:
+    explicit Listener(int backlog = 4);
+    ~Listener();
+    Listener(const Listener&) = delete;
+    Listener& operator=(const Listener&) = delete;
+    QString address() const; // "127.0.0.1:port"
+    quint16 port() const { return m_port; }
+    // The next connection, or -1 when none comes within 10 s.
+    int accept() const;
+
+private:
+    int m_fd = -1;
+    quint16 m_port = 0;
+};
+
+// A Wi-Fi adapter: elmsim (with args) behind a TCP server on 127.0.0.1 that
+// passes the bytes of one connection to and from the chip's terminal, as the
+// adapter's bridge does.
+class WifiAdapter {
+public:
+    explicit WifiAdapter(const QStringList& args = {});
+    ~WifiAdapter();
+    QString address() const { return m_listener.address(); }
+
+private:
+    Simulator m_chip;
+    Listener m_listener;
+    int m_stop[2] = {-1, -1};
+    std::thread m_thread;
 };
 
 // Lines of a log file as written (CR LF split off, Windows-1252 decoded).

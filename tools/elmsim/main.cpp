@@ -4,6 +4,7 @@
 // (SIGINT, SIGTERM, SIGHUP) or disconnects on purpose.
 #include "elm327options.h"
 #include "elmchip.h"
+#include "linerate.h"
 #include "link/simports.h"
 
 #include <QCommandLineParser>
@@ -35,6 +36,7 @@ struct Behaviour {
     bool silent = false;   // read everything, answer nothing
     int disconnectAfter = -1;
     int baud = 0; // 0: no pacing; else the line's rate, 10 bits per byte
+    int rate = 0; // 0: any; else the only speed setting at which the chip understands
 };
 
 using Clock = std::chrono::steady_clock;
@@ -146,10 +148,15 @@ int main(int argc, char** argv) {
         "Pace the line like a UART at N baud (10 bits per byte): every byte sent takes its time, "
         "and a command is taken when its last byte would have arrived.",
         "N", "0");
+    const QCommandLineOption rateOpt(
+        "rate",
+        "Set the terminal's speed to N and understand only a program that uses N: at another "
+        "speed every command line is answered with noise and no prompt.",
+        "N", "0");
     const QCommandLineOption disconnectOpt("disconnect-after",
                                            "Answer N requests, then hang up on the next.", "N");
     parser.addOptions({linkOpt, latencyOpt, chunkOpt, chunkPauseOpt, silentOpt, noPromptOpt,
-                       errorOpt, replyOpt, disconnectOpt, baudOpt});
+                       errorOpt, replyOpt, disconnectOpt, baudOpt, rateOpt});
     const elmsim::Elm327CommandLine elm327;
     elm327.addTo(parser);
     parser.process(app);
@@ -167,6 +174,7 @@ int main(int argc, char** argv) {
     behaviour.chunkPauseMs = number(chunkPauseOpt);
     behaviour.silent = parser.isSet(silentOpt);
     behaviour.baud = number(baudOpt);
+    behaviour.rate = number(rateOpt);
     if (parser.isSet(disconnectOpt))
         behaviour.disconnectAfter = number(disconnectOpt);
 
@@ -210,6 +218,8 @@ int main(int argc, char** argv) {
     ::tcgetattr(slave, &raw);
     ::cfmakeraw(&raw);
     ::tcsetattr(slave, TCSANOW, &raw);
+    if (behaviour.rate > 0 && !elmsim::SetLineRate(slave, behaviour.rate))
+        die(QStringLiteral("the terminal does not take --rate %1").arg(behaviour.rate));
 
     const QString link = parser.isSet(linkOpt)
                              ? QFileInfo(parser.value(linkOpt)).absoluteFilePath()
@@ -268,6 +278,16 @@ int main(int argc, char** argv) {
                 break;
             }
             ++answered;
+            if (behaviour.rate > 0 && elmsim::LineRate(slave) != behaviour.rate) {
+                // At the wrong speed the chip hears garbage and its answer
+                // reaches the program as garbage too, the prompt included.
+                QByteArray noise = line + "\r\r?\r\r>";
+                for (char& c : noise)
+                    c = static_cast<char>(static_cast<unsigned char>(c) | 0x80);
+                if (!sendAnswer(master, noise, behaviour))
+                    hangUp = true;
+                continue;
+            }
             pause(behaviour.latencyMs);
             for (const elmsim::AnswerPart& part : respond(line)) {
                 pause(part.delayMs);

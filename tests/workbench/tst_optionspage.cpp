@@ -1,0 +1,87 @@
+// The port box and the rate detection switch of "General Options", used by
+// keyboard as a user does, and the connection sequence that follows them: a
+// Wi-Fi adapter typed in as host:port, and a chip found at its own rate.
+#include "link/comport.h"
+#include "link/support_link.h"
+#include "support_main.h"
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSettings>
+#include <QTest>
+
+using namespace obd;
+using namespace obd::test;
+
+namespace {
+
+QString boxes(const MainFixture& f) {
+    QStringList texts;
+    for (const ShownBox& box : f.shown)
+        texts << box.caption + ": " + box.text;
+    return texts.join('|');
+}
+
+} // namespace
+
+class TestOptionsPage : public QObject {
+    Q_OBJECT
+private slots:
+    void typedAdapterIsUsedAndStored();
+    void detectionFindsTheChipsRate();
+};
+
+void TestOptionsPage::typedAdapterIsUsedAndStored() {
+    WifiAdapter adapter;
+    MainFixture f;
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    auto* box = child<QComboBox>(&w, QStringLiteral("COM_CB"));
+    box->setFocus();
+    box->lineEdit()->clear();
+    QTest::keyClicks(box, adapter.address());
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(boxes(f), QString());
+    QCOMPARE(w.Context().port->Port(), adapter.address());
+    QCOMPARE(QSettings(f.settingsFile(), QSettings::IniFormat).value("Port").toString(),
+             adapter.address());
+    // Announced by what it shows.
+    QCOMPARE(QAccessible::queryAccessibleInterface(box)->text(QAccessible::Name),
+             adapter.address());
+
+    f.runTimer();
+    const QStringList lines = f.statusLines();
+    QCOMPARE(lines.value(0), "Port: " + adapter.address() + " bereit");
+    QVERIFY2(lines.contains("Verbindung mit ECU: OK"), qPrintable(lines.join('|')));
+    QVERIFY(f.lamp("ECU_Led"));
+}
+
+// The stored rate is 9600, elmsim answers at 115200 only.
+void TestOptionsPage::detectionFindsTheChipsRate() {
+    Simulator sim({"--rate", "115200"});
+    MainFixture f;
+    f.storePort(sim.slavePath());
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    auto* detect = child<QCheckBox>(&w, QStringLiteral("FlatCheckBox1"));
+    QVERIFY(!detect->isChecked());
+    detect->setFocus();
+    QTest::keyClick(detect, Qt::Key_Space);
+    QVERIFY(w.Context().port->AutoBaud());
+    QCOMPARE(QSettings(f.settingsFile(), QSettings::IniFormat).value("AutoBaud").toString(),
+             "True");
+
+    f.runTimer();
+    const QStringList lines = f.statusLines();
+    QCOMPARE(lines.mid(0, 2),
+             (QStringList{"Port: " + sim.slavePath() + " bereit", "Baudrate erkannt: 115200"}));
+    QVERIFY2(lines.contains("Verbindung mit ECU: OK"), qPrintable(lines.join('|')));
+    QCOMPARE(QSettings(f.settingsFile(), QSettings::IniFormat).value("BaudRate").toString(),
+             "115200");
+    QCOMPARE(boxes(f), QString());
+}
+
+QTEST_MAIN(TestOptionsPage)
+#include "tst_optionspage.moc"
