@@ -55,17 +55,20 @@ bool HasFastRequests(const QString& identification) {
     return major > 1 || (major == 1 && minor >= 3);
 }
 
-RequestForm PrepareFastRequests(Link& link) {
+RequestForm PrepareFastRequests(Link& link, const std::optional<BusFraming>& known) {
     RequestForm form;
     Exchange(link, QStringLiteral("ATAT1"));
     // 0100 first: an adapter that searches knows its protocol only after it.
     const QString reply = Exchange(link, QStringLiteral("0100"));
+    // The connection sequence already asked the protocol and set the headers;
+    // without it, the adapter is asked and the answer's layout tells.
     const std::optional<ProtocolFamily> family =
-        ProtocolFamilyOf(Compact(Exchange(link, QStringLiteral("ATDPN"))));
+        known ? known->family : ProtocolFamilyOf(Compact(Exchange(link, QStringLiteral("ATDPN"))));
     if (!family)
         return form;
     // With headers off the answer's first line starts with the service byte.
-    const bool headers = !FirstDataLine(reply).startsWith(QLatin1String("41"));
+    const bool headers =
+        known ? known->headers : !FirstDataLine(reply).startsWith(QLatin1String("41"));
     const ParsedReply parsed = ParseReply(reply, *family, headers);
     int units = 0;
     for (const EcuMessage& m : parsed.messages)

@@ -6,10 +6,12 @@
 #pragma once
 
 #include "common/sensortable.h"
+#include "services/adapterrequests.h"
 #include "services/protocol.h"
 
 #include <QList>
 #include <QString>
+#include <optional>
 #include <span>
 
 namespace obd {
@@ -29,8 +31,9 @@ struct RequestForm {
 bool HasFastRequests(const QString& identification);
 
 // Switches adaptive timing on and learns the number of units that answer
-// 0100, the header setting and the protocol. Plain form when any of it fails.
-RequestForm PrepareFastRequests(Link& link);
+// 0100, and the header setting and the protocol unless the connection
+// sequence found them (known). Plain form when any of it fails.
+RequestForm PrepareFastRequests(Link& link, const std::optional<BusFraming>& known = std::nullopt);
 
 // The request for pids in form: "01", the PIDs, then the count digit.
 QString PidRequest(std::span<const int> pids, const RequestForm& form);

@@ -45,7 +45,7 @@ void SensorPoller::poll(SensorThread& thread) {
     if (m_fastRequests) {
         if (thread.StopRequested())
             return;
-        form = PrepareFastRequests(link);
+        form = PrepareFastRequests(link, m_framing);
     }
     std::vector<int> batch; // entries whose PIDs go into the next request
     std::vector<int> pids;
