@@ -5,15 +5,35 @@ namespace obd {
 namespace {
 constexpr qsizetype NameCapacity = 127;
 constexpr qsizetype UnitCapacity = 10;
+
+QString PidText(int pid) {
+    return QStringLiteral("%1").arg(pid, 2, 16, QLatin1Char('0')).toUpper();
+}
+
 } // namespace
+
+QString TSensorData::Key() const {
+    return Field == 0 ? Pid : Pid + QLatin1Char('/') + QString::number(Field + 1);
+}
 
 SensorTable::SensorTable() {
     for (int k = 0; k < Size; ++k) {
-        TSensorData& e = (*this)[k];
+        TSensorData& e = m_entries.emplace_back();
         e.Number = k + 1;
-        e.Pid = QStringLiteral("%1").arg(k + 1, 2, 16, QLatin1Char('0')).toUpper();
+        e.Pid = PidText(k + 1);
         e.m_reading.text = QStringLiteral("0");
     }
+}
+
+void SensorTable::AddRow(int pid, int field, const QString& name, const QString& unit) {
+    TSensorData& e = m_entries.emplace_back();
+    e.Number = pid;
+    e.Pid = PidText(pid);
+    e.Field = field;
+    e.Name = name.left(NameCapacity);
+    e.UnitText = unit.left(UnitCapacity);
+    e.IsSensor = true;
+    e.m_reading.text = QStringLiteral("0");
 }
 
 void SensorTable::SetUp(const std::function<SensorRowInfo(int pid)>& info) {
@@ -48,8 +68,16 @@ void SensorTable::SetReading(int k, SensorReading reading) {
 }
 
 int SensorTable::IndexOfPid(const QString& pid) const {
-    for (int k = 0; k < Size; ++k) {
+    for (int k = 0; k < Count(); ++k) {
         if ((*this)[k].Pid == pid)
+            return k;
+    }
+    return -1;
+}
+
+int SensorTable::IndexOfKey(const QString& key) const {
+    for (int k = 0; k < Count(); ++k) {
+        if ((*this)[k].Key() == key)
             return k;
     }
     return -1;

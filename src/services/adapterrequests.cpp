@@ -63,14 +63,18 @@ QString RequestSensorValue(Link& link, const BusFraming& framing, const TSupport
         return QStringLiteral("N/A");
     if (FindPid(pid)->decoder == PidDecoder::None)
         return ReplyError;
+    return RequestSensorReadings(link, framing, pid).first().text;
+}
+
+QList<SensorReading> RequestSensorReadings(Link& link, const BusFraming& framing, int pid) {
     const QString raw =
         RequestRaw(link, QStringLiteral("01%1").arg(pid, 2, 16, QLatin1Char('0')).toUpper());
     if (raw != ReplyError && !AdapterMessageText(raw).isEmpty())
-        return QStringLiteral("N/A");
+        return SensorTexts(pid, QStringLiteral("N/A"));
     const ParsedReply reply = MessagesOf(raw, framing);
     if (!reply.fault.isEmpty())
-        return ReplyError;
-    return SensorValueOf(reply.messages, framing.family, pid, DecimalSeparator());
+        return SensorTexts(pid, ReplyError);
+    return SensorReadingsOf(reply.messages, framing.family, pid, DecimalSeparator());
 }
 
 std::optional<BusFraming> ActiveFraming(const Link& link, const std::optional<BusFraming>& found) {

@@ -4,8 +4,10 @@
 #pragma once
 
 #include "common/obdtypes.h"
+#include "common/sensortable.h"
 #include "services/protocol.h"
 
+#include <QList>
 #include <QString>
 #include <optional>
 
@@ -51,6 +53,11 @@ std::optional<TMonitorStatus> RequestMonitorStatus(Link& link, const BusFraming&
 // PID without a decoder and for a missing or unreadable answer.
 QString RequestSensorValue(Link& link, const BusFraming& framing, const TSupportedPids& supported,
                            int pid);
+
+// Every value of service 01 PID pid (see SensorReadingsOf), asked alone: "N/A"
+// for each when the adapter answered with one of its messages, "Fehler" for
+// each when the answer is missing or cannot be read.
+QList<SensorReading> RequestSensorReadings(Link& link, const BusFraming& framing, int pid);
 
 // The framing the workflows read by: none (the ELM323's text dialogue) in
 // demo mode, whose responder speaks that dialogue, and when none was found.

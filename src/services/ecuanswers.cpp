@@ -2,6 +2,7 @@
 
 #include "common/bits.h"
 #include "common/errors.h"
+#include "link/link.h"
 #include "services/j1979.h"
 #include "services/pidvalues.h"
 
@@ -108,6 +109,45 @@ QString SensorValueOf(const QList<EcuMessage>& messages, ProtocolFamily family, 
     const EcuMessage* chosen = PreferredAnswer(
         messages, family, [pid](const EcuMessage& m) { return AnswersPid(m, pid); });
     return DecodeSensorValue(pid, chosen ? HexText(chosen->data) : QString(), decimalSeparator);
+}
+
+int SensorValueCount(int pid) {
+    if (FindPid(pid))
+        return 1;
+    const PidSpec* spec = FindPidSpec(pid);
+    return spec ? int(FieldsOf(*spec).size()) : 0;
+}
+
+QList<SensorReading> SensorTexts(int pid, const QString& text) {
+    return QList<SensorReading>(SensorValueCount(pid), SensorReading{text, std::nullopt, 0});
+}
+
+QList<SensorReading> SensorReadingsOf(const QList<EcuMessage>& messages, ProtocolFamily family,
+                                      int pid, QChar decimalSeparator) {
+    const EcuMessage* chosen = PreferredAnswer(
+        messages, family, [pid](const EcuMessage& m) { return AnswersPid(m, pid); });
+    if (!chosen)
+        return SensorTexts(pid, ReplyError);
+    try {
+        if (FindPid(pid))
+            return {DecodeSensorReading(pid, HexText(chosen->data), decimalSeparator)};
+        const PidSpec* spec = FindPidSpec(pid);
+        if (!spec)
+            return {};
+        const QByteArray data = chosen->data.mid(2);
+        QList<SensorReading> readings;
+        for (const PidValue& v :
+             DecodePidValues(*spec, {reinterpret_cast<const std::uint8_t*>(data.constData()),
+                                     size_t(data.size())})) {
+            if (v.number)
+                readings.append({DecimalForm(*v.number, decimalSeparator), v.number, v.decimals});
+            else
+                readings.append({v.text, std::nullopt, 0});
+        }
+        return readings;
+    } catch (const ConversionError&) {
+        return SensorTexts(pid, ReplyError);
+    }
 }
 
 QMap<int, EcuMessage> PidAnswersOf(const QList<EcuMessage>& messages, ProtocolFamily family) {

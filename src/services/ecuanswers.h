@@ -5,6 +5,7 @@
 #pragma once
 
 #include "common/obdtypes.h"
+#include "common/sensortable.h"
 #include "services/protocol.h"
 
 #include <QChar>
@@ -39,6 +40,21 @@ std::optional<TMonitorStatus> MonitorStatusOf(const QList<EcuMessage>& messages)
 // answered that PID (see DecodeSensorValue for the rest).
 QString SensorValueOf(const QList<EcuMessage>& messages, ProtocolFamily family, int pid,
                       QChar decimalSeparator);
+
+// How many values service 01 PID pid has, one sensor row each: one for PIDs
+// 01 to 20; beyond them the values of its record in the full PID table, none
+// without a record.
+int SensorValueCount(int pid);
+
+// Every value of service 01 PID pid from the engine unit's answer, or the
+// first answer: for PIDs 01 to 20 the one value of DecodeSensorReading, beyond
+// them one per value of the PID's record. "Fehler" for each value when no
+// unit answered the PID or its data cannot be converted (too few bytes, not
+// hexadecimal): then that PID alone has failed.
+QList<SensorReading> SensorReadingsOf(const QList<EcuMessage>& messages, ProtocolFamily family,
+                                      int pid, QChar decimalSeparator);
+// A text (no number) as the reading of every value of PID pid.
+QList<SensorReading> SensorTexts(int pid, const QString& text);
 
 // The answers to one service 01 request for one or more PIDs: each unit's 41
 // message split into its PIDs by their byte counts in the PID table; per PID

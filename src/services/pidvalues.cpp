@@ -43,6 +43,11 @@ QString CodeText(std::int64_t raw) {
     return DtcPrefix(digits.left(1)) + digits.mid(1);
 }
 
+// A value without a name of its own carries the PID's name.
+QString NameOf(const PidSpec& spec, const PidField& f) {
+    return QString::fromUtf8(f.name ? f.name : spec.name);
+}
+
 } // namespace
 
 std::span<const PidField> FieldsOf(const PidSpec& spec) {
@@ -68,7 +73,7 @@ std::vector<PidValue> DecodePidValues(const PidSpec& spec, std::span<const std::
     std::vector<PidValue> values;
     for (const PidField& f : FieldsOf(spec)) {
         PidValue v;
-        v.name = QString::fromUtf8(f.name ? f.name : spec.name);
+        v.name = NameOf(spec, f);
         v.unit = QString::fromUtf8(f.unit);
         v.decimals = f.decimals;
         const std::int64_t raw = RawOf(f, data);
@@ -139,6 +144,29 @@ std::uint32_t SupportBitmap(std::span<const std::uint8_t> data) {
         RaiseConversionError(QString());
     return std::uint32_t(data[0]) << 24 | std::uint32_t(data[1]) << 16 |
            std::uint32_t(data[2]) << 8 | data[3];
+}
+
+std::uint32_t SupportBitmap(const TSupportedPids& flags) {
+    std::uint32_t bitmap = 0;
+    for (const bool flag : flags)
+        bitmap = bitmap << 1 | (flag ? 1u : 0u);
+    return bitmap;
+}
+
+void SetUpSensorTable(SensorTable& table) {
+    table.SetUp([](int pid) {
+        const PidInfo& info = PidTable[size_t(pid - 1)];
+        return SensorRowInfo{QString::fromUtf8(info.name), QString::fromUtf8(info.unit),
+                             info.sensorRow};
+    });
+    for (const PidSpec& spec : PidSpecs) {
+        if (spec.pid <= SensorTable::Size)
+            continue;
+        const std::span<const PidField> fields = FieldsOf(spec);
+        for (size_t n = 0; n < fields.size(); ++n)
+            table.AddRow(spec.pid, int(n), NameOf(spec, fields[n]),
+                         QString::fromUtf8(fields[n].unit));
+    }
 }
 
 } // namespace obd

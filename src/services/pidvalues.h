@@ -6,6 +6,7 @@
 // which "01 xx" bitmap requests to send and which PIDs they announce.
 #pragma once
 
+#include "common/obdtypes.h"
 #include "common/pidtable.h"
 #include "common/sensortable.h"
 
@@ -108,5 +109,12 @@ std::optional<int> NextSupportRange(std::span<const std::uint32_t> bitmaps);
 PidSupport SupportedPidUnion(std::span<const std::uint32_t> bitmaps);
 // The bitmap of data bytes A to D; fewer than four raise ConversionError.
 std::uint32_t SupportBitmap(std::span<const std::uint8_t> data);
+// The 01 00 bitmap the 32 flags of PIDs 01 to 20 were read from.
+std::uint32_t SupportBitmap(const TSupportedPids& flags);
+
+// Every row of the sensor table: PIDs 01 to 20 with the names, units and
+// sensor-row flags of the PID table, then, in PID order, one row per value of
+// every further PID of the full table, named after its value.
+void SetUpSensorTable(SensorTable& table);
 
 } // namespace obd

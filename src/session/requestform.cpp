@@ -4,6 +4,7 @@
 #include "common/regional.h"
 #include "link/link.h"
 #include "services/ecuanswers.h"
+#include "services/elm323reply.h"
 #include "services/j1979.h"
 
 #include <QRegularExpression>
@@ -92,13 +93,35 @@ QString PidRequest(std::span<const int> pids, const RequestForm& form) {
     return request;
 }
 
-QList<SensorReading> ReadPids(Link& link, RequestForm& form, std::span<const int> pids) {
+QList<SensorReading> ReadPidAlone(Link& link, const std::optional<BusFraming>& framing,
+                                  const TSupportedPids& supported, int pid) {
+    if (framing)
+        return RequestSensorReadings(link, *framing, pid);
+    // PIDs 01 to 20 as the ELM323 dialogue has always read them.
+    if (FindPid(pid))
+        return {ReadSensorReading(link, supported, pid)};
+    link.SendCommand(QStringLiteral("01") + PidText(pid));
+    return SensorReadingsOf(Elm323Messages(link.ReceiveReply()).messages, ProtocolFamily::KLine,
+                            pid, DecimalSeparator());
+}
+
+QList<QList<SensorReading>> ReadPids(Link& link, RequestForm& form, std::span<const int> pids) {
     const QChar separator = DecimalSeparator();
     if (!form.fast) {
-        QList<SensorReading> readings;
+        QList<QList<SensorReading>> readings;
         for (const int pid : pids) {
-            link.SendCommand(PidRequest(std::span(&pid, 1), form));
-            readings << DecodeSensorReading(pid, link.ReceiveReply(), separator);
+            const QString request = PidRequest(std::span(&pid, 1), form);
+            if (FindPid(pid)) {
+                link.SendCommand(request);
+                readings << QList<SensorReading>{
+                    DecodeSensorReading(pid, link.ReceiveReply(), separator)};
+                continue;
+            }
+            // Beyond PID 20 the protocol layer reads the answer, and one that
+            // cannot be read fails its PID alone.
+            const ParsedReply parsed =
+                ParseReply(Exchange(link, request), form.family, form.headers);
+            readings << SensorReadingsOf(parsed.messages, form.family, pid, separator);
         }
         return readings;
     }
@@ -112,30 +135,24 @@ QList<SensorReading> ReadPids(Link& link, RequestForm& form, std::span<const int
             form.pidsPerRequest = 1;
         else
             form.fast = false;
-        QList<SensorReading> readings;
+        QList<QList<SensorReading>> readings;
         for (const int pid : pids)
             readings << ReadPids(link, form, std::span(&pid, 1));
         return readings;
     }
     const ParsedReply parsed = ParseReply(reply, form.family, form.headers);
     const QMap<int, EcuMessage> answers = PidAnswersOf(parsed.messages, form.family);
-    QList<SensorReading> readings;
+    QList<QList<SensorReading>> readings;
     for (const int pid : pids) {
         const auto it = answers.constFind(pid);
         if (it == answers.cend()) {
             // Asked alone, a PID without an answer failed; asked with others,
             // the unit does not have it now.
-            readings << SensorReading{pids.size() > 1 ? QStringLiteral("N/A") : ReplyError,
-                                      std::nullopt, 0};
+            readings << SensorTexts(pid, pids.size() > 1 ? QStringLiteral("N/A") : ReplyError);
             continue;
         }
-        try {
-            readings << DecodeSensorReading(pid, QString::fromLatin1(it->data.toHex().toUpper()),
-                                            separator);
-        } catch (const ConversionError&) {
-            // Too few bytes for this PID: that row alone has failed.
-            readings << SensorReading{ReplyError, std::nullopt, 0};
-        }
+        // Too few bytes for this PID: that PID alone has failed.
+        readings << SensorReadingsOf({*it}, form.family, pid, separator);
     }
     return readings;
 }

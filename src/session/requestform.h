@@ -38,10 +38,17 @@ RequestForm PrepareFastRequests(Link& link, const std::optional<BusFraming>& kno
 // The request for pids in form: "01", the PIDs, then the count digit.
 QString PidRequest(std::span<const int> pids, const RequestForm& form);
 
-// Sends the request for pids and returns one reading per PID: a PID missing
-// from the answer reads "N/A", a reply that says nothing "Fehler". When the
-// adapter refuses the form ("?", or NO DATA to several PIDs), the form falls
-// back (one PID per request, then no count digit) and the request is repeated.
-QList<SensorReading> ReadPids(Link& link, RequestForm& form, std::span<const int> pids);
+// Sends the request for pids and returns per PID the readings of its values
+// (SensorReadingsOf): a PID missing from the answer reads "N/A", a reply that
+// says nothing "Fehler". When the adapter refuses the form ("?", or NO DATA to
+// several PIDs), the form falls back (one PID per request, then no count
+// digit) and the request is repeated.
+QList<QList<SensorReading>> ReadPids(Link& link, RequestForm& form, std::span<const int> pids);
+
+// The readings of pid's values, asked alone: through the framing of an
+// ELM327-style adapter, or else in the ELM323's text dialogue, where PIDs 01
+// to 20 read as ReadSensorReading reads them (supported: the 01 00 flags).
+QList<SensorReading> ReadPidAlone(Link& link, const std::optional<BusFraming>& framing,
+                                  const TSupportedPids& supported, int pid);
 
 } // namespace obd

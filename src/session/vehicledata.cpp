@@ -24,12 +24,16 @@ QString FrameOf(int service) {
     return service == 2 ? QStringLiteral("00") : QString();
 }
 
-// Walks the bitmaps of service 01 or 02 (frame 0) from range 00 on, as far as
-// each announces the next; the bitmaps of every unit that answered count.
-PidSupport WalkRanges(const VehicleBus& bus, Link& link, int service) {
+// Walks the bitmaps of service 01 or 02 (frame 0) after the ones known, from
+// range 00 on, as far as each announces the next, unless stop says otherwise
+// before a request; the bitmaps of every unit that answered count.
+PidSupport WalkRanges(const VehicleBus& bus, Link& link, int service,
+                      std::vector<std::uint32_t> bitmaps = {},
+                      const std::function<bool()>& stop = {}) {
     const qsizetype head = service == 2 ? 3 : 2; // 02 answers carry the frame number
-    std::vector<std::uint32_t> bitmaps;
     while (const std::optional<int> range = NextSupportRange(bitmaps)) {
+        if (stop && stop())
+            break;
         const ParsedReply reply = bus.Ask(link, Hex2(service) + Hex2(*range) + FrameOf(service));
         std::optional<std::uint32_t> word;
         for (const EcuMessage& m : reply.messages) {
@@ -134,6 +138,11 @@ VehicleInformation ReadVehicleInformation(const VehicleBus& bus, Link& link) {
 
 PidSupport ReadSupportedPidRanges(const VehicleBus& bus, Link& link) {
     return WalkRanges(bus, link, 1);
+}
+
+PidSupport ReadFurtherPidRanges(const VehicleBus& bus, Link& link, std::uint32_t first,
+                                const std::function<bool()>& stop) {
+    return WalkRanges(bus, link, 1, {first}, stop);
 }
 
 FreezeFrame ReadFreezeFrame(const VehicleBus& bus, Link& link) {

@@ -12,6 +12,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -59,6 +60,11 @@ FreezeFrame ReadFreezeFrame(const VehicleBus& bus, Link& link);
 // The service 01 PIDs the vehicle supports: 01 00 and the further bitmaps
 // as far as each announces the next.
 PidSupport ReadSupportedPidRanges(const VehicleBus& bus, Link& link);
+// The same, going on from the 01 00 bitmap already read (first), so that 01 00
+// is not asked again. stop, asked before each request, ends the walk early;
+// the bitmaps read until then count.
+PidSupport ReadFurtherPidRanges(const VehicleBus& bus, Link& link, std::uint32_t first,
+                                const std::function<bool()>& stop);
 
 struct O2Reading {
     O2Sensor sensor;

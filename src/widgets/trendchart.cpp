@@ -40,8 +40,18 @@ void TrendChart::SetSeries(int slot, const QString& name, const QString& unit) {
     Series& s = m_series[size_t(slot)];
     s.name = name;
     s.unit = unit;
+    s.factor = 1;
+    s.offset = 0;
     s.points.clear();
     scheduleRepaint();
+}
+
+void TrendChart::SetScale(int slot, const QString& unit, double factor, double offset) {
+    Series& s = m_series[size_t(slot)];
+    s.unit = unit;
+    s.factor = factor;
+    s.offset = offset;
+    update();
 }
 
 void TrendChart::Append(double t, const std::array<std::optional<double>, MaxSeries>& values) {
@@ -120,8 +130,11 @@ void TrendChart::paintEvent(QPaintEvent*) {
         }
         const QColor colour{SeriesColours[k]};
         painter.setPen(colour);
+        // The scale shows the series' units; the drawing does not change with
+        // them.
+        const auto shown = [&s](double v) { return Number(v * s.factor + s.offset); };
         const QString range =
-            any ? QStringLiteral("%1 … %2").arg(Number(lo), Number(hi)) : QStringLiteral("N/A");
+            any ? QStringLiteral("%1 … %2").arg(shown(lo), shown(hi)) : QStringLiteral("N/A");
         painter.drawText(QPointF(8, LegendLineHeight * (int(k) + 1)),
                          QStringLiteral("%1: %2 %3").arg(s.name, range, s.unit));
         if (!any)
@@ -187,7 +200,10 @@ QString TrendChart::ValuesAt(int x) const {
         if (it != s.points.begin() && (!nearest || t - std::prev(it)->x() < nearest->x() - t))
             nearest = *std::prev(it);
         parts << QStringLiteral("%1: %2 %3")
-                     .arg(s.name, nearest ? Number(nearest->y()) : QStringLiteral("N/A"), s.unit)
+                     .arg(s.name,
+                          nearest ? Number(nearest->y() * s.factor + s.offset)
+                                  : QStringLiteral("N/A"),
+                          s.unit)
                      .trimmed();
     }
     return parts.join(QStringLiteral("; "));

@@ -25,6 +25,9 @@ public:
 
     // Names slot's series (empty name: the slot is off) and drops its points.
     void SetSeries(int slot, const QString& name, const QString& unit);
+    // Shows slot's values as value * factor + offset in unit (factor > 0),
+    // the points staying as they came; SetSeries shows them as they are.
+    void SetScale(int slot, const QString& unit, double factor, double offset);
     // Adds one moment: t in seconds, a value per slot (none: no number then).
     void Append(double t, const std::array<std::optional<double>, MaxSeries>& values);
     // Shows a whole series at once (a loaded recording).
@@ -45,6 +48,8 @@ private:
     struct Series {
         QString name;
         QString unit;
+        double factor = 1;
+        double offset = 0;
         std::deque<QPointF> points;
     };
     QRectF plotArea() const;

@@ -65,6 +65,8 @@ void LivePanel::SetChoices(const QList<std::pair<int, QString>>& choices, int pr
 
 void LivePanel::choiceChanged() {
     ResetRange();
+    m_reading = SensorReading{NotAvailable, std::nullopt, 0};
+    m_readingUnit.clear();
     showValue(NotAvailable);
     m_value->setToolTip(QString());
     m_unit->clear();
@@ -76,18 +78,44 @@ int LivePanel::Chosen() const {
 }
 
 void LivePanel::Show(const SensorReading& reading, const QString& unit) {
+    m_reading = reading;
+    m_readingUnit = unit;
     const bool failed = reading.text == NotAvailable || reading.text == ReplyError;
-    showValue(failed ? NotAvailable : DisplayText(reading, DecimalSeparator()));
-    m_value->setToolTip(failed ? QString() : reading.text);
-    m_unit->setText(unit);
-    if (!reading.number || failed)
-        return;
-    m_decimals = reading.decimals;
-    m_min = std::min(m_min.value_or(*reading.number), *reading.number);
-    m_max = std::max(m_max.value_or(*reading.number), *reading.number);
+    if (reading.number && !failed) {
+        m_decimals = reading.decimals;
+        m_min = std::min(m_min.value_or(*reading.number), *reading.number);
+        m_max = std::max(m_max.value_or(*reading.number), *reading.number);
+    }
+    render();
+}
+
+void LivePanel::SetUnitSystem(UnitSystem system) {
+    m_units = system;
+    render();
+}
+
+void LivePanel::render() {
+    const bool failed = m_reading.text == NotAvailable || m_reading.text == ReplyError;
     const QChar sep = DecimalSeparator();
-    m_range->setText(QStringLiteral("%1 … %2").arg(DisplayText(*m_min, m_decimals, sep),
-                                                   DisplayText(*m_max, m_decimals, sep)));
+    const auto shown = [this](double v, int decimals) {
+        return InUnitSystem(v, m_readingUnit, decimals, m_units);
+    };
+    if (failed || !m_reading.number) {
+        showValue(failed ? NotAvailable : m_reading.text);
+        m_value->setToolTip(failed ? QString() : m_reading.text);
+    } else {
+        const ShownValue value = shown(*m_reading.number, m_reading.decimals);
+        showValue(DisplayText(value.value, value.decimals, sep));
+        m_value->setToolTip(m_units == UnitSystem::Metric ? m_reading.text
+                                                          : DecimalForm(value.value, sep));
+    }
+    m_unit->setText(shown(0, 0).unit);
+    if (!m_min || !m_max)
+        return;
+    const ShownValue lo = shown(*m_min, m_decimals);
+    const ShownValue hi = shown(*m_max, m_decimals);
+    m_range->setText(QStringLiteral("%1 … %2").arg(DisplayText(lo.value, lo.decimals, sep),
+                                                   DisplayText(hi.value, hi.decimals, sep)));
 }
 
 void LivePanel::ResetRange() {

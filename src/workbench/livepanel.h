@@ -1,9 +1,10 @@
 // One panel of the sensor page's "Einzeln" view: a drop-down of the supported
 // PIDs and the chosen one's value, large, with its unit and its minimum and
-// maximum since the last reset.
+// maximum since the last reset, in the chosen unit system.
 #pragma once
 
 #include "common/sensortable.h"
+#include "common/units.h"
 
 #include <QFrame>
 #include <QList>
@@ -27,9 +28,12 @@ public:
     void SetChoices(const QList<std::pair<int, QString>>& choices, int preferred);
     // The chosen sensor table entry, or -1.
     int Chosen() const;
-    // Shows the chosen value: a number at its precision, a state text, or
-    // "N/A" for a value that is not live (not polled, unsupported, failed).
+    // Shows the chosen value, read in unit: a number at its precision, a
+    // state text, or "N/A" for a value that is not live (not polled,
+    // unsupported, failed).
     void Show(const SensorReading& reading, const QString& unit);
+    // Shows the value, its unit and its range in system from now on.
+    void SetUnitSystem(UnitSystem system);
     void ResetRange();
 
 signals:
@@ -41,12 +45,18 @@ private:
     // A new PID is shown: nothing of the one before stays.
     void choiceChanged();
     void showValue(const QString& text);
+    // Writes value, unit and range of the last reading in the unit system.
+    void render();
 
     QComboBox* m_list;
     QLabel* m_value;
     QLabel* m_unit;
     QLabel* m_range;
     QPushButton* m_reset;
+    SensorReading m_reading{QStringLiteral("N/A"), std::nullopt, 0};
+    QString m_readingUnit;
+    UnitSystem m_units = UnitSystem::Metric;
+    // The range in the reading's own unit.
     std::optional<double> m_min;
     std::optional<double> m_max;
     int m_decimals = 0;

@@ -198,6 +198,8 @@ TfMain::TfMain(const ProgramPaths& paths, std::unique_ptr<QSettings> settings, A
 }
 
 TfMain::~TfMain() {
+    // A poller still running ends before the exchange it uses goes.
+    delete m_sensorPage;
     // The exchange refers to the port and the log: it goes first.
     m_ctx.link.reset();
     ClosePort(m_ctx.port);

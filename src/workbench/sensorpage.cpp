@@ -8,6 +8,7 @@
 #include "session/offthread.h"
 #include "session/recording.h"
 #include "session/requestform.h"
+#include "session/sensormodel.h"
 #include "session/sensorpoller.h"
 #include "widgets/pictures.h"
 #include "widgets/trendchart.h"
@@ -33,7 +34,7 @@
 #include <QStackedWidget>
 #include <QStyledItemDelegate>
 #include <QTabBar>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -41,14 +42,9 @@ namespace obd {
 
 namespace {
 
-enum Column { ColEnabled, ColSupported, ColPid, ColName, ColValue, ColUnit, ColumnCount };
-
-struct GridColumn {
-    const char* title;
-    int width;
-};
-constexpr GridColumn GridColumns[ColumnCount] = {{" E", 15},      {" S", 17},     {"PID", 22},
-                                                 {"Sensor", 228}, {"Value", 101}, {"", 42}};
+constexpr int ColumnCount = SensorModel::ColumnCount;
+// The designed widths of the columns E, S, PID, name, value and unit.
+constexpr int ColumnWidths[ColumnCount] = {15, 17, 22, 228, 101, 42};
 
 constexpr int RowHeight = 17;
 
@@ -66,17 +62,17 @@ public:
         const QString text = index.data().toString();
         const QRect cell = option.rect;
         switch (index.column()) {
-        case ColEnabled:
+        case SensorModel::ColEnabled:
             QStyledItemDelegate::paint(painter, option, index);
             painter->drawPixmap(cell.left(), cell.top() + 1,
                                 MarkPicture(text == One ? Mark::BoxOn : Mark::BoxOff));
             return;
-        case ColSupported:
+        case SensorModel::ColSupported:
             painter->fillRect(cell, look::Cell);
             painter->drawPixmap(cell.left() + 1, cell.top() + 2,
                                 MarkPicture(text == One ? Mark::Ok : Mark::Error));
             return;
-        case ColValue: {
+        case SensorModel::ColValue: {
             QStyleOptionViewItem background = option;
             background.text.clear();
             initStyleOption(&background, index);
@@ -95,6 +91,12 @@ public:
             painter->drawText(box, Qt::AlignRight | Qt::AlignTop,
                               option.fontMetrics.elidedText(text, Qt::ElideRight, box.width()));
             painter->restore();
+            return;
+        }
+        case SensorModel::ColName: {
+            QStyleOptionViewItem elided = option;
+            elided.textElideMode = Qt::ElideRight;
+            QStyledItemDelegate::paint(painter, elided, index);
             return;
         }
         default:
@@ -126,11 +128,7 @@ QString PanelKey(int panel) {
 
 SensorPage::SensorPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(parent), m_ctx(ctx) {
     setObjectName(QStringLiteral("Sensordaten"));
-    m_ctx.sensorTable.SetUp([](int pid) {
-        const PidInfo& info = PidTable[size_t(pid - 1)];
-        return SensorRowInfo{QString::fromUtf8(info.name), QString::fromUtf8(info.unit),
-                             info.sensorRow};
-    });
+    SetUpSensorTable(m_ctx.sensorTable);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 0);
@@ -147,12 +145,9 @@ SensorPage::SensorPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(parent)
     table->setObjectName(QStringLiteral("Tabelle"));
     auto* tableLayout = new QVBoxLayout(table);
     tableLayout->setContentsMargins(0, 0, 0, 0);
-    SensorDataGrid =
-        named(new QTableWidget(1, ColumnCount, table), QStringLiteral("SensorDataGrid"));
-    for (int c = 0; c < ColumnCount; ++c) {
-        SensorDataGrid->setHorizontalHeaderItem(
-            c, new QTableWidgetItem(QLatin1String(GridColumns[c].title)));
-    }
+    SensorDataGrid = named(new QTableView(table), QStringLiteral("SensorDataGrid"));
+    m_model = new SensorModel(m_ctx.sensorTable, SensorDataGrid);
+    SensorDataGrid->setModel(m_model);
     SensorDataGrid->horizontalHeader()->setMinimumSectionSize(1);
     sizeColumns();
     SensorDataGrid->verticalHeader()->hide();
@@ -240,7 +235,7 @@ QWidget* SensorPage::makeSinglePage() {
         connect(panel, &LivePanel::chosen, this, [this, n](int entry) { panelChosen(n, entry); });
         connect(panel, &LivePanel::picked, this, [this, n](int entry) {
             if (m_ctx.settings && entry >= 0)
-                m_ctx.settings->setValue(PanelKey(n), m_ctx.sensorTable[entry].Pid);
+                m_ctx.settings->setValue(PanelKey(n), m_ctx.sensorTable[entry].Key());
         });
         m_panels[size_t(n)] = panel;
     }
@@ -291,23 +286,49 @@ QWidget* SensorPage::makeChartPage() {
 void SensorPage::refreshChoices() {
     const SensorTable& table = m_ctx.sensorTable;
     QList<std::pair<int, QString>> choices;
-    for (int k = 0; k < SensorTable::Size; ++k)
+    for (int k = 0; k < table.Count(); ++k)
         if (table[k].IsSensor && table[k].Supported)
             choices.append({k, table[k].Name});
+    if (choices == m_choices)
+        return;
+    m_choices = choices;
     for (int n = 0; n < int(m_panels.size()); ++n) {
         int preferred = m_panels[size_t(n)]->Chosen();
         if (m_ctx.settings && m_ctx.settings->contains(PanelKey(n)))
-            preferred = table.IndexOfPid(m_ctx.settings->value(PanelKey(n)).toString());
+            preferred = table.IndexOfKey(m_ctx.settings->value(PanelKey(n)).toString());
         m_panels[size_t(n)]->SetChoices(choices, preferred);
     }
 }
 
 void SensorPage::nameSeries(int panel, int entry) {
     const SensorTable& table = m_ctx.sensorTable;
-    if (entry < 0)
+    if (entry < 0) {
+        m_seriesUnits[size_t(panel)].clear();
         m_chart->SetSeries(panel, {}, {});
+        return;
+    }
+    m_seriesUnits[size_t(panel)] = table[entry].UnitText;
+    m_chart->SetSeries(panel, table[entry].Name, table[entry].UnitText);
+    scaleSeries(panel);
+}
+
+void SensorPage::scaleSeries(int panel) {
+    const QString& unit = m_seriesUnits[size_t(panel)];
+    const UnitConversion* c = m_model->Units() == UnitSystem::Us ? UsConversionOf(unit) : nullptr;
+    if (c)
+        m_chart->SetScale(panel, QString::fromUtf8(c->us), c->factor, c->offset);
     else
-        m_chart->SetSeries(panel, table[entry].Name, table[entry].UnitText);
+        m_chart->SetScale(panel, unit, 1, 0);
+}
+
+void SensorPage::applyUnitSystem() {
+    if (m_model->Units() == m_ctx.unitSystem)
+        return;
+    m_model->SetUnitSystem(m_ctx.unitSystem);
+    for (int n = 0; n < int(m_panels.size()); ++n) {
+        m_panels[size_t(n)]->SetUnitSystem(m_ctx.unitSystem);
+        scaleSeries(n);
+    }
 }
 
 void SensorPage::panelChosen(int panel, int entry) {
@@ -336,7 +357,7 @@ void SensorPage::showLive() {
 void SensorPage::StartRecording(const QString& path) {
     std::vector<RecordedColumn> columns;
     const SensorTable& table = m_ctx.sensorTable;
-    for (int k = 0; k < SensorTable::Size; ++k)
+    for (int k = 0; k < table.Count(); ++k)
         if (table[k].IsSensor && table[k].Supported && table[k].Enabled)
             columns.push_back({k, table[k].Name, table[k].UnitText});
     m_recorder =
@@ -381,10 +402,13 @@ void SensorPage::LoadRecording(const QString& path) {
     for (int n = 0; n < TrendChart::MaxSeries; ++n) {
         if (n < series.size()) {
             m_chart->SetSeries(n, series[n].name, series[n].unit);
+            m_seriesUnits[size_t(n)] = series[n].unit;
+            scaleSeries(n);
             m_chart->SetPoints(n, series[n].points);
             if (!series[n].points.isEmpty())
                 last = std::max(last, series[n].points.back().x());
         } else {
+            m_seriesUnits[size_t(n)].clear();
             m_chart->SetSeries(n, {}, {});
         }
     }
@@ -410,21 +434,27 @@ void SensorPage::sizeColumns() {
     constexpr int Padding = 8;
     int widest[ColumnCount] = {};
     for (int c = 0; c < ColumnCount; ++c)
-        widest[c] = metrics.horizontalAdvance(QLatin1String(GridColumns[c].title)) + Padding;
+        widest[c] =
+            metrics.horizontalAdvance(m_model->headerData(c, Qt::Horizontal).toString()) + Padding;
     const SensorTable& table = m_ctx.sensorTable;
-    for (int k = 0; k < SensorTable::Size; ++k) {
+    for (int k = 0; k < table.Count(); ++k) {
         const TSensorData& e = table[k];
         if (!e.IsSensor)
             continue;
         const auto fit = [&](int column, const QString& text) {
             widest[column] = std::max(widest[column], metrics.horizontalAdvance(text) + Padding);
         };
-        fit(ColPid, e.Pid);
-        fit(ColName, e.Name);
-        fit(ColUnit, e.UnitText);
+        fit(SensorModel::ColPid, e.Pid);
+        // The long names of further PIDs end in an ellipsis instead of
+        // pushing the value off the page; their tooltip holds them whole.
+        if (k < SensorTable::Size)
+            fit(SensorModel::ColName, e.Name);
+        fit(SensorModel::ColUnit, e.UnitText);
+        if (const UnitConversion* c = UsConversionOf(e.UnitText))
+            fit(SensorModel::ColUnit, QString::fromUtf8(c->us));
     }
     for (int c = 0; c < ColumnCount; ++c)
-        SensorDataGrid->setColumnWidth(c, std::max(GridColumns[c].width, widest[c]));
+        SensorDataGrid->setColumnWidth(c, std::max(ColumnWidths[c], widest[c]));
 }
 
 void SensorPage::ApplySupportedPids() {
@@ -445,39 +475,8 @@ void SensorPage::ApplySupportedPids(const TSupportedPids& flags) {
 }
 
 void SensorPage::FillSensorGrid() {
-    const SensorTable& table = m_ctx.sensorTable;
-    const bool showAll = cbShowNotSupported->isChecked();
-    const auto put = [this](int row, int column, const QString& text) {
-        QTableWidgetItem* item = SensorDataGrid->item(row, column);
-        if (!item)
-            SensorDataGrid->setItem(row, column, new QTableWidgetItem(text));
-        else if (item->text() != text)
-            item->setText(text);
-    };
-    int row = 0;
-    for (int k = 0; k < SensorTable::Size; ++k) {
-        const TSensorData& e = table[k];
-        const bool supported = e.Supported;
-        if (!e.IsSensor || !(supported || showAll))
-            continue;
-        if (SensorDataGrid->rowCount() <= row)
-            SensorDataGrid->setRowCount(row + 1);
-        const bool polled = supported && e.Enabled;
-        put(row, ColEnabled, polled ? One : QStringLiteral("0"));
-        put(row, ColSupported, supported ? One : QStringLiteral("0"));
-        put(row, ColPid, e.Pid);
-        put(row, ColName, e.Name);
-        // The cell shows the value at its PID's precision; the tooltip keeps
-        // the value whole.
-        const SensorReading value = polled ? table.Reading(k) : SensorReading{NotAvailable, {}, 0};
-        put(row, ColValue, DisplayText(value, DecimalSeparator()));
-        if (QTableWidgetItem* item = SensorDataGrid->item(row, ColValue);
-            item->toolTip() != value.text)
-            item->setToolTip(value.text);
-        put(row, ColUnit, e.UnitText);
-        ++row;
-    }
-    SensorDataGrid->setRowCount(std::max(row, 1));
+    applyUnitSystem();
+    m_model->Refill(cbShowNotSupported->isChecked());
 }
 
 void SensorPage::btnSensorsReadClick() {
@@ -524,23 +523,12 @@ void SensorPage::tcSensordataTabChanged(int index) {
 
 void SensorPage::SensorDataGridMouseUp(QPoint position) {
     const QModelIndex cell = SensorDataGrid->indexAt(position);
-    if (cell.isValid() && cell.column() == ColEnabled)
+    if (cell.isValid() && cell.column() == SensorModel::ColEnabled)
         toggleEnabled(cell.row());
 }
 
 void SensorPage::toggleEnabled(int row) {
-    const auto text = [this, row](int column) {
-        const QTableWidgetItem* item = SensorDataGrid->item(row, column);
-        return item ? item->text() : QString();
-    };
-    if (text(ColSupported) == One) {
-        const QString toggled = text(ColEnabled) == One ? QStringLiteral("0") : One;
-        if (QTableWidgetItem* item = SensorDataGrid->item(row, ColEnabled))
-            item->setText(toggled);
-    }
-    const int k = m_ctx.sensorTable.IndexOfPid(text(ColPid));
-    if (k >= 0)
-        m_ctx.sensorTable[k].Enabled = text(ColEnabled) == One;
+    m_model->ToggleEnabled(row);
 }
 
 bool SensorPage::eventFilter(QObject* watched, QEvent* event) {
@@ -557,6 +545,12 @@ bool SensorPage::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+void SensorPage::showEvent(QShowEvent* event) {
+    // The unit system may have changed on the options page meanwhile.
+    applyUnitSystem();
+    QWidget::showEvent(event);
+}
+
 void SensorPage::SensorThreadStart() {
     btnSensorsRead->setEnabled(false);
     btnSensorsStop->setEnabled(true);
@@ -564,6 +558,9 @@ void SensorPage::SensorThreadStart() {
 
 void SensorPage::NotifyEvent1() {
     FillSensorGrid();
+    // The first pass after a connection finds out which further PIDs the
+    // vehicle has.
+    refreshChoices();
     Label6->setText(QString::number(Label6->text().toLongLong() + 1));
     showLive();
     if (m_recorder) {
@@ -578,6 +575,7 @@ void SensorPage::NotifyEvent1() {
 }
 
 void SensorPage::SensorThreadTerminate(const QString& error) {
+    refreshChoices();
     btnSensorsRead->setEnabled(true);
     btnSensorsStop->setEnabled(false);
     if (!error.isEmpty())

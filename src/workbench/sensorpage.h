@@ -6,16 +6,18 @@
 #include "services/j1979.h"
 
 #include <QElapsedTimer>
+#include <QList>
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <utility>
 
 class QCheckBox;
 class QLabel;
 class QPushButton;
 class QStackedWidget;
 class QTabBar;
-class QTableWidget;
+class QTableView;
 class QComboBox;
 
 namespace obd {
@@ -26,6 +28,7 @@ class SensorThread;
 class LivePanel;
 class TrendChart;
 class SensorRecorder;
+class SensorModel;
 
 class SensorPage : public QWidget {
     Q_OBJECT
@@ -63,6 +66,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void SensorThreadStart();
@@ -71,8 +75,13 @@ private:
     QWidget* makeSinglePage();
     QWidget* makeChartPage();
     // Offers the supported sensor rows in the four panels and names the
-    // chart's series after their choices.
+    // chart's series after their choices, when they changed.
     void refreshChoices();
+    // Shows grid, panels and chart in the unit system of the settings, when
+    // it changed.
+    void applyUnitSystem();
+    // The chart's scale of a panel's series in the unit system.
+    void scaleSeries(int panel);
     void panelChosen(int panel, int entry);
     // The chart's series of a panel: its entry's name and unit, no points.
     void nameSeries(int panel, int entry);
@@ -84,7 +93,8 @@ private:
 
     WorkbenchContext& m_ctx;
     SensorPoller* m_poller = nullptr;
-    QTableWidget* SensorDataGrid = nullptr;
+    SensorModel* m_model = nullptr;
+    QTableView* SensorDataGrid = nullptr;
     QCheckBox* cbShowNotSupported = nullptr;
     QPushButton* btnSensorsRead = nullptr;
     QPushButton* btnSensorsStop = nullptr;
@@ -92,6 +102,8 @@ private:
     QTabBar* tcSensordata = nullptr;
     QStackedWidget* nbSensordata = nullptr;
     std::array<LivePanel*, 4> m_panels{};
+    QList<std::pair<int, QString>> m_choices; // what the panels offer
+    std::array<QString, 4> m_seriesUnits;     // the unit each chart series was read in
     TrendChart* m_chart = nullptr;
     QComboBox* m_span = nullptr;
     QLabel* m_picked = nullptr;

@@ -20,7 +20,7 @@
 #include <QSettings>
 #include <QStackedWidget>
 #include <QTabBar>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -43,14 +43,14 @@ class TestSensorPage : public QObject {
     template <class W> W* control(const char* name) {
         return test::child<W>(page.get(), QLatin1String(name));
     }
-    QTableWidget* grid() { return control<QTableWidget>("SensorDataGrid"); }
+    QTableView* grid() { return control<QTableView>("SensorDataGrid"); }
+    int rows() { return grid()->model()->rowCount(); }
     QString cell(int row, int column) {
-        const QTableWidgetItem* item = grid()->item(row, column);
-        return item ? item->text() : QString();
+        return grid()->model()->index(row, column).data().toString();
     }
     QStringList column(int c) {
         QStringList texts;
-        for (int row = 0; row < grid()->rowCount(); ++row)
+        for (int row = 0; row < rows(); ++row)
             texts << cell(row, c);
         return texts;
     }
@@ -165,10 +165,11 @@ private slots:
 
     // The page itself.
     void beforeConnectionOneEmptyRow() {
-        QCOMPARE(grid()->rowCount(), 1);
+        QCOMPARE(rows(), 1);
         QCOMPARE(cell(0, 0), QString());
-        QCOMPARE(grid()->horizontalHeaderItem(0)->text(), QStringLiteral(" E"));
-        QCOMPARE(grid()->horizontalHeaderItem(4)->text(), QStringLiteral("Value"));
+        QCOMPARE(grid()->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral(" E"));
+        QCOMPARE(grid()->model()->headerData(4, Qt::Horizontal).toString(),
+                 QStringLiteral("Value"));
         QVERIFY(control<QPushButton>("btnSensorsRead")->isEnabled());
         QVERIFY(!control<QPushButton>("btnSensorsStop")->isEnabled());
         QCOMPARE(control<QLabel>("Label6")->text(), QStringLiteral("0"));
@@ -182,13 +183,18 @@ private slots:
         QCOMPARE(cell(6, 3), QStringLiteral("Engine RPM"));
         QCOMPARE(cell(6, 5), QStringLiteral("U/min"));
         click("cbShowNotSupported");
-        QCOMPARE(grid()->rowCount(), 27);
-        QCOMPARE(column(1).count(QStringLiteral("0")), 13);
-        QCOMPARE(column(4).count(QStringLiteral("N/A")), 13);
+        // The 27 sensor rows of PIDs 01..20, then every further PID's rows,
+        // none of them known to the demo vehicle.
+        const int further = f->ctx.sensorTable.Count() - SensorTable::Size;
+        QCOMPARE(rows(), 27 + further);
+        QCOMPARE(column(1).mid(0, 27).count(QStringLiteral("0")), 13);
+        QCOMPARE(column(4).mid(0, 27).count(QStringLiteral("N/A")), 13);
+        QCOMPARE(column(1).mid(27), QStringList(further, QStringLiteral("0")));
         QVERIFY(f->ctx.sensorTable.ShowNotSupported);
         QCOMPARE(cell(26, 2), QStringLiteral("1E"));
+        QCOMPARE(cell(27, 2), QStringLiteral("21"));
         click("cbShowNotSupported");
-        QCOMPARE(grid()->rowCount(), 14);
+        QCOMPARE(rows(), 14);
         QVERIFY(!f->ctx.sensorTable.ShowNotSupported);
     }
     void columnEClicks() {
@@ -239,7 +245,7 @@ private slots:
         for (const QString& pid : DemoRows)
             expected << QStringLiteral("01") + pid;
         QCOMPARE(f->sentCommands(from).mid(0, 15), expected);
-        QCOMPARE(grid()->rowCount(), 14);
+        QCOMPARE(rows(), 14);
         // The first pass's values are shown (the second one, cut by the stop, is not).
         QVERIFY(!column(4).contains(QString()));
         QVERIFY(!column(4).contains(QStringLiteral("N/A")));
@@ -442,9 +448,20 @@ private slots:
         navigate("btnSensorData");
         windowClick("btnSensorsRead");
         QTRY_VERIFY_WITH_TIMEOUT(counted() >= 2, 10000);
-        QCOMPARE(
-            test::child<QTableWidget>(window.get(), QStringLiteral("SensorDataGrid"))->rowCount(),
-            14);
+        // The 14 rows of PIDs 01..20 first, then the further PIDs the vehicle
+        // announces, in PID order.
+        const QAbstractItemModel* shown =
+            test::child<QTableView>(window.get(), QStringLiteral("SensorDataGrid"))->model();
+        QStringList pids;
+        for (int row = 0; row < shown->rowCount(); ++row)
+            pids << shown->index(row, 2).data().toString();
+        QCOMPARE(pids.mid(0, DemoRows.size()), DemoRows);
+        QStringList further = pids.mid(DemoRows.size());
+        QVERIFY2(!further.isEmpty() && further.first() > QStringLiteral("20"),
+                 qPrintable(pids.join(" ")));
+        QStringList ordered = further;
+        ordered.sort();
+        QCOMPARE(further, ordered);
         // The vehicle answers PID 0B with NODATA here: the worker's box,
         // shown on the GUI thread.
         QVERIFY(boxes.contains(QStringLiteral("Fehler: ERROR Message: NODATA")));
