@@ -8,7 +8,9 @@
 #include "link/protocollog.h"
 #include "link/support_link.h"
 #include "services/adaptermessages.h"
+#include "services/pidvalues.h"
 #include "session/connection.h"
+#include "session/requestform.h"
 #include "session/sensorpoller.h"
 #include "session/troublecodes.h"
 #include "support_session.h"
@@ -379,6 +381,51 @@ private slots:
                      qPrintable(table.Value(pid - 1)));
         QCOMPARE(table.Reading(0x0C - 1).decimals, 0);
         QVERIFY(table.Reading(0x0C - 1).number);
+    }
+
+    // The PIDs beyond 20: after the rows 01..20 of the first pass the ranges
+    // after the sequence's 01 00 are read once, as far as they announce each
+    // other; only the PIDs they announce are asked, each once for all its
+    // values, and a too short answer fails that PID's row alone.
+    void furtherPidsArePolled() {
+        // 21, 24, 2F, 31, 33 and range 40; there 42 alone, the last range.
+        SimulatedCar car(QStringList{"--reply", "0120=41 20 90 02 A0 01", "--reply",
+                                     "0140=41 40 40 00 00 00", "--reply", "0124=41 24 80 00 80 00",
+                                     "--reply", "0142=41 42 37"});
+        ConnectionSequence sequence(std::make_unique<Elm323Dialect>());
+        QSignalSpy supportedRead(&sequence, &ConnectionSequence::supportedPidsRead);
+        QSignalSpy identified(&sequence, &ConnectionSequence::interfaceShown);
+        sequence.Run(car.port, car.link);
+        QVERIFY(!car.link.CommFailure);
+        const int fromPolling = car.sentCommands().size();
+
+        SensorTable table;
+        SetUpSensorTable(table);
+        SensorPoller poller(table);
+        poller.SetSupportedPids(supportedRead.at(0).at(0).value<TSupportedPids>());
+        poller.SetFastRequests(HasFastRequests(identified.at(0).at(0).toString()));
+        QSignalSpy passes(&poller, &SensorPoller::passCompleted);
+        poller.Start(car.link, sequence.Framing());
+        QTRY_VERIFY(passes.count() >= 2);
+        poller.RequestStop();
+        poller.WaitUntilIdle();
+
+        const QStringList sent = car.sentCommands().mid(fromPolling);
+        const QStringList requests{"0120", "0140", "0121", "0124", "012F", "0131", "0133", "0142"};
+        QCOMPARE(sent.mid(sent.indexOf(QStringLiteral("0120")), requests.size()), requests);
+        QCOMPARE(sent.count(QStringLiteral("0120")), 1);
+        for (const char* never : {"0100", "0160", "0122"})
+            QVERIFY2(!sent.contains(QLatin1String(never)), never);
+        const auto reading = [&](const char* key) {
+            return table.Reading(table.IndexOfKey(QLatin1String(key)));
+        };
+        QCOMPARE(reading("21").number, 42.0);
+        QCOMPARE(reading("24").number, 1.0);
+        QCOMPARE(reading("24/2").number, 4.0);
+        QCOMPARE(reading("33").number, 99.0);
+        QCOMPARE(reading("42").text, QStringLiteral("Fehler"));
+        QCOMPARE(reading("0B").text, QStringLiteral("33"));
+        QVERIFY(!table[table.IndexOfKey(QStringLiteral("22"))].Supported);
     }
 };
 

@@ -304,6 +304,77 @@ private slots:
         stopAndWait();
         QCOMPARE(control<QLabel>("SDValue2")->text(), QStringLiteral("N/A"));
     }
+    // The further PIDs the vehicle announces follow the rows 01..20 in PID
+    // order once the first pass has read their ranges, one row per value,
+    // in the grid and in the panels; a too short answer fails its row alone.
+    // The others show only with "Show not Supported" and are never asked;
+    // column E works on every row.
+    void furtherPidsFollowInPidOrder() {
+        connect({"--reply", "0120=41 20 90 02 A0 01", "--reply", "0140=41 40 40 00 00 00",
+                 "--reply", "0124=41 24 80 00 80 00", "--reply", "0142=41 42 37"});
+        QCOMPARE(column(2), DemoRows);
+        click("btnSensorsRead");
+        QTRY_VERIFY(passes() >= 2);
+        stopAndWait();
+        const int at = int(DemoRows.size());
+        QCOMPARE(column(2), DemoRows + QStringList({"21", "24", "24", "2F", "31", "33", "42"}));
+        QCOMPARE(cell(at + 1, 3), QStringLiteral("O2 Sensor 1 equivalence ratio"));
+        QCOMPARE(cell(at + 2, 3), QStringLiteral("O2 Sensor 1 voltage"));
+        QCOMPARE(cell(at + 2, 5), QStringLiteral("V"));
+        QCOMPARE(cell(at, 4), QStringLiteral("42"));
+        QCOMPARE(cell(at + 6, 4), QStringLiteral("Fehler"));
+        QVERIFY(control<QComboBox>("cbSD3")->findText(QStringLiteral("O2 Sensor 1 voltage")) >= 0);
+
+        click("cbShowNotSupported");
+        QCOMPARE(rows(), 27 + f->ctx.sensorTable.Count() - SensorTable::Size);
+        const int unsupported = int(column(2).indexOf(QStringLiteral("22")));
+        QCOMPARE(cell(unsupported, 1), QStringLiteral("0"));
+        QCOMPARE(cell(unsupported, 4), QStringLiteral("N/A"));
+        QVERIFY(!f->sentCommands().contains(QStringLiteral("0122")));
+        const int row21 = int(column(2).indexOf(QStringLiteral("21")));
+        clickCell(row21, 0);
+        QCOMPARE(cell(row21, 0), QStringLiteral("0"));
+        QVERIFY(!f->ctx.sensorTable[f->ctx.sensorTable.IndexOfKey(QStringLiteral("21"))].Enabled);
+    }
+    // With "Maßsystem" US the grid, the panels and the chart show US units
+    // from the page's next showing on; the recording keeps metric values.
+    void usUnitsShownWhileRecordingStaysMetric() {
+        connect({"--reply", "010D=41 0D 64"}); // coolant 40 °C, speed 100 kph
+        auto* coolant = control<QComboBox>("cbSD1");
+        coolant->setCurrentIndex(coolant->findText(QStringLiteral("Coolant Temp.")));
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("r.csv"));
+        page->StartRecording(path);
+        f->ctx.unitSystem = UnitSystem::Us;
+        page->hide();
+        page->show();
+        click("btnSensorsRead");
+        QTRY_VERIFY(passes() >= 1);
+        stopAndWait();
+        page->StopRecording();
+        const int temp = int(DemoRows.indexOf(QStringLiteral("05")));
+        const int speed = int(DemoRows.indexOf(QStringLiteral("0D")));
+        QCOMPARE(cell(temp, 4) + " " + cell(temp, 5), QStringLiteral("104 °F"));
+        QCOMPARE(cell(speed, 4) + " " + cell(speed, 5), QStringLiteral("62 mph"));
+        QCOMPARE(control<QLabel>("SDValue1")->text(), QStringLiteral("104"));
+        QCOMPARE(control<QLabel>("SDUnit1")->text(), QStringLiteral("°F"));
+        auto* chart = control<TrendChart>("TrendChart");
+        const QString picked = chart->ValuesAt(chart->width() - 9);
+        QVERIFY2(picked.contains(QStringLiteral("Coolant Temp.: 104 °F")), qPrintable(picked));
+
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList header = QString::fromUtf8(file.readLine().trimmed()).split(',');
+        const QStringList first = QString::fromUtf8(file.readLine().trimmed()).split(',');
+        QCOMPARE(first.value(header.indexOf(QStringLiteral("Coolant Temp. [°C]"))),
+                 QStringLiteral("40"));
+        QCOMPARE(first.value(header.indexOf(QStringLiteral("Vehicle Speed [kph]"))),
+                 QStringLiteral("100"));
+
+        f->ctx.unitSystem = UnitSystem::Metric;
+        page->FillSensorGrid();
+        QCOMPARE(cell(temp, 4) + " " + cell(temp, 5), QStringLiteral("40 °C"));
+    }
     // A recording loaded on the page is drawn in the chart, whole, and a
     // click on its end names the last values.
     void loadedRecordingInTheChart() {
