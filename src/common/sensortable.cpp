@@ -76,11 +76,14 @@ int SensorTable::IndexOfPid(const QString& pid) const {
 }
 
 int SensorTable::IndexOfKey(const QString& key) const {
-    for (int k = 0; k < Count(); ++k) {
-        if ((*this)[k].Key() == key)
-            return k;
-    }
-    return -1;
+    // A PID's further values follow the row of its first one.
+    const qsizetype slash = key.indexOf(QLatin1Char('/'));
+    const int first = IndexOfPid(key.left(slash));
+    if (slash < 0 || first < 0)
+        return first;
+    bool number = false;
+    const int k = first + key.mid(slash + 1).toInt(&number) - 1;
+    return number && k > first && k < Count() && (*this)[k].Pid == (*this)[first].Pid ? k : -1;
 }
 
 } // namespace obd

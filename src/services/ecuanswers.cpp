@@ -104,13 +104,6 @@ std::optional<TMonitorStatus> MonitorStatusOf(const QList<EcuMessage>& messages)
     return DecodeMonitorStatus(reply);
 }
 
-QString SensorValueOf(const QList<EcuMessage>& messages, ProtocolFamily family, int pid,
-                      QChar decimalSeparator) {
-    const EcuMessage* chosen = PreferredAnswer(
-        messages, family, [pid](const EcuMessage& m) { return AnswersPid(m, pid); });
-    return DecodeSensorValue(pid, chosen ? HexText(chosen->data) : QString(), decimalSeparator);
-}
-
 int SensorValueCount(int pid) {
     if (FindPid(pid))
         return 1;

@@ -35,12 +35,6 @@ bool SupportedPidsOf(const QList<EcuMessage>& messages, TSupportedPids& flags);
 // if any unit says so. None when no unit answered 41 01.
 std::optional<TMonitorStatus> MonitorStatusOf(const QList<EcuMessage>& messages);
 
-// The value of service 01 PID pid (1 to 32) from the engine unit's answer, or
-// from the first answer when the engine unit gave none; "Fehler" when no unit
-// answered that PID (see DecodeSensorValue for the rest).
-QString SensorValueOf(const QList<EcuMessage>& messages, ProtocolFamily family, int pid,
-                      QChar decimalSeparator);
-
 // How many values service 01 PID pid has, one sensor row each: one for PIDs
 // 01 to 20; beyond them the values of its record in the full PID table, none
 // without a record.

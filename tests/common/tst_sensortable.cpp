@@ -39,6 +39,31 @@ private slots:
         QCOMPARE(t.IndexOfPid(QStringLiteral("1c")), -1);
         QCOMPARE(t.IndexOfPid(QString()), -1);
     }
+    // Rows added after PID 20 are named by their key: the PID text for the
+    // first value, "/" and the value's number for the others.
+    void rowKeys_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("entry");
+        QTest::newRow("PID 01..20") << "1C" << 27;
+        QTest::newRow("first value") << "24" << 33;
+        QTest::newRow("second value") << "24/2" << 34;
+        QTest::newRow("no third value") << "24/3" << -1;
+        QTest::newRow("first value by number") << "24/1" << -1;
+        QTest::newRow("not a number") << "24/x" << -1;
+        QTest::newRow("value of another PID") << "21/2" << -1;
+        QTest::newRow("unknown PID") << "22" << -1;
+    }
+    void rowKeys() {
+        QFETCH(QString, key);
+        QFETCH(int, entry);
+        SensorTable t;
+        t.AddRow(0x21, 0, QStringLiteral("distance"), QStringLiteral("km"));
+        t.AddRow(0x24, 0, QStringLiteral("ratio"), QStringLiteral("lambda"));
+        t.AddRow(0x24, 1, QStringLiteral("voltage"), QStringLiteral("V"));
+        QCOMPARE(t.IndexOfKey(key), entry);
+        if (entry >= 0)
+            QCOMPARE(t[entry].Key(), key);
+    }
     // Run under ThreadSanitizer: a reader never sees a text being replaced.
     void valueReadWhileReplaced() {
         SensorTable t;

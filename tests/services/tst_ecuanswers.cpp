@@ -228,6 +228,7 @@ void TestEcuAnswers::sensorValue_data() {
         << "41 0D 00 \r41 0C 1A F8 \r" << Can11 << false << "1726";
     QTest::newRow("only another PID") << "41 0D 00 \r" << Can11 << false << "Fehler";
     QTest::newRow("NO DATA") << "NO DATA\r" << Can11 << false << "Fehler";
+    QTest::newRow("too short") << "41 0C 1A \r" << Can11 << false << "Fehler";
 }
 
 void TestEcuAnswers::sensorValue() {
@@ -235,8 +236,10 @@ void TestEcuAnswers::sensorValue() {
     QFETCH(ProtocolFamily, family);
     QFETCH(bool, headers);
     QFETCH(QString, value);
-    QCOMPARE(SensorValueOf(Messages(reply, family, headers), family, 0x0C, QLatin1Char('.')),
-             value);
+    const QList<SensorReading> readings =
+        SensorReadingsOf(Messages(reply, family, headers), family, 0x0C, QLatin1Char('.'));
+    QCOMPARE(readings.size(), 1);
+    QCOMPARE(readings[0].text, value);
 }
 
 QTEST_GUILESS_MAIN(TestEcuAnswers)
