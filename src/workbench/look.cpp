@@ -25,7 +25,7 @@ void Fill(QWidget* widget, const QColor& colour) {
 }
 
 QString SensorGridStyle() {
-    return QStringLiteral("QTableWidget { %1 }QHeaderView::section { %2 }")
+    return QStringLiteral("QTableView { %1 }QHeaderView::section { %2 }")
         .arg(background(Cell), background(Gold));
 }
 

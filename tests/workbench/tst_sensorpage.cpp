@@ -174,6 +174,12 @@ private slots:
         QVERIFY(!control<QPushButton>("btnSensorsStop")->isEnabled());
         QCOMPARE(control<QLabel>("Label6")->text(), QStringLiteral("0"));
     }
+    // The grid's cells are drawn in the grid's own colour.
+    void cellsInTheGridColour() {
+        const QImage shown = grid()->viewport()->grab().toImage();
+        const QRect name = grid()->visualRect(grid()->model()->index(0, 3));
+        QCOMPARE(shown.pixelColor(name.center()), QColor(240, 240, 240));
+    }
     void demoVehicleRowsAndShowNotSupported() {
         connect({}, true);
         QCOMPARE(column(2), DemoRows);
