@@ -9,6 +9,9 @@
 //    pass with the fast request forms, one with one PID per request without
 //    the count digit, and the wire floor of the fast pass's requests (their
 //    bytes at the rate plus the unit's answer time);
+//  - elmsim without latency, a bare poller: the time per request over the
+//    rows of PIDs 01..20, and over those and every further PID the
+//    simulator announces (the extended table);
 //  - elmsim as an ELM327 without latency, fast polling with the chart shown,
 //    the four panels filled and a recording running: the GUI event latency,
 //    and the memory at the start and the end of the recording.
@@ -18,6 +21,8 @@
 #include "link/comport.h"
 #include "link/link.h"
 #include "link/protocollog.h"
+#include "services/j1979.h"
+#include "services/pidvalues.h"
 #include "session/requestform.h"
 #include "session/sensorpoller.h"
 #include "store/tablestore.h"
@@ -31,6 +36,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
+#include <QSet>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -114,10 +120,11 @@ double ResidentMb() {
     return 0;
 }
 
-// A link of its own to an ELM327 simulator, echo off.
-struct Elm327Line {
-    explicit Elm327Line(const QString& binDir, const QStringList& args)
-        : sim(binDir, QStringList{"--chip", "elm327", "--search-ms", "0"} + args) {
+const QStringList Elm327{"--chip", "elm327", "--search-ms", "0"};
+
+// A link of its own to a simulator, echo off.
+struct SimulatorLine {
+    explicit SimulatorLine(const QString& binDir, const QStringList& args) : sim(binDir, args) {
         port.SetPort(sim.slave());
         port.Open();
         link.SendCommand(QStringLiteral("ATE0"));
@@ -152,6 +159,39 @@ double MedianPassMs(Link& link, bool fast, int passesToTime) {
     poller.Start(link);
     poller.WaitUntilIdle();
     return bench::Median(ms);
+}
+
+// The median time per request of a bare poller in the ELM323's dialogue over
+// the PIDs the simulator announces, after the first pass: the sensor rows of
+// PIDs 01..20, with further the rows of every further PID too (whose ranges
+// the first pass reads). pids: the PIDs asked per pass.
+double MedianRequestMs(Link& link, bool further, int& pids) {
+    SensorTable table;
+    SetUpSensorTable(table);
+    if (!further)
+        for (int k = SensorTable::Size; k < table.Count(); ++k)
+            table[k].IsSensor = false;
+    TSupportedPids flags{};
+    ReadSupportedPids(link, flags);
+    SensorPoller poller(table);
+    poller.SetSupportedPids(flags);
+    std::vector<double> ms;
+    QElapsedTimer clock;
+    QObject::connect(&poller, &SensorPoller::passCompleted, [&] {
+        if (clock.isValid())
+            ms.push_back(double(clock.nsecsElapsed()) / 1e6);
+        clock.restart();
+        if (ms.size() >= 200)
+            poller.RequestStop();
+    });
+    poller.Start(link);
+    poller.WaitUntilIdle();
+    QSet<int> asked;
+    for (int k = 0; k < table.Count(); ++k)
+        if (table[k].IsSensor && table[k].Supported && table[k].Enabled)
+            asked.insert(table[k].Number);
+    pids = int(asked.size());
+    return bench::Median(ms) / pids;
 }
 
 // The floor of one fast pass: the bytes of its requests and replies at the
@@ -246,10 +286,22 @@ int main(int argc, char** argv) {
     std::printf("BENCH polling.idle_gui_latency_p99_ms %.3f ms\n", bench::Percentile(idle, 0.99));
 
     {
+        SimulatorLine plain(binDir, {});
+        int rowsPids = 0;
+        int furtherPids = 0;
+        const double rowsMs = MedianRequestMs(plain.link, false, rowsPids);
+        const double furtherMs = MedianRequestMs(plain.link, true, furtherPids);
+        std::printf("BENCH polling.request_ms %.4f ms\n", rowsMs);
+        std::printf("BENCH polling.request_pids_per_pass %d PIDs\n", rowsPids);
+        std::printf("BENCH polling.extended_request_ms %.4f ms\n", furtherMs);
+        std::printf("BENCH polling.extended_pids_per_pass %d PIDs\n", furtherPids);
+    }
+
+    {
         const QStringList timing{"--baud",         QString::number(LineBaud),
                                  "--ecu-ms",       QString::number(EcuMs),
                                  "--adapter-wait", QString::number(AdapterWaitMs)};
-        Elm327Line can(binDir, timing);
+        SimulatorLine can(binDir, Elm327 + timing);
         const double fastMs = MedianPassMs(can.link, true, 9);
         const double singleMs = MedianPassMs(can.link, false, 3);
         const double floorMs = WireFloorMs(can.link);
@@ -262,7 +314,7 @@ int main(int argc, char** argv) {
 
     // Chart, panels and a recording on the page, fast polling at full speed.
     ctx.port->Close();
-    bench::Simulator fastSim(binDir, {"--chip", "elm327", "--search-ms", "0"});
+    bench::Simulator fastSim(binDir, Elm327);
     ctx.port->SetPort(fastSim.slave());
     ctx.port->Open();
     ctx.link->SendCommand(QStringLiteral("ATE0"));
