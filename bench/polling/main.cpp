@@ -136,14 +136,10 @@ struct SimulatorLine {
     Link link{port, nullptr, notifier};
 };
 
-// The median time from one pass to the next of a poller over the 14 default
-// PIDs, after the first pass.
-double MedianPassMs(Link& link, bool fast, int passesToTime) {
-    SensorTable table;
-    table.SetUp([](int pid) { return SensorRowInfo{{}, {}, pid >= 3 && pid <= 0x15}; });
-    TSupportedPids flags{};
-    for (const int pid : DefaultPids)
-        flags[size_t(pid - 1)] = true;
+// The median time from one pass to the next of a poller over table, after
+// the first pass.
+double MedianPollMs(SensorTable& table, Link& link, const TSupportedPids& flags, bool fast,
+                    int passesToTime) {
     SensorPoller poller(table);
     poller.SetSupportedPids(flags);
     poller.SetFastRequests(fast);
@@ -161,10 +157,20 @@ double MedianPassMs(Link& link, bool fast, int passesToTime) {
     return bench::Median(ms);
 }
 
-// The median time per request of a bare poller in the ELM323's dialogue over
-// the PIDs the simulator announces, after the first pass: the sensor rows of
-// PIDs 01..20, with further the rows of every further PID too (whose ranges
-// the first pass reads). pids: the PIDs asked per pass.
+// The median pass over the 14 default PIDs.
+double MedianPassMs(Link& link, bool fast, int passesToTime) {
+    SensorTable table;
+    table.SetUp([](int pid) { return SensorRowInfo{{}, {}, pid >= 3 && pid <= 0x15}; });
+    TSupportedPids flags{};
+    for (const int pid : DefaultPids)
+        flags[size_t(pid - 1)] = true;
+    return MedianPollMs(table, link, flags, fast, passesToTime);
+}
+
+// The median time per request in the ELM323's dialogue over the PIDs the
+// simulator announces: the sensor rows of PIDs 01..20, with further the rows
+// of every further PID too (whose ranges the first pass reads). pids: the
+// PIDs asked per pass.
 double MedianRequestMs(Link& link, bool further, int& pids) {
     SensorTable table;
     SetUpSensorTable(table);
@@ -173,25 +179,13 @@ double MedianRequestMs(Link& link, bool further, int& pids) {
             table[k].IsSensor = false;
     TSupportedPids flags{};
     ReadSupportedPids(link, flags);
-    SensorPoller poller(table);
-    poller.SetSupportedPids(flags);
-    std::vector<double> ms;
-    QElapsedTimer clock;
-    QObject::connect(&poller, &SensorPoller::passCompleted, [&] {
-        if (clock.isValid())
-            ms.push_back(double(clock.nsecsElapsed()) / 1e6);
-        clock.restart();
-        if (ms.size() >= 200)
-            poller.RequestStop();
-    });
-    poller.Start(link);
-    poller.WaitUntilIdle();
+    const double passMs = MedianPollMs(table, link, flags, false, 200);
     QSet<int> asked;
     for (int k = 0; k < table.Count(); ++k)
         if (table[k].IsSensor && table[k].Supported && table[k].Enabled)
             asked.insert(table[k].Number);
     pids = int(asked.size());
-    return bench::Median(ms) / pids;
+    return passMs / pids;
 }
 
 // The floor of one fast pass: the bytes of its requests and replies at the
