@@ -159,6 +159,9 @@ void SetUpSensorTable(SensorTable& table) {
         return SensorRowInfo{QString::fromUtf8(info.name), QString::fromUtf8(info.unit),
                              info.sensorRow};
     });
+    // The further rows are added once, however often the table is set up.
+    if (table.Count() > SensorTable::Size)
+        return;
     for (const PidSpec& spec : PidSpecs) {
         if (spec.pid <= SensorTable::Size)
             continue;

@@ -20,6 +20,8 @@ private slots:
     void nextRange();
     void supportedUnion();
     void supportBitmap();
+    void flagsBackIntoTheirBitmap();
+    void sensorTableRows();
 };
 
 namespace {
@@ -269,6 +271,40 @@ void TestPidValues::supportedUnion() {
 void TestPidValues::supportBitmap() {
     QCOMPARE(SupportBitmap(Bytes("BE1FA813")), 0xBE1FA813u);
     QVERIFY_THROWS_EXCEPTION(ConversionError, SupportBitmap(Bytes("BE1FA8")));
+}
+
+// The 01 00 flags back into their bitmap, as the range walk goes on from it.
+void TestPidValues::flagsBackIntoTheirBitmap() {
+    TSupportedPids flags{};
+    for (const int pid : {0x01, 0x03, 0x1F, 0x20})
+        flags[size_t(pid - 1)] = true;
+    QCOMPARE(SupportBitmap(flags), 0xA0000003u);
+}
+
+// The sensor table: the rows of PIDs 01..20, then one row per value of every
+// further PID in PID order, named after the value; a second set-up adds
+// nothing.
+void TestPidValues::sensorTableRows() {
+    SensorTable table;
+    SetUpSensorTable(table);
+    const int count = table.Count();
+    SetUpSensorTable(table);
+    QCOMPARE(table.Count(), count);
+    QCOMPARE(table[4].Name, QStringLiteral("Coolant Temp."));
+    QVERIFY(table[4].IsSensor && !table[0].IsSensor);
+    QCOMPARE(table[SensorTable::Size].Pid, QStringLiteral("21"));
+    for (int k = SensorTable::Size + 1; k < count; ++k) {
+        const TSensorData& before = table[k - 1];
+        const TSensorData& row = table[k];
+        QVERIFY(row.IsSensor);
+        QVERIFY2(row.Number > before.Number ||
+                     (row.Number == before.Number && row.Field == before.Field + 1),
+                 qPrintable(row.Key()));
+    }
+    const int voltage = table.IndexOfKey(QStringLiteral("24/2"));
+    QCOMPARE(table[voltage].Name, QStringLiteral("O2 Sensor 1 voltage"));
+    QCOMPARE(table[voltage].UnitText, QStringLiteral("V"));
+    QCOMPARE(table[voltage - 1].Name, QStringLiteral("O2 Sensor 1 equivalence ratio"));
 }
 
 QTEST_GUILESS_MAIN(TestPidValues)
