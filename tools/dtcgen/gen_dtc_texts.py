@@ -892,11 +892,13 @@ LOST = {
 
 def network():
     rows = []
-    buses = [(1, "High speed CAN communication bus"), (10, "Medium speed CAN communication bus"),
-             (20, "Low speed CAN communication bus")]
-    for n, bus in enumerate("ABCDEFG"):
-        buses.append((30 + 10 * n, "Vehicle communication bus " + bus))
-    for base, bus in buses:
+    # Nine codes per bus, one after the other; then each control module
+    # communication bus that went off.
+    buses = ["High speed CAN communication bus", "Medium speed CAN communication bus",
+             "Low speed CAN communication bus"]
+    buses += ["Vehicle communication bus " + bus for bus in "ABCDE"]
+    for n, bus in enumerate(buses):
+        base = 1 + 9 * n
         rows.append((base, bus + ": fault"))
         rows.append((base + 1, bus + ": performance fault"))
         for k, wire in enumerate(("(+)", "(-)")):
@@ -904,6 +906,8 @@ def network():
             rows.append((base + 3 + 3 * k, "{} {}: signal too low".format(bus, wire)))
             rows.append((base + 4 + 3 * k, "{} {}: signal too high".format(bus, wire)))
         rows.append((base + 8, bus + " (-) shorted to bus (+)"))
+    for n, bus in enumerate("ABCDE"):
+        rows.append((73 + n, "Control module communication bus {} off".format(bus)))
     for code, unit in LOST.items():
         rows.append((code, "Lost communication with the " + unit))
     rows.append((300, "Internal control module software incompatibility"))
