@@ -147,6 +147,20 @@ private slots:
                  QStringLiteral("12345.6 km"));
     }
 
+    // An adapter that does not know ATRV answers "?": the module voltage
+    // (PID 42) stands in, without an error box.
+    void batteryVoltageWithoutAtrv() {
+        SimulatedCar car({});
+        car.open();
+        const std::optional<double> volts = ReadBatteryVoltage(Bus, car.link, true);
+        QVERIFY(volts.has_value());
+        QCOMPARE(*volts, 14.1);
+        const QStringList sent = car.sentCommands().mid(1);
+        QCOMPARE(sent.first(), QStringLiteral("ATRV"));
+        QCOMPARE(sent.last(), QStringLiteral("0142"));
+        QCOMPARE(car.notifier.boxes(), QStringList{});
+    }
+
     // The range walk goes as far as the bitmaps say; the O2 sensors of PID 13
     // with their live PIDs, then their service 05 results within limits or not.
     void o2SensorsAndTheirTests() {
