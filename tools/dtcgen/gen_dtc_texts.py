@@ -779,6 +779,12 @@ def powertrain_2():
     add(family(2648, "CL CH", "Rocker arm actuator A (bank 1)"))
     add(family(2650, "SF SN", "Rocker arm actuator system B (bank 1)"))
     add(family(2652, "CL CH", "Rocker arm actuator B (bank 1)"))
+    add(family(2665, CONTROL, "Fuel shut-off valve B"))
+    add(one(2668, "Fuel mode indicator lamp control circuit: fault"))
+    add(family(2669, CONTROL, "Actuator supply voltage B"))
+    add(one(2672, "Injection pump timing offset"))
+    add(one(2673, "Injection pump timing calibration error"))
+    add(one(2674, "Injection pump fuel calibration error"))
     for n, element in enumerate("ABCDEFG"):
         add(one(2700 + n, "Transmission friction element {}: apply time out of range".format(element)))
     add(family(2707, "SF SN E SI", "Shift solenoid F"))
