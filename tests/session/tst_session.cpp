@@ -383,6 +383,31 @@ private slots:
         QVERIFY(table.Reading(0x0C - 1).number);
     }
 
+    // An ELM327-style adapter without the fast request forms: the values keep
+    // their numbers (for the panels, the chart and the recording), not only
+    // their texts.
+    void valuesKeepTheirNumbersWithoutTheFastForms() {
+        SimulatedCar car({"--chip", "elm327", "--search-ms", "0"});
+        ConnectionSequence sequence(std::make_unique<Elm323Dialect>());
+        QSignalSpy supportedRead(&sequence, &ConnectionSequence::supportedPidsRead);
+        sequence.Run(car.port, car.link);
+        QVERIFY(sequence.Framing());
+        const int fromPolling = car.sentCommands().size();
+        SensorTable table;
+        table.SetUp([](int pid) { return SensorRowInfo{{}, {}, pid == 0x0C}; });
+        SensorPoller poller(table);
+        poller.SetSupportedPids(supportedRead.at(0).at(0).value<TSupportedPids>());
+        QSignalSpy passes(&poller, &SensorPoller::passCompleted);
+        poller.Start(car.link, sequence.Framing());
+        QVERIFY(passes.wait(10000));
+        poller.RequestStop();
+        poller.WaitUntilIdle();
+        QCOMPARE(car.sentCommands().mid(fromPolling).value(0), QStringLiteral("010C"));
+        const SensorReading rpm = table.Reading(0x0C - 1);
+        QVERIFY2(rpm.number.has_value(), qPrintable(rpm.text));
+        QCOMPARE(rpm.text, QString::number(*rpm.number));
+    }
+
     // The PIDs beyond 20: after the rows 01..20 of the first pass the ranges
     // after the sequence's 01 00 are read once, as far as they announce each
     // other; only the PIDs they announce are asked, each once for all its
