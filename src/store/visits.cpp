@@ -209,8 +209,15 @@ qint32 VisitStore::SaveVisit(VisitRecord& visit) {
     h.text("FREEZE", LinesForField(visit.freezeFrame));
     h.text("COMPLETE", QStringLiteral("T"));
 
-    // A read-only store refuses here, in the counter's Post, before anything
-    // is written.
+    // Three durable steps, each one sync of one file, in this order:
+    // 1. the counter: a number is durable as taken before any record
+    //    carries it, so codes left by a save that stopped can never be
+    //    joined by a later visit's header with the same number;
+    // 2. all codes with the count of dtcmain.dbf: stopped here, they have
+    //    no header and are not read;
+    // 3. the header, marked complete: stopped before it is durable, the
+    //    visit is not there; once it is, its codes already are.
+    // A read-only store refuses in step 1, before anything is written.
     const qint32 number = m_tables.TakeNumber(QStringLiteral("VISITNR"));
     std::vector<QByteArray> records;
     records.reserve(codes.size());
