@@ -5,6 +5,7 @@
 #include "services/freezeframe.h"
 #include "services/vehicleinfo.h"
 
+#include <cmath>
 #include <span>
 
 namespace obd {
@@ -134,6 +135,21 @@ VehicleInformation ReadVehicleInformation(const VehicleBus& bus, Link& link) {
 
 PidSupport ReadSupportedPidRanges(const VehicleBus& bus, Link& link) {
     return WalkRanges(bus, link, 1);
+}
+
+Distances ReadDistances(const VehicleBus& bus, Link& link, const PidSupport& supported) {
+    const auto kilometres = [&](int pid) -> std::optional<qint32> {
+        if (!supported[size_t(pid)])
+            return std::nullopt;
+        const PidRow row = RowOf(*FindPidSpec(pid), LiveData(bus, link, pid));
+        if (!row.error.isEmpty() || row.values.empty() || !row.values.front().number)
+            return std::nullopt;
+        return qint32(std::lround(*row.values.front().number));
+    };
+    Distances distances;
+    distances.sinceClearKm = kilometres(0x31);
+    distances.odometerKm = kilometres(0xA6);
+    return distances;
 }
 
 FreezeFrame ReadFreezeFrame(const VehicleBus& bus, Link& link) {

@@ -159,7 +159,7 @@ TfMain::TfMain(const ProgramPaths& paths, std::unique_ptr<QSettings> settings, A
          {static_cast<QWidget*>(m_startPage),
           static_cast<QWidget*>(m_dtcPage = new DtcPage(m_ctx, Notebook)),
           static_cast<QWidget*>(m_sensorPage),
-          static_cast<QWidget*>(new FreezeFramePage(m_ctx, Notebook)),
+          static_cast<QWidget*>(m_freezeFramePage = new FreezeFramePage(m_ctx, Notebook)),
           static_cast<QWidget*>(new O2SensorPage(m_ctx, Notebook)),
           static_cast<QWidget*>(new TerminalPage(m_ctx, Notebook)),
           static_cast<QWidget*>(new CustomerPage(m_ctx, Notebook)),
@@ -357,6 +357,7 @@ void TfMain::showSavedVisit(const VisitRecord& visit) {
     labSavedVisit->show();
     m_startPage->ShowSavedVisit(visit);
     m_dtcPage->ShowSavedVisit(visit);
+    m_freezeFramePage->ShowSavedVisit(visit);
     showPage(QStringLiteral("Start"));
 }
 
@@ -369,6 +370,7 @@ void TfMain::endSavedVisit() {
     labSavedVisit->hide();
     m_startPage->EndSavedVisit();
     m_dtcPage->EndSavedVisit();
+    m_freezeFramePage->EndSavedVisit();
 }
 
 void TfMain::MenuBarBtnClick(QToolButton* sender) {

@@ -140,7 +140,8 @@ private slots:
     }
 
     // The stored codes' read also fills the pending list, sorted; a click on
-    // a pending code describes it.
+    // a pending code describes it. The distances follow, as far as the
+    // bitmaps announce them: the ranges up to 60, then PID 31 (no A6).
     void pendingCodesListed() {
         f->useSimulator({"--reply", "07=47 04 20 01 71 00 00"});
         f->ctx.TroubleCodeTexts = {{QStringLiteral("P0420"), QStringLiteral("Katalysator")}};
@@ -148,7 +149,10 @@ private slots:
         page.show();
         const int from = f->logLines().size();
         click(&page, "TroubleCodesRead");
-        QCOMPARE(f->sentCommands(from), (QStringList{"0101", "03", "07"}));
+        QCOMPARE(f->sentCommands(from),
+                 (QStringList{"0101", "03", "07", "0100", "0120", "0140", "0160", "0131"}));
+        QCOMPARE(f->ctx.reading.distanceSinceClearKm, std::optional<qint32>(1234));
+        QCOMPARE(f->ctx.reading.odometerKm, std::nullopt);
         auto* list = test::child<QListWidget>(&page, QStringLiteral("ListBox1"));
         QCOMPARE(list->count(), 2);
         QCOMPARE(list->item(0)->text(), QStringLiteral("P0171"));
