@@ -91,6 +91,9 @@ struct WorkbenchContext {
     std::function<void(bool milOn)> showMilLamp;
     // The vehicle gave no usable monitor status: "N/A" instead of a state.
     std::function<void()> showMonitorStatusUnknown;
+    // Set by the main window: shows the reading's protocol and distances on
+    // the page "Start" (unless a saved visit is shown there).
+    std::function<void()> showReadValues;
 
     // What the car told this session, as the pages show it (MIL, readiness,
     // stored codes with their descriptions): saved as a visit by "Speichern".

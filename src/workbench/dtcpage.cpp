@@ -127,6 +127,8 @@ DtcPage::DtcPage(WorkbenchContext& ctx, QWidget* parent)
     connect(m_codes, &TroubleCodes::distancesRead, this, [this](const Distances& distances) {
         m_ctx.reading.odometerKm = distances.odometerKm;
         m_ctx.reading.distanceSinceClearKm = distances.sinceClearKm;
+        if (m_ctx.showReadValues)
+            m_ctx.showReadValues();
     });
 
     connect(m_codes, &TroubleCodes::monitorStatusRead, this, [this](const TMonitorStatus& s) {

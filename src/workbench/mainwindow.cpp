@@ -182,6 +182,7 @@ TfMain::TfMain(const ProgramPaths& paths, std::unique_ptr<QSettings> settings, A
     };
     m_ctx.showMilLamp = [this](bool on) { m_startPage->ShowMilLamp(on); };
     m_ctx.showMonitorStatusUnknown = [this] { m_startPage->ShowMonitorStatusUnknown(); };
+    m_ctx.showReadValues = [this] { m_startPage->ShowReadValues(); };
     m_ctx.showPage = [this](const QString& page) { showPage(page); };
     m_ctx.showSavedVisit = [this](const VisitRecord& visit) { showSavedVisit(visit); };
     m_ctx.endSavedVisit = [this] { endSavedVisit(); };

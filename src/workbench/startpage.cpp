@@ -342,7 +342,7 @@ void StartPage::InitInterface() {
     m_ctx.vehicleBus = &m_sequence->Bus();
     if (!m_ctx.link->CommFailure && !m_ctx.busFraming)
         m_ctx.reading.protocol = Elm323Protocol;
-    showReadValues(m_ctx.reading);
+    ShowReadValues();
 }
 
 void StartPage::NeuInitialisierenBtnClick() {
@@ -420,21 +420,23 @@ void StartPage::ShowSavedVisit(const VisitRecord& visit) {
     // A visit saved without a monitor status has no MIL state.
     showStatus(visit.milOn ? std::optional(MonitorStatusOf(visit)) : std::nullopt);
     showVisitTexts(visit.vin, visit.remark, true);
-    showReadValues(visit);
+    ShowReadValues();
 }
 
 void StartPage::EndSavedVisit() {
     showStatus(m_carStatus);
     showVisitTexts(m_ctx.reading.vin, m_ctx.reading.remark, false);
-    showReadValues(m_ctx.reading);
+    ShowReadValues();
 }
 
 void StartPage::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    showReadValues(m_ctx.savedVisitOnPages && m_ctx.shownVisit ? *m_ctx.shownVisit : m_ctx.reading);
+    ShowReadValues();
 }
 
-void StartPage::showReadValues(const VisitRecord& values) {
+void StartPage::ShowReadValues() {
+    const VisitRecord& values =
+        m_ctx.savedVisitOnPages && m_ctx.shownVisit ? *m_ctx.shownVisit : m_ctx.reading;
     const auto distance = [this](const std::optional<qint32>& km) {
         return km ? ShownNumberText(double(*km), QStringLiteral("km"), 0, m_ctx.unitSystem)
                   : QString();

@@ -56,14 +56,16 @@ public:
     // back to the reading.
     void ShowSavedVisit(const VisitRecord& visit);
     void EndSavedVisit();
+    // The protocol, odometer and distance since the codes were cleared of
+    // the saved visit on the pages, else of the reading, in the chosen units.
+    void ShowReadValues();
 
     // Status list line roles: the text, and whether it carries the OK (true)
     // or the error picture (false).
     static constexpr int OkRole = Qt::UserRole + 1;
 
 protected:
-    // The distances in the units chosen meanwhile, and as the trouble-code
-    // page last read them.
+    // The distances in the units chosen meanwhile.
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -76,8 +78,6 @@ private:
     void showStatus(const std::optional<TMonitorStatus>& status);
     void showMil(bool milOn);
     void showVisitTexts(const QString& vin, const QString& remark, bool readOnly);
-    // The protocol, odometer and distance since the codes were cleared.
-    void showReadValues(const VisitRecord& values);
 
     WorkbenchContext& m_ctx;
     ConnectionStatus m_status;
