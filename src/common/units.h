@@ -40,8 +40,8 @@ inline constexpr std::array<UnitConversion, 11> UsConversions{{
 }};
 
 // Units that read the same in both systems.
-inline constexpr std::array<const char*, 11> UnitsWithoutUsForm{
-    "", "%", "°", "V", "mA", "s", "min", "U/min", "lambda", "ppm", "mg/stroke",
+inline constexpr std::array<const char*, 14> UnitsWithoutUsForm{
+    "", "%", "°", "V", "mA", "A", "s", "min", "h", "U/min", "lambda", "ppm", "mg/stroke", "mg/m³",
 };
 
 // A value as shown in a unit system.

@@ -1,5 +1,5 @@
 // Every standard service 01 PID with a defined formula, as data: per PID its
-// name, the number of data bytes and up to five values, each with its own
+// name, the number of data bytes and up to ten values, each with its own
 // name, unit, formula or text table and display precision. PIDs 01 to 20 keep
 // the names and units of the sensor table's PID table. Pure decoders turn the
 // data bytes of one answer into named values; the supported-range walk says
@@ -48,7 +48,7 @@ struct PidField {
     std::optional<std::int64_t> unusedRaw{}; // a raw value meaning "not used"
 };
 
-inline constexpr std::size_t MaxPidFields = 5;
+inline constexpr std::size_t MaxPidFields = 10;
 
 struct PidSpec {
     std::uint8_t pid;

@@ -1,6 +1,7 @@
 #include "session/vehicledata.h"
 
 #include "common/errors.h"
+#include "services/adapterrequests.h"
 #include "services/ecuanswers.h"
 #include "services/freezeframe.h"
 #include "services/vehicleinfo.h"
@@ -137,11 +138,35 @@ PidSupport ReadSupportedPidRanges(const VehicleBus& bus, Link& link) {
     return WalkRanges(bus, link, 1);
 }
 
+PidRow ReadLivePid(const VehicleBus& bus, Link& link, const PidSpec& spec) {
+    return RowOf(spec, LiveData(bus, link, spec.pid));
+}
+
+std::optional<double> ReadBatteryVoltage(const VehicleBus& bus, Link& link, bool adapterMeasures) {
+    if (adapterMeasures) {
+        // "12.6V"; a chip without the command answers "?".
+        QString reply = AdapterQuery(link, QStringLiteral("ATRV"));
+        if (reply.endsWith(QLatin1Char('V')))
+            reply.chop(1);
+        bool ok = false;
+        const double volts = reply.trimmed().toDouble(&ok);
+        if (ok)
+            return volts;
+    }
+    constexpr int ModuleVoltage = 0x42;
+    if (!ReadSupportedPidRanges(bus, link)[ModuleVoltage])
+        return std::nullopt;
+    const PidRow row = ReadLivePid(bus, link, *FindPidSpec(ModuleVoltage));
+    if (row.values.empty())
+        return std::nullopt;
+    return row.values.front().number;
+}
+
 Distances ReadDistances(const VehicleBus& bus, Link& link, const PidSupport& supported) {
     const auto kilometres = [&](int pid) -> std::optional<qint32> {
         if (!supported[size_t(pid)])
             return std::nullopt;
-        const PidRow row = RowOf(*FindPidSpec(pid), LiveData(bus, link, pid));
+        const PidRow row = ReadLivePid(bus, link, *FindPidSpec(pid));
         if (!row.error.isEmpty() || row.values.empty() || !row.values.front().number)
             return std::nullopt;
         return qint32(std::lround(*row.values.front().number));
@@ -178,7 +203,7 @@ QList<O2Reading> ReadO2Sensors(const VehicleBus& bus, Link& link, const PidSuppo
         for (const int pid :
              {sensor.narrowPid(), sensor.widePidVoltage(), sensor.widePidCurrent()}) {
             if (supported[size_t(pid)])
-                reading.rows.append(RowOf(*FindPidSpec(pid), LiveData(bus, link, pid)));
+                reading.rows.append(ReadLivePid(bus, link, *FindPidSpec(pid)));
         }
         readings.append(reading);
     }

@@ -45,6 +45,15 @@ struct PidRow {
     QString error;
 };
 
+// One service 01 PID, read once from the preferred unit's answer.
+PidRow ReadLivePid(const VehicleBus& bus, Link& link, const PidSpec& spec);
+
+// The battery voltage in volts: the adapter's own measurement at the
+// diagnostic socket where it has one (an ELM327-style chip's ATRV:
+// adapterMeasures), else the control module voltage (PID 42) where the
+// vehicle announces it; none when neither gives a number.
+std::optional<double> ReadBatteryVoltage(const VehicleBus& bus, Link& link, bool adapterMeasures);
+
 struct FreezeFrame {
     // The code that stored it; none when the vehicle holds no frame.
     std::optional<QString> code;

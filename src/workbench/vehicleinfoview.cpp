@@ -3,6 +3,7 @@
 #include "workbench/context.h"
 #include "workbench/messages.h"
 #include "workbench/pagelook.h"
+#include "workbench/valuetext.h"
 #include "workbench/vehiclereads.h"
 
 #include <QHBoxLayout>
@@ -56,19 +57,27 @@ VehicleInfoView::VehicleInfoView(WorkbenchContext& ctx, QWidget* parent)
 void VehicleInfoView::btnVehicleReadClick() {
     VehicleInformation info;
     ProtocolFamily family{};
+    std::optional<double> volts;
+    // An ELM327-style chip measures the voltage at the socket itself.
+    const bool adapterMeasures = m_ctx.busFraming.has_value();
     if (ReadFromVehicle(m_ctx, [&](const VehicleBus& bus) {
             family = bus.Family();
             info = ReadVehicleInformation(bus, *m_ctx.link);
+            volts = ReadBatteryVoltage(bus, *m_ctx.link, adapterMeasures);
         }))
-        ShowVehicleInformation(info, family);
+        ShowVehicleInformation(info, family, volts);
 }
 
-void VehicleInfoView::ShowVehicleInformation(const VehicleInformation& info,
-                                             ProtocolFamily family) {
+void VehicleInfoView::ShowVehicleInformation(const VehicleInformation& info, ProtocolFamily family,
+                                             std::optional<double> batteryVolts) {
     VehicleInfoGrid->setRowCount(0);
     AddGridRow(VehicleInfoGrid,
                {QStringLiteral("VIN"), OrNotAvailable(info.vin.value_or(QString()))});
     AddGridRow(VehicleInfoGrid, {QStringLiteral("Protokoll"), ProtocolText(family)});
+    AddGridRow(VehicleInfoGrid, {QStringLiteral("Batteriespannung"),
+                                 batteryVolts ? ShownNumberText(*batteryVolts, QStringLiteral("V"),
+                                                                1, m_ctx.unitSystem)
+                                              : NotAvailable});
     QStringList units;
     for (const UnitVehicleInfo& u : info.units)
         units << u.unit;

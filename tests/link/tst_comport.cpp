@@ -211,7 +211,7 @@ void TestComPort::chipSession() {
         {"ATL0", "OK"},                    //
         {"0100", "4100BE3EB811"},          //
         {"0109", "7F 01 12"},              //
-        {"0180", "NODATA"},                // no answer from the vehicle: a chip error word
+        {"01E0", "NODATA"},                // no answer from the vehicle: a chip error word
         {"ATX", "?"},                      //
         {"", ""},                          // an empty line gets the prompt only
         {"ATE1", "OK"},                    //

@@ -172,6 +172,178 @@ void TestPidValues::decode_data() {
         << 0x7F << QByteArray("0700000E1000000001FFFFFFFF")
         << "Total engine run time|Total idle run time|Total run time with PTO active"
         << "3600|1|4294967295";
+    QTest::newRow("41 spark, misfire incomplete")
+        << 0x41 << QByteArray("00170504")
+        << "Ignition type|Continuous monitors enabled|Continuous monitors incomplete|Drive cycle "
+           "monitors enabled|Drive cycle monitors incomplete"
+        << "spark ignition|misfire, fuel system, comprehensive components|misfire|catalyst / NMHC "
+           "catalyst, evaporative system|evaporative system";
+    QTest::newRow("41 compression, nothing")
+        << 0x41 << QByteArray("00080000")
+        << "Ignition type|Continuous monitors enabled|Continuous monitors incomplete|Drive cycle "
+           "monitors enabled|Drive cycle monitors incomplete"
+        << "compression ignition|none|none|none|none";
+    QTest::newRow("5F EURO V") << 0x5F << QByteArray("0F") << "Emission requirements"
+                               << "Heavy duty vehicles (EURO V) B2";
+    QTest::newRow("5F reserved") << 0x5F << QByteArray("00") << "Emission requirements"
+                                 << "reserved (0)";
+    QTest::newRow("65 inputs") << 0x65 << QByteArray("0F05")
+                               << "Power take-off|Automatic transmission in gear|Manual "
+                                  "transmission in gear|Glow plug lamp"
+                               << "AN|AUS|AN|AUS";
+    QTest::newRow("69 00/80/FF")
+        << 0x69 << QByteArray("3F808080FF0000")
+        << "Commanded EGR A duty cycle|Actual EGR A duty cycle|EGR A error|Commanded EGR B duty "
+           "cycle|Actual EGR B duty cycle|EGR B error"
+        << "50.2|50.2|0.0|100.0|0.0|-100.0";
+    QTest::newRow("6D fuel rail")
+        << 0x6D << QByteArray("3F0064FFFF2800008000FF")
+        << "Commanded fuel rail pressure A|Fuel rail pressure A|Fuel rail temperature A|Commanded "
+           "fuel rail pressure B|Fuel rail pressure B|Fuel rail temperature B"
+        << "1000|655350|0|0|327680|215";
+    QTest::newRow("70 boost")
+        << 0x70 << QByteArray("1F0C800000FFFF800009")
+        << "Commanded boost pressure A|Boost pressure A|Commanded boost pressure B|Boost pressure "
+           "B|Boost pressure A control|Boost pressure B control"
+        << "100.0|0.0|2048.0|1024.0|open loop|closed loop";
+    QTest::newRow("71 faults")
+        << 0x71 << QByteArray("3F0080FF000F")
+        << "Commanded variable geometry turbo A position|Variable geometry turbo A "
+           "position|Commanded variable geometry turbo B position|Variable geometry turbo B "
+           "position|Variable geometry turbo A control|Variable geometry turbo B control"
+        << "0.0|50.2|100.0|0.0|fault present|fault present";
+    QTest::newRow("75 turbo A") << 0x75 << QByteArray("0F00FF00001000")
+                                << "Turbocharger A compressor inlet temperature|Turbocharger A "
+                                   "compressor outlet temperature|Turbocharger A turbine inlet "
+                                   "temperature|Turbocharger A turbine outlet temperature"
+                                << "-40|215|-40|370";
+    QTest::newRow("7C filter")
+        << 0x7C << QByteArray("0F0000800010000190")
+        << "Diesel particulate filter Bank 1 inlet temperature|Diesel particulate filter Bank 1 "
+           "outlet temperature|Diesel particulate filter Bank 2 inlet temperature|Diesel "
+           "particulate filter Bank 2 outlet temperature"
+        << "-40|3237|370|0";
+    QTest::newRow("7D outside") << 0x7D << QByteArray("02") << "NOx NTE control area status"
+                                << "outside control area";
+    QTest::newRow("7E none") << 0x7E << QByteArray("00") << "PM NTE control area status"
+                             << "none";
+    QTest::newRow("81 timers")
+        << 0x81 << QByteArray("1F00000E1000000000FFFFFFFF0000000180000000")
+        << "Run time with AECD #1 active|Run time with AECD #2 active|Run time with AECD #3 "
+           "active|Run time with AECD #4 active|Run time with AECD #5 active"
+        << "3600|0|4294967295|1|2147483648";
+    QTest::newRow("85 reagent")
+        << 0x85 << QByteArray("0F00C8FFFF8000000E10")
+        << "Average reagent consumption|Average demanded reagent consumption|Reagent tank "
+           "level|Run time with NOx warning mode active"
+        << "1.000|327.675|50.2|3600";
+    QTest::newRow("86 particulates")
+        << 0x86 << QByteArray("030050FFFF")
+        << "Particulate matter sensor Bank 1|Particulate matter sensor Bank 2"
+        << "1.00|819.19";
+    QTest::newRow("88 inducement")
+        << 0x88 << QByteArray("8100010002000300040005FFFF")
+        << "SCR inducement system|Distance with inducement system active|Distance with reagent "
+           "level too low|Distance with incorrect reagent|Distance with deviating reagent "
+           "consumption|Distance with NOx emissions too high|Distance in current 10000 km block"
+        << "reagent level too low, inducement system active|1|2|3|4|5|65535";
+    QTest::newRow("8A last timer")
+        << 0x8A
+        << QByteArray(
+               "FF000000000000000000000000000000000000000000000000000000000000000000000000FFFFFFFF")
+        << "Run time with AECD #16 timer 1 active|Run time with AECD #16 timer 2 active|Run time "
+           "with AECD #17 timer 1 active|Run time with AECD #17 timer 2 active|Run time with AECD "
+           "#18 timer 1 active|Run time with AECD #18 timer 2 active|Run time with AECD #19 timer "
+           "1 active|Run time with AECD #19 timer 2 active|Run time with AECD #20 timer 1 "
+           "active|Run time with AECD #20 timer 2 active"
+        << "0|0|0|0|0|0|0|0|0|4294967295";
+    QTest::newRow("8B regeneration")
+        << 0x8B << QByteArray("1F03FF003C0190")
+        << "Particulate filter regeneration|Particulate filter regeneration type|Normalized "
+           "trigger for particulate filter regeneration|Average time between particulate filter "
+           "regenerations|Average distance between particulate filter regenerations"
+        << "AN|active|100.0|60|400";
+    QTest::newRow("8C concentrations")
+        << 0x8C << QByteArray("FFFFFF000080000000000000000000FFFF")
+        << "O2 concentration Bank 1 Sensor 1 (wide range)|O2 concentration Bank 1 Sensor 2 (wide "
+           "range)|O2 concentration Bank 2 Sensor 1 (wide range)|O2 concentration Bank 2 Sensor 2 "
+           "(wide range)|O2 concentration Bank 3 Sensor 1 (wide range)|O2 concentration Bank 3 "
+           "Sensor 2 (wide range)|O2 concentration Bank 4 Sensor 1 (wide range)|O2 concentration "
+           "Bank 4 Sensor 2 (wide range)"
+        << "100.00|0.00|50.00|0.00|0.00|0.00|0.00|100.00";
+    QTest::newRow("8F sensors")
+        << 0x8F << QByteArray("FF03FF9C000064")
+        << "Particulate matter sensor Bank 1 active|Particulate matter sensor Bank 1 "
+           "regenerating|Particulate matter sensor Bank 1 output|Particulate matter sensor Bank 2 "
+           "active|Particulate matter sensor Bank 2 regenerating|Particulate matter sensor Bank 2 "
+           "output"
+        << "AN|AN|-1.00|AUS|AUS|1.00";
+    QTest::newRow("90 continuous MI")
+        << 0x90 << QByteArray("FFFFFF") << "Vehicle MI status|Vehicle time with continuous MI"
+        << "continuous MI|65535";
+    QTest::newRow("91 on demand")
+        << 0x91 << QByteArray("0100010002")
+        << "ECU MI status|ECU time with continuous MI|ECU highest B1 counter"
+        << "on demand|1|2";
+    QTest::newRow("92 closed loops")
+        << 0x92 << QByteArray("FF11") << "Fuel system control"
+        << "fuel pressure control 1 closed loop, fuel pressure control 2 closed loop";
+    QTest::newRow("94 counters")
+        << 0x94 << QByteArray("FF0100010002000300040005")
+        << "NOx warning and inducement system|Reagent quality counter|Reagent consumption "
+           "counter|Dosing interruption counter|EGR valve counter|Monitoring system counter"
+        << "NOx warning active|1|2|3|4|5";
+    QTest::newRow("9A battery")
+        << 0x9A << QByteArray("FF024800FF9C")
+        << "Hybrid/EV charging state|Hybrid/EV battery voltage|Hybrid/EV battery current"
+        << "charge depleting|288.00|-10.0";
+    QTest::newRow("9B fluid") << 0x9B << QByteArray("FF8000FF")
+                              << "Diesel exhaust fluid concentration|Diesel exhaust fluid tank "
+                                 "temperature|Diesel exhaust fluid tank level"
+                              << "32.00|-40|100.0";
+    QTest::newRow("9C equivalence ratios")
+        << 0x9C << QByteArray("FF8000FFFF000080008000800080004000")
+        << "O2 sensor Bank 1 Sensor 1 equivalence ratio (wide range)|O2 sensor Bank 1 Sensor 2 "
+           "equivalence ratio (wide range)|O2 sensor Bank 2 Sensor 1 equivalence ratio (wide "
+           "range)|O2 sensor Bank 2 Sensor 2 equivalence ratio (wide range)|O2 sensor Bank 3 "
+           "Sensor 1 equivalence ratio (wide range)|O2 sensor Bank 3 Sensor 2 equivalence ratio "
+           "(wide range)|O2 sensor Bank 4 Sensor 1 equivalence ratio (wide range)|O2 sensor Bank 4 "
+           "Sensor 2 equivalence ratio (wide range)"
+        << "1.000|2.000|0.000|1.000|1.000|1.000|1.000|0.500";
+    QTest::newRow("9F fuel system use")
+        << 0x9F << QByteArray("FF0080FF00000000FF")
+        << "Fuel system A use Bank 1|Fuel system B use Bank 1|Fuel system A use Bank 2|Fuel system "
+           "B use Bank 2|Fuel system A use Bank 3|Fuel system B use Bank 3|Fuel system A use Bank "
+           "4|Fuel system B use Bank 4"
+        << "0.0|50.2|100.0|0.0|0.0|0.0|0.0|100.0";
+    QTest::newRow("A1 corrected NOx")
+        << 0xA1 << QByteArray("0F0000FFFF01008000")
+        << "NOx sensor corrected Bank 1 Sensor 1|NOx sensor corrected Bank 1 Sensor 2|NOx sensor "
+           "corrected Bank 2 Sensor 1|NOx sensor corrected Bank 2 Sensor 2"
+        << "0|65535|256|32768";
+    QTest::newRow("A3 signed")
+        << 0xA3 << QByteArray("0FFFFF80007FFF0001")
+        << "Evap. system vapour pressure A|Evap. system vapour pressure A (wide range)|Evap. "
+           "system vapour pressure B|Evap. system vapour pressure B (wide range)"
+        << "-0.25|-32768|8191.75|1";
+    QTest::newRow("A4 third gear") << 0xA4 << QByteArray("01300D48")
+                                   << "Transmission actual gear|Transmission actual gear ratio"
+                                   << "3|3.400";
+    QTest::newRow("A4 FF") << 0xA4 << QByteArray("FFFFFFFF")
+                           << "Transmission actual gear|Transmission actual gear ratio"
+                           << "15|65.535";
+    QTest::newRow("A7 sensors 3 and 4") << 0xA7 << QByteArray("030064FFFF")
+                                        << "NOx sensor 3 concentration|NOx sensor 4 concentration"
+                                        << "100|65535";
+    QTest::newRow("A9 ABS off") << 0xA9 << QByteArray("0101") << "ABS disable switch"
+                                << "AN";
+    QTest::newRow("C3 levels") << 0xC3 << QByteArray("00FF")
+                               << "Fuel level input A|Fuel level input B"
+                               << "0.0|100.0";
+    QTest::newRow("C4 time and count") << 0xC4 << QByteArray("00000E1000000005")
+                                       << "Exhaust particulate control system diagnostic "
+                                          "time|Exhaust particulate control system diagnostic count"
+                                       << "3600|5";
     QTest::newRow("A6 FFFFFFFF") << 0xA6 << QByteArray("FFFFFFFF") << "Odometer"
                                  << "429496729.5";
 }

@@ -1,6 +1,7 @@
 // Reading the vehicle information, the freeze frame, the pending codes and
 // the O2 sensors over the real driver against elmsim's ELM323: what the car
 // gives, what it lacks, and that nothing it does not announce is asked.
+#include "services/pidspecs.h"
 #include "session/connection.h"
 #include "session/troublecodes.h"
 #include "session/vehicledata.h"
@@ -128,14 +129,48 @@ private slots:
         QCOMPARE(car.sentCommands().mid(1), QStringList{"07"});
     }
 
+    // Every PID the simulated car announces is one the table knows, and its
+    // answer holds all the bytes the table reads.
+    void everyAnnouncedPidDecodes() {
+        SimulatedCar car({});
+        car.open();
+        const PidSupport supported = ReadSupportedPidRanges(Bus, car.link);
+        for (int pid = 1; pid < int(supported.size()); ++pid) {
+            if (!supported[size_t(pid)] || pid % 0x20 == 0)
+                continue;
+            const PidSpec* spec = FindPidSpec(pid);
+            QVERIFY2(spec, qPrintable(QString::number(pid, 16)));
+            const PidRow row = ReadLivePid(Bus, car.link, *spec);
+            QVERIFY2(row.error.isEmpty(), qPrintable(row.name + ": " + row.error));
+        }
+        QCOMPARE(Shown(ReadLivePid(Bus, car.link, *FindPidSpec(0xA6))),
+                 QStringLiteral("12345.6 km"));
+    }
+
+    // An adapter that does not know ATRV answers "?": the module voltage
+    // (PID 42) stands in, without an error box.
+    void batteryVoltageWithoutAtrv() {
+        SimulatedCar car({});
+        car.open();
+        const std::optional<double> volts = ReadBatteryVoltage(Bus, car.link, true);
+        QVERIFY(volts.has_value());
+        QCOMPARE(*volts, 14.1);
+        const QStringList sent = car.sentCommands().mid(1);
+        QCOMPARE(sent.first(), QStringLiteral("ATRV"));
+        QCOMPARE(sent.last(), QStringLiteral("0142"));
+        QCOMPARE(car.notifier.boxes(), QStringList{});
+    }
+
     // The range walk goes as far as the bitmaps say; the O2 sensors of PID 13
     // with their live PIDs, then their service 05 results within limits or not.
     void o2SensorsAndTheirTests() {
         SimulatedCar car({});
         car.open();
         const PidSupport supported = ReadSupportedPidRanges(Bus, car.link);
-        QCOMPARE(car.sentCommands().mid(1), (QStringList{"0100", "0120", "0140", "0160"}));
-        QVERIFY(supported[0x63] && supported[0x42] && !supported[0x80]);
+        QCOMPARE(car.sentCommands().mid(1),
+                 (QStringList{"0100", "0120", "0140", "0160", "0180", "01A0", "01C0"}));
+        QVERIFY(supported[0x63] && supported[0x42] && supported[0xA6] && supported[0xC3]);
+        QVERIFY(!supported[0xC4] && !supported[0xE0]);
 
         const QList<O2Reading> live = ReadO2Sensors(Bus, car.link, supported);
         QCOMPARE(live.size(), 2);

@@ -1,6 +1,7 @@
 // The pages that read what the vehicle keeps besides its live values, against
 // elmsim over the real driver: freeze frame, O2 sensors, vehicle information,
 // the pending codes of the DTC page, and the unit system they show values in.
+#include "link/link.h"
 #include "session/vehiclebus.h"
 #include "support_main.h"
 #include "support_pages.h"
@@ -20,6 +21,7 @@
 #include <QSettings>
 #include <QTableWidget>
 #include <QtTest>
+#include <algorithm>
 
 using namespace obd;
 
@@ -135,13 +137,60 @@ private slots:
         QCOMPARE(
             Rows(test::child<QTableWidget>(&view, "VehicleInfoGrid")),
             (QStringList{"VIN | 1D4GP00R55B123456", "Protokoll | K-Line (ISO 9141-2 / ISO 14230-4)",
-                         "Steuergeräte | 1", "ECU Name | ECM?-EngineControl",
-                         "Calibration ID | TRV-ECU-0815", "CVN | 1A2B3C4D"}));
+                         "Batteriespannung | 14.1 V", "Steuergeräte | 1",
+                         "ECU Name | ECM?-EngineControl", "Calibration ID | TRV-ECU-0815",
+                         "CVN | 1A2B3C4D"}));
+    }
+
+    // The battery voltage after a connection sequence: an ELM327 measures it
+    // at the socket; with the ELM323 the module voltage (PID 42) stands in,
+    // and a car that does not announce PID 42 has none and is not asked.
+    void vehicleBatteryVoltage_data() {
+        QTest::addColumn<QStringList>("simulator");
+        QTest::addColumn<QString>("voltage");
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<QString>("notAsked");
+        QTest::newRow("ELM323, PID 42") << QStringList{} << "14.1 V"
+                                        << "0142"
+                                        << "ATRV";
+        QTest::newRow("ELM327, ATRV") << QStringList{"--chip", "elm327"} << "12.6 V"
+                                      << "ATRV"
+                                      << "0142";
+        QTest::newRow("ELM323, no PID 42")
+            << QStringList{"--reply", "0140=41 40 80 00 00 00"} << "N/A"
+            << "0140"
+            << "0142";
+    }
+    void vehicleBatteryVoltage() {
+        QFETCH(QStringList, simulator);
+        QFETCH(QString, voltage);
+        QFETCH(QString, asked);
+        QFETCH(QString, notAsked);
+        test::Simulator sim(simulator);
+        test::MainFixture m;
+        m.storePort(sim.slavePath());
+        TfMain& w = m.start();
+        w.Timer1().stop();
+        m.runTimer();
+        QVERIFY(!w.Context().link->CommFailure);
+        const qsizetype from = m.logLines().size();
+        click(&w, "btnVehicleRead");
+        const QStringList rows = Rows(test::child<QTableWidget>(&w, "VehicleInfoGrid"));
+        QVERIFY(rows.contains(QStringLiteral("Batteriespannung | ") + voltage));
+        const QStringList sent = m.logLines().mid(from);
+        const auto wasSent = [&](const QString& command) {
+            return std::any_of(sent.begin(), sent.end(), [&](const QString& line) {
+                return line.endsWith(QStringLiteral(" - S: ") + command);
+            });
+        };
+        QVERIFY(wasSent(asked));
+        QVERIFY(!wasSent(notAsked));
+        QCOMPARE(m.shown.size(), 0);
     }
 
     // The stored codes' read also fills the pending list, sorted; a click on
-    // a pending code describes it. The distances follow, as far as the
-    // bitmaps announce them: the ranges up to 60, then PID 31 (no A6).
+    // a pending code describes it. The distances follow: the bitmaps as far
+    // as each announces the next, then PIDs 31 and A6.
     void pendingCodesListed() {
         f->useSimulator({"--reply", "07=47 04 20 01 71 00 00"});
         f->ctx.TroubleCodeTexts = {{QStringLiteral("P0420"), QStringLiteral("Katalysator")}};
@@ -150,9 +199,10 @@ private slots:
         const int from = f->logLines().size();
         click(&page, "TroubleCodesRead");
         QCOMPARE(f->sentCommands(from),
-                 (QStringList{"0101", "03", "07", "0100", "0120", "0140", "0160", "0131"}));
+                 (QStringList{"0101", "03", "07", "0100", "0120", "0140", "0160", "0180", "01A0",
+                              "01C0", "0131", "01A6"}));
         QCOMPARE(f->ctx.reading.distanceSinceClearKm, std::optional<qint32>(1234));
-        QCOMPARE(f->ctx.reading.odometerKm, std::nullopt);
+        QCOMPARE(f->ctx.reading.odometerKm, std::optional<qint32>(12346));
         auto* list = test::child<QListWidget>(&page, QStringLiteral("ListBox1"));
         QCOMPARE(list->count(), 2);
         QCOMPARE(list->item(0)->text(), QStringLiteral("P0171"));

@@ -118,13 +118,10 @@ private slots:
     // A visit saved with a remark, opened after the program was started
     // again, at another car: the pages show the visit, read-only and marked,
     // until the car is read. The first car, on CAN, has pending and permanent
-    // codes, a freeze frame and an odometer (its bitmaps walk on to A6).
+    // codes, a freeze frame and an odometer.
     void openedVisitShowsUntilTheCarIsRead() {
         Simulator first({"--chip", "elm327", "--reply", "0101=7E8 06 41 01 82 07 65 00", "--reply",
-                         "03=7E8 06 43 02 01 71 03 00", "--reply", "0160=7E8 06 41 60 E0 00 00 01",
-                         "--reply", "0180=7E8 06 41 80 00 00 00 01", "--reply",
-                         "01A0=7E8 06 41 A0 04 00 00 00", "--reply",
-                         "01A6=7E8 06 41 A6 00 01 E2 41"});
+                         "03=7E8 06 43 02 01 71 03 00"});
         Simulator demoCar; // lamp off, 15 codes
         MainFixture f;
         f.storePort(first.slavePath());

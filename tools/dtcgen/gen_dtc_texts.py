@@ -635,7 +635,10 @@ def powertrain_2():
         add(one(2195 + 2 * n, "O2 sensor signal biased or stuck lean, " + bank_sensor(bank, sensor)))
         add(one(2196 + 2 * n, "O2 sensor signal biased or stuck rich, " + bank_sensor(bank, sensor)))
     add(one(2199, "Intake air temperature sensors 1 and 2 do not match"))
-    add(family(2200, SENSOR, "NOx sensor bank 1"))
+    for bank, base in ((1, 2200), (2, 2213)):
+        add(family(base, SENSOR, "NOx sensor bank {}".format(bank)))
+        add(family(base + 5, CONTROL4, "NOx sensor heater bank {}".format(bank)))
+        add(family(base + 9, SENSOR4, "NOx sensor heater sense bank {}".format(bank)))
     add(one(2226, "Barometric pressure sensor circuit: fault"))
     add(family(2227, "R L H I", "Barometric pressure sensor"))
     add(one(2231, "O2 sensor signal circuit shorted to heater circuit, " + bank_sensor(1, 1)))
@@ -646,8 +649,8 @@ def powertrain_2():
     add(one(2236, "O2 sensor signal circuit shorted to heater circuit, " + bank_sensor(2, 3)))
     for base, (bank, sensor) in {2237: (1, 1), 2240: (2, 1)}.items():
         add(family(base, CONTROL, "O2 sensor positive current, " + bank_sensor(bank, sensor)))
-    for base, (bank, sensor) in {2243: (1, 1), 2246: (2, 1)}.items():
-        add(family(base, "C L H", "O2 sensor reference voltage, " + bank_sensor(bank, sensor)))
+    for base, (bank, sensor) in {2243: (1, 1), 2247: (2, 1)}.items():
+        add(family(base, SENSOR4, "O2 sensor reference voltage, " + bank_sensor(bank, sensor)))
     for base, (bank, sensor) in {2251: (1, 1), 2254: (2, 1)}.items():
         add(family(base, CONTROL, "O2 sensor negative current, " + bank_sensor(bank, sensor)))
     add(family(2257, "CL CH", "Secondary air injection system A"))
@@ -656,6 +659,7 @@ def powertrain_2():
     add(one(2262, "Turbocharger or supercharger boost pressure not detected: mechanical fault"))
     add(one(2263, "Turbocharger or supercharger boost system: performance fault"))
     add(family(2264, SENSOR, "Water in fuel sensor"))
+    add(one(2269, "Water in fuel detected"))
     for n, (bank, sensor) in enumerate(((1, 2), (2, 2), (1, 3), (2, 3))):
         add(one(2270 + 2 * n, "O2 sensor signal biased or stuck lean, " + bank_sensor(bank, sensor)))
         add(one(2271 + 2 * n, "O2 sensor signal biased or stuck rich, " + bank_sensor(bank, sensor)))
@@ -709,6 +713,8 @@ def powertrain_2():
     add(one(2445, "Secondary air injection system pump stuck off (bank 1)"))
     add(one(2446, "Secondary air injection system pump stuck on (bank 2)"))
     add(one(2447, "Secondary air injection system pump stuck off (bank 2)"))
+    add(one(2448, "Secondary air injection system: air flow too high (bank 1)"))
+    add(one(2449, "Secondary air injection system: air flow too high (bank 2)"))
     add(one(2450, "Evaporative emission system switching valve: performance or stuck open"))
     add(one(2451, "Evaporative emission system switching valve stuck closed"))
     add(family(2452, SENSOR, "Diesel particulate filter pressure sensor A"))
@@ -732,19 +738,35 @@ def powertrain_2():
     add(one(2514, "Event data recorder request circuit: signal too high"))
     add(family(2515, SENSOR4, "Air conditioning refrigerant pressure sensor B"))
     add(one(2519, "Air conditioning request A circuit: fault"))
+    add(family(2520, "L H", "Air conditioning request A"))
+    add(family(2522, "C L H", "Air conditioning request B"))
+    add(family(2525, SENSOR, "Vacuum reservoir pressure sensor"))
     add(family(2530, "C L H", "Ignition switch run position"))
     add(family(2533, "C L H", "Ignition switch run/start position"))
+    add(family(2536, "C L H", "Ignition switch accessory position"))
+    add(family(2539, SENSOR, "Low pressure fuel system sensor"))
+    add(family(2544, SENSOR4, "Torque management request input signal A"))
+    add(family(2548, SENSOR4, "Torque management request input signal B"))
+    add(family(2552, SENSOR4, "Throttle / fuel inhibit"))
     add(family(2556, SENSOR4, "Engine coolant level sensor / switch"))
     add(one(2560, "Engine coolant level too low"))
     add(one(2561, "Air conditioning control module requested MIL illumination"))
     add(family(2562, SENSOR, "Turbocharger boost control position sensor"))
+    add(family(2567, SENSOR, "Direct ozone reduction catalyst temperature sensor"))
+    add(family(2572, SENSOR, "Direct ozone reduction catalyst deterioration sensor"))
+    add(one(2577, "Direct ozone reduction catalyst: efficiency below threshold"))
     add(family(2600, CONTROL4, "Coolant pump A"))
+    add(one(2604, "Intake air heater A circuit: signal implausible (range or performance)"))
+    add(one(2605, "Intake air heater A circuit: open or faulty"))
+    add(one(2606, "Intake air heater B circuit: signal implausible (range or performance)"))
+    add(family(2607, "L H", "Intake air heater B"))
     add(one(2609, "Intake air heater system: performance fault"))
     add(one(2610, "Engine control module internal engine off timer: performance fault"))
     add(family(2611, CONTROL, "Air conditioning refrigerant distribution valve"))
     add(family(2614, CONTROL, "Camshaft position output"))
     add(family(2617, CONTROL, "Crankshaft position output"))
     add(family(2620, CONTROL, "Throttle position output"))
+    add(family(2623, CONTROL, "Injector control pressure regulator"))
     add(family(2626, CONTROL, "O2 sensor pumping current trim, bank 1 sensor 1"))
     add(family(2629, CONTROL, "O2 sensor pumping current trim, bank 2 sensor 1"))
     add(family(2632, CONTROL, "Fuel pump B"))
@@ -752,19 +774,44 @@ def powertrain_2():
     add(one(2636, "Fuel pump B: low flow or performance fault"))
     add(family(2637, SENSOR4, "Torque management feedback signal A"))
     add(family(2641, SENSOR4, "Torque management feedback signal B"))
+    add(one(2645, KINDS["O"].format("Rocker arm actuator A (bank 1)")))
     add(family(2646, "SF SN", "Rocker arm actuator system A (bank 1)"))
     add(family(2648, "CL CH", "Rocker arm actuator A (bank 1)"))
     add(family(2650, "SF SN", "Rocker arm actuator system B (bank 1)"))
     add(family(2652, "CL CH", "Rocker arm actuator B (bank 1)"))
+    add(family(2665, CONTROL, "Fuel shut-off valve B"))
+    add(one(2668, "Fuel mode indicator lamp control circuit: fault"))
+    add(family(2669, CONTROL, "Actuator supply voltage B"))
+    add(one(2672, "Injection pump timing offset"))
+    add(one(2673, "Injection pump timing calibration error"))
+    add(one(2674, "Injection pump fuel calibration error"))
     for n, element in enumerate("ABCDEFG"):
         add(one(2700 + n, "Transmission friction element {}: apply time out of range".format(element)))
+    add(family(2707, "SF SN E SI", "Shift solenoid F"))
+    add(one(2711, "Unexpected mechanical gear disengagement"))
+    add(one(2712, "Hydraulic power unit: leak"))
+    for base, solenoid in ((2713, "D"), (2722, "E"), (2731, "F")):
+        add(family(base, SOLENOID, "Pressure control solenoid " + solenoid))
+        add(family(base + 5, CONTROL4, "Pressure control solenoid " + solenoid))
     add(family(2740, SENSOR, "Transmission fluid temperature sensor B"))
     add(family(2745, "C R N I", "Intermediate shaft speed sensor B"))
     add(family(2749, "C R N I", "Intermediate shaft speed sensor C"))
+    add(family(2753, CONTROL, "Transmission fluid cooler"))
+    add(one(2756, "Torque converter clutch pressure control solenoid: fault"))
+    add(family(2757, "SF SN E SI", "Torque converter clutch pressure control solenoid"))
+    add(family(2761, "O CR CH CL", "Torque converter clutch pressure control solenoid"))
+    add(family(2765, "C R N I", "Input or turbine speed sensor B"))
     add(family(2769, "CL CH", "Torque converter clutch"))
+    add(family(2771, SENSOR4, "Four-wheel drive low switch"))
+    add(family(2775, "R L H I", "Upshift switch"))
+    add(family(2779, "R L H I", "Downshift switch"))
     add(one(2783, "Torque converter temperature too high"))
     add(one(2784, "Input or turbine speed sensors A and B do not match"))
+    add(one(2785, "Clutch actuator temperature too high"))
+    add(one(2786, "Gear shift actuator temperature too high"))
     add(one(2787, "Clutch temperature too high"))
+    add(one(2788, "Automatic shift manual: adaptive learning at its limit"))
+    add(one(2789, "Clutch: adaptive learning at its limit"))
     add(family(2800, SENSOR, "Transmission range sensor B (PRNDL input)"))
     return rows
 
@@ -851,11 +898,13 @@ LOST = {
 
 def network():
     rows = []
-    buses = [(1, "High speed CAN communication bus"), (10, "Medium speed CAN communication bus"),
-             (20, "Low speed CAN communication bus")]
-    for n, bus in enumerate("ABCDEFG"):
-        buses.append((30 + 10 * n, "Vehicle communication bus " + bus))
-    for base, bus in buses:
+    # Nine codes per bus, one after the other; then each control module
+    # communication bus that went off.
+    buses = ["High speed CAN communication bus", "Medium speed CAN communication bus",
+             "Low speed CAN communication bus"]
+    buses += ["Vehicle communication bus " + bus for bus in "ABCDE"]
+    for n, bus in enumerate(buses):
+        base = 1 + 9 * n
         rows.append((base, bus + ": fault"))
         rows.append((base + 1, bus + ": performance fault"))
         for k, wire in enumerate(("(+)", "(-)")):
@@ -863,6 +912,8 @@ def network():
             rows.append((base + 3 + 3 * k, "{} {}: signal too low".format(bus, wire)))
             rows.append((base + 4 + 3 * k, "{} {}: signal too high".format(bus, wire)))
         rows.append((base + 8, bus + " (-) shorted to bus (+)"))
+    for n, bus in enumerate("ABCDE"):
+        rows.append((73 + n, "Control module communication bus {} off".format(bus)))
     for code, unit in LOST.items():
         rows.append((code, "Lost communication with the " + unit))
     rows.append((300, "Internal control module software incompatibility"))

@@ -14,26 +14,40 @@ struct Answer {
     std::string_view reply; // hex bytes with blanks
 };
 
-// Service 01: the ranges 20, 40 and 60 (each announcing the next up to 60)
-// and the PIDs they announce. Service 07: P0171 and P0420 pending (the
-// ELM327 personality answers 07 per unit itself). Service 02: frame 0 stored by P0133, its
-// bitmap from the demo table (02 to 07, 0C, 0D). Service 05: tests 01, 02, 05
-// and 06 of sensors B1S1 and B1S2 (06 of B1S2 out of its limits). Service
-// 06: the O2 monitors of B1S1 and B1S2 (B1S2's test 07 out of its limits).
+// Service 01: the ranges 20 to C0 (each announcing the next, C0 the last)
+// and the PIDs they announce, each short enough for one K-line message:
+// among them the monitors of this drive cycle (41), the module voltage (42),
+// the transmission's gear (A4), the odometer (A6) and the fuel level inputs (C3). Service 07: P0171
+// and P0420 pending (the ELM327 personality answers 07 per unit itself). Service 02: frame 0 stored
+// by P0133, its bitmap from the demo table (02 to 07, 0C, 0D). Service 05: tests 01, 02, 05 and 06
+// of sensors B1S1 and B1S2 (06 of B1S2 out of its limits). Service 06: the O2 monitors of B1S1 and
+// B1S2 (B1S2's test 07 out of its limits).
 constexpr Answer Answers[] = {
     {"0120", Bus::Any, "41 20 80 02 A0 01"},
     {"0121", Bus::Any, "41 21 00 2A"},
     {"012F", Bus::Any, "41 2F 80"},
     {"0131", Bus::Any, "41 31 04 D2"},
     {"0133", Bus::Any, "41 33 63"},
-    {"0140", Bus::Any, "41 40 44 00 80 01"},
+    {"0140", Bus::Any, "41 40 C4 00 80 01"},
+    {"0141", Bus::Any, "41 41 00 07 E5 24"},
     {"0142", Bus::Any, "41 42 37 14"},
     {"0146", Bus::Any, "41 46 41"},
     {"0151", Bus::Any, "41 51 01"},
-    {"0160", Bus::Any, "41 60 E0 00 00 00"},
+    {"0160", Bus::Any, "41 60 E8 00 00 01"},
     {"0161", Bus::Any, "41 61 8C"},
     {"0162", Bus::Any, "41 62 96"},
     {"0163", Bus::Any, "41 63 01 5E"},
+    {"0165", Bus::Any, "41 65 0F 02"},
+    {"0180", Bus::Any, "41 80 00 04 00 0D"},
+    {"018E", Bus::Any, "41 8E 87"},
+    {"019D", Bus::Any, "41 9D 00 6E 00 78"},
+    {"019E", Bus::Any, "41 9E 00 FA"},
+    {"01A0", Bus::Any, "41 A0 14 80 00 01"},
+    {"01A4", Bus::Any, "41 A4 01 30 05 78"},
+    {"01A6", Bus::Any, "41 A6 00 01 E2 40"},
+    {"01A9", Bus::Any, "41 A9 01 00"},
+    {"01C0", Bus::Any, "41 C0 20 00 00 00"},
+    {"01C3", Bus::Any, "41 C3 8C 00"},
     {"07", Bus::Any, "47 01 71 04 20 00 00"},
     {"020000", Bus::Any, "42 00 00 7E 18 00 00"},
     {"020200", Bus::Any, "42 02 00 01 33"},
