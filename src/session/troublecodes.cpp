@@ -100,6 +100,17 @@ void TroubleCodes::ReadPending(const VehicleBus& bus, Link& link) {
     emit pendingRead(pending, permanent);
 }
 
+void TroubleCodes::ReadDistances(const VehicleBus& bus, Link& link,
+                                 std::optional<PidSupport>& supported) {
+    Distances distances;
+    RunOffThread([&] {
+        if (!supported)
+            supported = ReadSupportedPidRanges(bus, link);
+        distances = obd::ReadDistances(bus, link, *supported);
+    });
+    emit distancesRead(distances);
+}
+
 void TroubleCodes::Clear(Link& link, const std::optional<BusFraming>& framing) {
     bool confirmed = false;
     QString cause;

@@ -6,6 +6,7 @@
 #include "common/obdtypes.h"
 #include "services/adapterrequests.h"
 #include "services/ecuanswers.h"
+#include "session/vehicledata.h"
 
 #include <QObject>
 #include <QString>
@@ -31,6 +32,11 @@ public:
     // The polling worker must not run. Reads the pending codes (service 07)
     // and, on CAN, the permanent codes (service 0A).
     void ReadPending(const VehicleBus& bus, Link& link);
+    // The polling worker must not run. Reads the odometer and the distance
+    // since the codes were cleared where the vehicle's bitmaps announce them.
+    // supported: the service 01 PIDs the vehicle announced; walked first and
+    // kept there when none.
+    void ReadDistances(const VehicleBus& bus, Link& link, std::optional<PidSupport>& supported);
     // The polling worker must not run. Asks the vehicle to clear its codes.
     void Clear(Link& link, const std::optional<BusFraming>& framing = std::nullopt);
 
@@ -46,6 +52,7 @@ signals:
     // did not give (no answer, or no CAN for permanent codes) is none.
     void pendingRead(const std::optional<QList<UnitTroubleCode>>& pending,
                      const std::optional<QList<UnitTroubleCode>>& permanent);
+    void distancesRead(const Distances& distances);
     // After a read with an unreadable part: the text for the user.
     void readFailed(const QString& message);
     // The vehicle confirmed the clear.

@@ -6,6 +6,7 @@
 #include "services/freezeframe.h"
 #include "services/vehicleinfo.h"
 
+#include <cmath>
 #include <span>
 
 namespace obd {
@@ -168,6 +169,21 @@ std::optional<double> ReadBatteryVoltage(const VehicleBus& bus, Link& link, bool
     if (row.values.empty())
         return std::nullopt;
     return row.values.front().number;
+}
+
+Distances ReadDistances(const VehicleBus& bus, Link& link, const PidSupport& supported) {
+    const auto kilometres = [&](int pid) -> std::optional<qint32> {
+        if (!supported[size_t(pid)])
+            return std::nullopt;
+        const PidRow row = ReadLivePid(bus, link, *FindPidSpec(pid));
+        if (!row.error.isEmpty() || row.values.empty() || !row.values.front().number)
+            return std::nullopt;
+        return qint32(std::lround(*row.values.front().number));
+    };
+    Distances distances;
+    distances.sinceClearKm = kilometres(0x31);
+    distances.odometerKm = kilometres(0xA6);
+    return distances;
 }
 
 FreezeFrame ReadFreezeFrame(const VehicleBus& bus, Link& link) {

@@ -75,6 +75,15 @@ PidSupport ReadSupportedPidRanges(const VehicleBus& bus, Link& link);
 PidSupport ReadFurtherPidRanges(const VehicleBus& bus, Link& link, std::uint32_t first,
                                 const std::function<bool()>& stop);
 
+// The distances the vehicle reports, in whole km: the odometer (PID A6) and
+// the distance since the codes were cleared (PID 31). Each is asked only when
+// supported announces it; none where not announced, unanswered or too short.
+struct Distances {
+    std::optional<qint32> odometerKm;
+    std::optional<qint32> sinceClearKm;
+};
+Distances ReadDistances(const VehicleBus& bus, Link& link, const PidSupport& supported);
+
 struct O2Reading {
     O2Sensor sensor;
     QList<PidRow> rows; // narrow band, wide band (voltage), wide band (current) as supported

@@ -129,8 +129,13 @@ void DbfFile::AppendMany(const std::vector<QByteArray>& records) {
     // they must not turn into records later.
     if (m_fileSize > end && ::ftruncate(m_fd, end) != 0)
         writeFailed(errno);
+    // One sync makes the records and the count durable together. The count
+    // is trusted only as far as the file holds whole records, and the file
+    // systems extend a file's durable size only once its new blocks are
+    // written, so a count that reaches the disk before its records counts
+    // none of them; a kill leaves the writes done so far in this order.
+    writeCountAndDate(quint32(m_count + int(records.size())));
     sync();
-    updateHeader(quint32(m_count + int(records.size())));
     for (const QByteArray& record : records)
         m_records.append(record);
     m_count += int(records.size());
@@ -206,11 +211,6 @@ void DbfFile::writeCountAndDate(quint32 count) {
     char bytes[8] = {};
     PutCountAndDate(bytes, count, QDate::currentDate());
     writeAt(1, bytes + 1, 7);
-}
-
-void DbfFile::updateHeader(quint32 count) {
-    writeCountAndDate(count);
-    sync();
 }
 
 void DbfFile::writeFailed(int error) const {

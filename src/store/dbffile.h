@@ -35,10 +35,10 @@ public:
         return m_records.constData() + qsizetype(index) * m_header.recordLength;
     }
 
-    // Writes new records after the last one on disk, with the end mark, and
-    // makes them durable before the header's count and date are updated and
-    // made durable. Records another writer appended meanwhile are read in
-    // first (RecordCount() grows by them), so none is overwritten.
+    // Writes new records after the last one on disk, with the end mark and
+    // the header's count and date, durable with one sync. Records another
+    // writer appended meanwhile are read in first (RecordCount() grows by
+    // them), so none is overwritten.
     void Append(const QByteArray& record);
     void AppendMany(const std::vector<QByteArray>& records);
     // Writes an existing record in place (also to set its deletion mark),
@@ -50,7 +50,6 @@ private:
     void writeAt(qint64 offset, const char* data, qint64 size);
     void sync();
     void writeCountAndDate(quint32 count);
-    void updateHeader(quint32 count); // and sync
     [[noreturn]] void writeFailed(int error) const;
 
     int m_fd = -1;

@@ -53,7 +53,9 @@ constexpr std::array kFields{
     TableFieldDef{"dtchead.dbf", "FREEZE", 'C', 254, 0},
     TableFieldDef{"dtchead.dbf", "COMPLETE", 'L', 1, 0},
     // The trouble codes of a visit, with the text shown at the time; KIND is
-    // "stored", "pending" or "permanent", UNIT the control unit that reported it.
+    // "stored", "pending" or "permanent", UNIT the control unit that reported
+    // it. A freeze frame longer than FREEZE continues in records of KIND
+    // "freeze", its text in DESCRIPT.
     TableFieldDef{"dtcmain.dbf", "HEAD_NR", 'N', 11, 0},
     TableFieldDef{"dtcmain.dbf", "DTC", 'C', 5, 0},
     TableFieldDef{"dtcmain.dbf", "DESCRIPT", 'C', 200, 0},

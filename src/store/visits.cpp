@@ -11,6 +11,8 @@ namespace obd {
 namespace {
 
 constexpr std::array<const char*, 3> kKindTexts{"stored", "pending", "permanent"};
+// The KIND of a dtcmain record that continues its visit's freeze frame.
+constexpr const char* kFreezeKind = "freeze";
 constexpr std::array<const char*, 4> kReadinessTexts{"", "unsupported", "incomplete", "complete"};
 
 QString context(const Dataset& table) {
@@ -90,6 +92,21 @@ struct HeadFields {
     const dbf::FieldDef& codeCount;
     const dbf::FieldDef& complete;
 };
+
+// The text cut into pieces for C fields of the given widths in turn (further
+// for every piece after the first); a piece does not end in a blank, which
+// the field would not keep, so the pieces put together give the text again.
+QStringList piecesOf(const QString& text, qsizetype first, qsizetype further) {
+    QStringList pieces;
+    for (qsizetype at = 0; at < text.size();) {
+        qsizetype n = std::min(pieces.isEmpty() ? first : further, text.size() - at);
+        while (n > 1 && at + n < text.size() && text[at + n - 1] == QLatin1Char(' '))
+            --n;
+        pieces << text.mid(at, n);
+        at += n;
+    }
+    return pieces;
+}
 
 template <typename Texts, typename Value>
 Value fromText(const Texts& texts, const QString& text, Value fallback) {
@@ -191,6 +208,15 @@ qint32 VisitStore::SaveVisit(VisitRecord& visit) {
         r.text("DESCRIPT", c.description);
         r.text("UNIT", c.unit);
     }
+    // The freeze frame fills FREEZE and goes on in records after the codes.
+    const QStringList freeze =
+        piecesOf(LinesForField(visit.freezeFrame), fieldOf(head, "FREEZE").length,
+                 fieldOf(main, "DESCRIPT").length);
+    for (qsizetype i = 1; i < freeze.size(); ++i) {
+        RecordBuilder& r = codes.emplace_back(main);
+        r.text("KIND", QLatin1String(kFreezeKind));
+        r.text("DESCRIPT", freeze[i]);
+    }
     RecordBuilder h(head);
     h.number("CUST_NR", visit.customer);
     h.date("DATE", visit.when.date());
@@ -206,11 +232,18 @@ qint32 VisitStore::SaveVisit(VisitRecord& visit) {
     h.number("DIST_CLR", visit.distanceSinceClearKm);
     for (size_t i = 0; i < kMonitors.size(); ++i)
         h.text(kMonitors[i].field, QLatin1String(kReadinessTexts[size_t(visit.readiness[i])]));
-    h.text("FREEZE", LinesForField(visit.freezeFrame));
+    h.text("FREEZE", freeze.value(0));
     h.text("COMPLETE", QStringLiteral("T"));
 
-    // A read-only store refuses here, in the counter's Post, before anything
-    // is written.
+    // Three durable steps, each one sync of one file, in this order:
+    // 1. the counter: a number is durable as taken before any record
+    //    carries it, so codes left by a save that stopped can never be
+    //    joined by a later visit's header with the same number;
+    // 2. all codes with the count of dtcmain.dbf: stopped here, they have
+    //    no header and are not read;
+    // 3. the header, marked complete: stopped before it is durable, the
+    //    visit is not there; once it is, its codes already are.
+    // A read-only store refuses in step 1, before anything is written.
     const qint32 number = m_tables.TakeNumber(QStringLiteral("VISITNR"));
     std::vector<QByteArray> records;
     records.reserve(codes.size());
@@ -289,7 +322,7 @@ std::optional<VisitRecord> VisitStore::LoadVisit(qint32 number) const {
                                   Readiness::Unknown);
     v.odometerKm = r.optionalInteger(found, r.field("MILEAGE"));
     v.distanceSinceClearKm = r.optionalInteger(found, r.field("DIST_CLR"));
-    v.freezeFrame = LinesFromField(r.text(found, r.field("FREEZE")));
+    QString freeze = r.text(found, r.field("FREEZE"));
     v.remark = r.text(found, r.field("REMARK"));
 
     const Dataset& main = m_tables.tDTCMain;
@@ -299,11 +332,17 @@ std::optional<VisitRecord> VisitStore::LoadVisit(qint32 number) const {
     const dbf::FieldDef& kind = c.field("KIND");
     const dbf::FieldDef& description = c.field("DESCRIPT");
     const dbf::FieldDef& unit = c.field("UNIT");
-    for (int row = 0; row < main.RecordCount(); ++row)
-        if (c.integer(row, owner) == number)
-            v.codes.push_back({c.text(row, code),
-                               fromText(kKindTexts, c.text(row, kind), CodeKind::Stored),
+    for (int row = 0; row < main.RecordCount(); ++row) {
+        if (c.integer(row, owner) != number)
+            continue;
+        const QString kindText = c.text(row, kind);
+        if (kindText == QLatin1String(kFreezeKind))
+            freeze += c.text(row, description);
+        else
+            v.codes.push_back({c.text(row, code), fromText(kKindTexts, kindText, CodeKind::Stored),
                                c.text(row, description), c.text(row, unit)});
+    }
+    v.freezeFrame = LinesFromField(freeze);
     return v;
 }
 

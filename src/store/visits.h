@@ -1,5 +1,6 @@
 // Workshop visits: one diagnosis of a customer's vehicle, saved as a header
-// in dtchead.dbf and one record per trouble code in dtcmain.dbf, linked by a
+// in dtchead.dbf and one record per trouble code in dtcmain.dbf (followed by
+// the rest of a freeze frame too long for the header), linked by a
 // visit number from the VISITNR counter in options.dbf. A visit is whole once
 // its header is in the file (it is written last and marked complete); codes
 // without a complete header are the remains of a save that never finished

@@ -7,6 +7,7 @@
 #include "common/sensortable.h"
 #include "common/units.h"
 #include "services/adapterrequests.h"
+#include "services/pidvalues.h"
 #include "store/dtctexts.h"
 #include "store/visits.h"
 
@@ -72,6 +73,9 @@ struct WorkbenchContext {
     // How requests to the vehicle come back as messages of its control units:
     // the bus of the chip dialect the start page's connection sequence uses.
     const VehicleBus* vehicleBus = nullptr;
+    // The service 01 PIDs the vehicle announced in its bitmaps: walked by the
+    // first code read after a connection sequence, none before.
+    std::optional<PidSupport> announcedPids;
 
     // The "Maßsystem" setting: the units values are shown in. Set from the
     // settings at start-up and by the options page; pages read it when they
@@ -87,6 +91,9 @@ struct WorkbenchContext {
     std::function<void(bool milOn)> showMilLamp;
     // The vehicle gave no usable monitor status: "N/A" instead of a state.
     std::function<void()> showMonitorStatusUnknown;
+    // Set by the main window: shows the reading's protocol and distances on
+    // the page "Start" (unless a saved visit is shown there).
+    std::function<void()> showReadValues;
 
     // What the car told this session, as the pages show it (MIL, readiness,
     // stored codes with their descriptions): saved as a visit by "Speichern".

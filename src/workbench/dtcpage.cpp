@@ -124,6 +124,12 @@ DtcPage::DtcPage(WorkbenchContext& ctx, QWidget* parent)
     connect(ListBox1, &QListWidget::itemClicked, this,
             guarded(boxes, this, &DtcPage::ListBox1Click));
     connect(m_codes, &TroubleCodes::pendingRead, this, &DtcPage::ShowPendingCodes);
+    connect(m_codes, &TroubleCodes::distancesRead, this, [this](const Distances& distances) {
+        m_ctx.reading.odometerKm = distances.odometerKm;
+        m_ctx.reading.distanceSinceClearKm = distances.sinceClearKm;
+        if (m_ctx.showReadValues)
+            m_ctx.showReadValues();
+    });
 
     connect(m_codes, &TroubleCodes::monitorStatusRead, this, [this](const TMonitorStatus& s) {
         if (m_ctx.showMonitorStatus)
@@ -134,7 +140,10 @@ DtcPage::DtcPage(WorkbenchContext& ctx, QWidget* parent)
             m_ctx.showMonitorStatusUnknown();
     });
     connect(m_codes, &TroubleCodes::codesRead, this, &DtcPage::ShowTroubleCodes);
-    connect(m_codes, &TroubleCodes::codesUnreadable, this, &DtcPage::clearList);
+    connect(m_codes, &TroubleCodes::codesUnreadable, this, [this] {
+        clearList();
+        replaceCodes(true, {});
+    });
     connect(m_codes, &TroubleCodes::readFailed, this,
             [this](const QString& message) { m_ctx.messages->Error(message); });
     connect(m_codes, &TroubleCodes::cleared, this, &DtcPage::showCleared);
@@ -184,31 +193,61 @@ void DtcPage::TroubleCodesReadClick() {
     endSavedVisit();
     BusyCursor busy;
     m_codes->Read(*m_ctx.link, m_ctx.busFraming);
-    if (m_ctx.vehicleBus)
-        m_codes->ReadPending(*m_ctx.vehicleBus, *m_ctx.link);
+    if (!m_ctx.vehicleBus)
+        return;
+    m_codes->ReadPending(*m_ctx.vehicleBus, *m_ctx.link);
+    m_codes->ReadDistances(*m_ctx.vehicleBus, *m_ctx.link, m_ctx.announcedPids);
 }
 
 void DtcPage::ShowPendingCodes(const std::optional<QList<UnitTroubleCode>>& pending,
                                const std::optional<QList<UnitTroubleCode>>& permanent) {
+    std::vector<VisitCode> read;
+    for (const auto& [codes, kind] :
+         {std::pair{&pending, CodeKind::Pending}, std::pair{&permanent, CodeKind::Permanent}})
+        for (const UnitTroubleCode& c : codes->value_or(QList<UnitTroubleCode>{}))
+            read.push_back({c.code, kind, codeDescription(c.code), c.unit});
+    replaceCodes(false, read);
+    listPending(m_ctx.reading.codes, false);
+}
+
+void DtcPage::replaceCodes(bool stored, const std::vector<VisitCode>& read) {
+    std::vector<VisitCode> codes;
+    for (const VisitCode& c : m_ctx.reading.codes)
+        if ((c.kind == CodeKind::Stored) != stored)
+            codes.push_back(c);
+    codes.insert(stored ? codes.begin() : codes.end(), read.begin(), read.end());
+    m_ctx.reading.codes = std::move(codes);
+}
+
+void DtcPage::listPending(const std::vector<VisitCode>& codes, bool saved) {
     ListBox1->clear();
     Memo1->clear();
-    const auto add = [this](const UnitTroubleCode& code, const QString& mark) {
-        QString text = code.code;
-        if (!code.unit.isEmpty())
-            text += QLatin1Char(' ') + code.unit;
-        auto* item = new QListWidgetItem(text + mark, ListBox1);
-        item->setData(Qt::UserRole, code.code);
+    const auto listed = [&codes](CodeKind kind, const VisitCode& c) {
+        return std::any_of(codes.begin(), codes.end(), [&](const VisitCode& o) {
+            return o.kind == kind && o.code == c.code && o.unit == c.unit;
+        });
     };
-    const QList<UnitTroubleCode> stays = permanent.value_or(QList<UnitTroubleCode>{});
-    for (const UnitTroubleCode& code : pending.value_or(QList<UnitTroubleCode>{}))
-        add(code, stays.contains(code) ? PermanentMark : QString());
-    for (const UnitTroubleCode& code : stays)
-        if (!pending || !pending->contains(code))
-            add(code, PermanentMark);
+    // A code both pending and permanent is one item, marked.
+    for (const VisitCode& c : codes) {
+        if (c.kind == CodeKind::Stored ||
+            (c.kind == CodeKind::Permanent && listed(CodeKind::Pending, c)))
+            continue;
+        QString text = c.code;
+        if (!c.unit.isEmpty())
+            text += QLatin1Char(' ') + c.unit;
+        if (c.kind == CodeKind::Permanent || listed(CodeKind::Permanent, c))
+            text += PermanentMark;
+        auto* item = new QListWidgetItem(text, ListBox1);
+        item->setData(Qt::UserRole, c.code);
+        if (saved)
+            item->setData(SavedDescriptionRole, c.description);
+    }
 }
 
 void DtcPage::ListBox1Click() {
     Memo1->clear();
+    if (showSavedDescription(ListBox1, Memo1))
+        return;
     const QListWidgetItem* selected = ListBox1->currentItem();
     if (m_ctx.TroubleCodeTexts.isEmpty() || !selected || !selected->isSelected())
         return;
@@ -237,17 +276,14 @@ void DtcPage::EndSavedVisit() {
 
 void DtcPage::listCodes(const std::vector<VisitCode>& codes) {
     clearList();
-    ListBox1->clear();
-    Memo1->clear();
     for (const VisitCode& c : codes) {
-        QString text = c.code;
-        if (!c.unit.isEmpty())
-            text += QStringLiteral(" (%1)").arg(c.unit);
-        if (c.kind == CodeKind::Permanent)
-            text += QStringLiteral(" (permanent)");
-        auto* item = new QListWidgetItem(text, c.kind == CodeKind::Stored ? DTC_ListBox : ListBox1);
+        if (c.kind != CodeKind::Stored)
+            continue;
+        auto* item = new QListWidgetItem(
+            c.unit.isEmpty() ? c.code : QStringLiteral("%1 (%2)").arg(c.code, c.unit), DTC_ListBox);
         item->setData(SavedDescriptionRole, c.description);
     }
+    listPending(codes, true);
     for (const auto& [list, memo] : {std::pair{DTC_ListBox, DTC_Memo}, std::pair{ListBox1, Memo1}})
         if (list->count() > 0) {
             list->setCurrentRow(0);
@@ -266,11 +302,12 @@ void DtcPage::ShowTroubleCodes(const QStringList& codes) {
     const int scrollBar = DTC_ListBox->verticalScrollBar()->sizeHint().width();
     DTC_ListBox->setFixedWidth(std::max(ListWidth, MarkPicture(Mark::Error).width() + 6 + widest +
                                                        2 * DTC_ListBox->frameWidth() + scrollBar));
-    m_ctx.reading.codes.clear();
+    std::vector<VisitCode> read;
     for (const QString& shown : codes) {
         const auto [code, unit] = CodeAndUnit(shown);
-        m_ctx.reading.codes.push_back({code, CodeKind::Stored, codeDescription(code), unit});
+        read.push_back({code, CodeKind::Stored, codeDescription(code), unit});
     }
+    replaceCodes(true, read);
     if (DTC_ListBox->count() == 0)
         return;
     DTC_ListBox->setFocus();

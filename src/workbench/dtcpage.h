@@ -44,6 +44,13 @@ private:
                        QPlainTextEdit*& memo, const QString& memoName);
 
     void clearList();
+    // Replaces the reading's stored codes (stored) or its pending and
+    // permanent ones with read; the stored ones stay first, as listed.
+    void replaceCodes(bool stored, const std::vector<VisitCode>& read);
+    // The lower list: pending codes, then permanent ones, each followed by
+    // its unit when known; a permanent code is marked, and one that is also
+    // pending is listed once. saved: the items carry their saved descriptions.
+    void listPending(const std::vector<VisitCode>& codes, bool saved);
     // Lists the codes without taking them into the reading: stored codes in
     // the upper list, pending and permanent ones in the lower.
     void listCodes(const std::vector<VisitCode>& codes);

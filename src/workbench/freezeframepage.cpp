@@ -16,6 +16,23 @@ namespace {
 
 const QString NotAvailable = QStringLiteral("N/A");
 const QString NoFrame = QStringLiteral("Das Fahrzeug hat keinen Freeze Frame gespeichert.");
+const QString StoredBy = QStringLiteral("Gespeichert durch DTC");
+const QString NameValue = QStringLiteral(": ");
+
+QString PidText(int pid) {
+    return QString::number(pid, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+}
+
+// The frame as a visit keeps it: the line of the code that stored it, then a
+// "name: value" line per PID in metric units; "" when there is no frame.
+QString FrameText(const FreezeFrame& frame) {
+    if (!frame.code)
+        return {};
+    QStringList lines{StoredBy + NameValue + *frame.code};
+    for (const PidRow& row : frame.rows)
+        lines << row.name + NameValue + RowText(row, UnitSystem::Metric);
+    return lines.join(QLatin1Char('\n'));
+}
 
 } // namespace
 
@@ -23,8 +40,7 @@ FreezeFramePage::FreezeFramePage(WorkbenchContext& ctx, QWidget* parent)
     : QWidget(parent), m_ctx(ctx) {
     setObjectName(QStringLiteral("Seite2"));
     auto* layout = new QGridLayout(this);
-    auto* caption = named(new QLabel(QStringLiteral("Gespeichert durch DTC"), this),
-                          QStringLiteral("labFreezeFrameCaption"));
+    auto* caption = named(new QLabel(StoredBy, this), QStringLiteral("labFreezeFrameCaption"));
     labFreezeFrameDTC = named(new QLabel(NotAvailable, this), QStringLiteral("labFreezeFrameDTC"));
     labFreezeFrameDTC->setAccessibleName(NotAvailable);
     labelFor(caption, labFreezeFrameDTC);
@@ -47,29 +63,56 @@ FreezeFramePage::FreezeFramePage(WorkbenchContext& ctx, QWidget* parent)
 
 void FreezeFramePage::btnFreezeFrameReadClick() {
     FreezeFrame frame;
-    if (ReadFromVehicle(m_ctx,
-                        [&](const VehicleBus& bus) { frame = ReadFreezeFrame(bus, *m_ctx.link); }))
-        showFrame(frame);
+    if (!ReadFromVehicle(m_ctx,
+                         [&](const VehicleBus& bus) { frame = ReadFreezeFrame(bus, *m_ctx.link); }))
+        return;
+    m_ctx.reading.freezeFrame = FrameText(frame);
+    // The car was read: the pages show its reading again.
+    if (m_ctx.endSavedVisit)
+        m_ctx.endSavedVisit();
+    showFrame(frame);
 }
 
 void FreezeFramePage::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (m_frame)
+    if (m_frame && !m_ctx.savedVisitOnPages)
         showFrame(*m_frame);
+}
+
+void FreezeFramePage::ShowSavedVisit(const VisitRecord& visit) {
+    QStringList lines = visit.freezeFrame.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QString codeLine = StoredBy + NameValue;
+    const bool stored = !lines.isEmpty() && lines.first().startsWith(codeLine);
+    showCode(stored ? lines.takeFirst().mid(codeLine.size()) : NotAvailable, QString());
+    FreezeFrameGrid->setRowCount(0);
+    // The lines keep no PID.
+    for (const QString& line : lines)
+        AddGridRow(FreezeFrameGrid,
+                   {QString(), line.section(NameValue, 0, 0), line.section(NameValue, 1)});
+}
+
+void FreezeFramePage::EndSavedVisit() {
+    if (m_frame) {
+        showFrame(*m_frame);
+        return;
+    }
+    showCode(NotAvailable, QString());
+    FreezeFrameGrid->setRowCount(0);
+}
+
+void FreezeFramePage::showCode(const QString& code, const QString& state) {
+    labFreezeFrameDTC->setText(code);
+    labFreezeFrameDTC->setAccessibleName(code);
+    labFreezeFrameState->setText(state);
+    labFreezeFrameState->setAccessibleName(state);
 }
 
 void FreezeFramePage::showFrame(const FreezeFrame& frame) {
     m_frame = frame;
-    const QString code = frame.code.value_or(NotAvailable);
-    labFreezeFrameDTC->setText(code);
-    labFreezeFrameDTC->setAccessibleName(code);
-    labFreezeFrameState->setText(frame.code ? QString() : NoFrame);
-    labFreezeFrameState->setAccessibleName(labFreezeFrameState->text());
+    showCode(frame.code.value_or(NotAvailable), frame.code ? QString() : NoFrame);
     FreezeFrameGrid->setRowCount(0);
     for (const PidRow& row : frame.rows)
-        AddGridRow(FreezeFrameGrid,
-                   {QString::number(row.pid, 16).toUpper().rightJustified(2, QLatin1Char('0')),
-                    row.name, RowText(row, m_ctx.unitSystem)});
+        AddGridRow(FreezeFrameGrid, {PidText(row.pid), row.name, RowText(row, m_ctx.unitSystem)});
 }
 
 } // namespace obd

@@ -159,7 +159,7 @@ TfMain::TfMain(const ProgramPaths& paths, std::unique_ptr<QSettings> settings, A
          {static_cast<QWidget*>(m_startPage),
           static_cast<QWidget*>(m_dtcPage = new DtcPage(m_ctx, Notebook)),
           static_cast<QWidget*>(m_sensorPage),
-          static_cast<QWidget*>(new FreezeFramePage(m_ctx, Notebook)),
+          static_cast<QWidget*>(m_freezeFramePage = new FreezeFramePage(m_ctx, Notebook)),
           static_cast<QWidget*>(new O2SensorPage(m_ctx, Notebook)),
           static_cast<QWidget*>(new TerminalPage(m_ctx, Notebook)),
           static_cast<QWidget*>(new CustomerPage(m_ctx, Notebook)),
@@ -182,6 +182,7 @@ TfMain::TfMain(const ProgramPaths& paths, std::unique_ptr<QSettings> settings, A
     };
     m_ctx.showMilLamp = [this](bool on) { m_startPage->ShowMilLamp(on); };
     m_ctx.showMonitorStatusUnknown = [this] { m_startPage->ShowMonitorStatusUnknown(); };
+    m_ctx.showReadValues = [this] { m_startPage->ShowReadValues(); };
     m_ctx.showPage = [this](const QString& page) { showPage(page); };
     m_ctx.showSavedVisit = [this](const VisitRecord& visit) { showSavedVisit(visit); };
     m_ctx.endSavedVisit = [this] { endSavedVisit(); };
@@ -359,6 +360,7 @@ void TfMain::showSavedVisit(const VisitRecord& visit) {
     labSavedVisit->show();
     m_startPage->ShowSavedVisit(visit);
     m_dtcPage->ShowSavedVisit(visit);
+    m_freezeFramePage->ShowSavedVisit(visit);
     showPage(QStringLiteral("Start"));
 }
 
@@ -371,6 +373,7 @@ void TfMain::endSavedVisit() {
     labSavedVisit->hide();
     m_startPage->EndSavedVisit();
     m_dtcPage->EndSavedVisit();
+    m_freezeFramePage->EndSavedVisit();
 }
 
 void TfMain::MenuBarBtnClick(QToolButton* sender) {

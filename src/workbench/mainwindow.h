@@ -23,6 +23,7 @@ class QToolButton;
 namespace obd {
 
 class DtcPage;
+class FreezeFramePage;
 class GuiNotifier;
 class OptionsPage;
 class SensorPage;
@@ -95,6 +96,7 @@ private:
     StartPage* m_startPage = nullptr;
     SensorPage* m_sensorPage = nullptr;
     DtcPage* m_dtcPage = nullptr;
+    FreezeFramePage* m_freezeFramePage = nullptr;
     TfInfo* m_info = nullptr;
     TfReport* m_report = nullptr;
     VisitActions m_visitActions{m_ctx, this, [this] { showPage(QStringLiteral("Customer")); }};

@@ -7,6 +7,7 @@
 #include "workbench/look.h"
 #include "workbench/messages.h"
 #include "workbench/pagelook.h"
+#include "workbench/valuetext.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -25,6 +26,8 @@ namespace obd {
 namespace {
 
 const QString NotAvailable = QStringLiteral("N/A");
+// The ELM323 speaks the K-line protocols and does not tell which one it found.
+const QString Elm323Protocol = QStringLiteral("ISO 9141-2 / ISO 14230-4");
 
 // One status line: the brush fills the line, the picture sits 3 pixels in
 // from the top-left corner, the text starts 2 pixels in, or 6 pixels after
@@ -176,6 +179,7 @@ void StartPage::connectSequence() {
     connect(s, &ConnectionSequence::protocolShown, this, [this](const QString& name) {
         m_status.ProtocolLabel->setText(ShortProtocolName(name));
         m_status.ProtocolLabel->setToolTip(name);
+        m_ctx.reading.protocol = name;
     });
     connect(s, &ConnectionSequence::supportedPidsRead, this,
             [this](const TSupportedPids& flags) { m_applyEcu(flags); });
@@ -275,6 +279,19 @@ QWidget* StartPage::makeMilColumn() {
     fields->addWidget(edRemark, 2, 1);
     connect(edRemark, &QLineEdit::textChanged, this,
             [this](const QString& remark) { m_ctx.reading.remark = remark.trimmed(); });
+    // What the car reports, shown only.
+    int row = 3;
+    for (const auto& [field, caption, name] :
+         {std::tuple{&edProtocol, "Protokoll", "edProtocol"},
+          std::tuple{&edOdometer, "Kilometerstand", "edOdometer"},
+          std::tuple{&edDistanceSinceClear, "Seit Fehlerlöschung", "edDistanceSinceClear"}}) {
+        auto* label = new QLabel(QString::fromUtf8(caption), column);
+        fields->addWidget(label, row, 0);
+        *field = named(new QLineEdit(column), QString::fromLatin1(name));
+        (*field)->setReadOnly(true);
+        labelFor(label, *field);
+        fields->addWidget(*field, row++, 1);
+    }
     layout->addLayout(fields);
     layout->addStretch(1);
 
@@ -319,9 +336,13 @@ void StartPage::InitInterface() {
         m_ctx.endSavedVisit();
     BusyCursor busy;
     m_ctx.busFraming.reset();
+    m_ctx.announcedPids.reset();
     m_sequence->Run(*m_ctx.port, *m_ctx.link);
     m_ctx.busFraming = m_sequence->Framing();
     m_ctx.vehicleBus = &m_sequence->Bus();
+    if (!m_ctx.link->CommFailure && !m_ctx.busFraming)
+        m_ctx.reading.protocol = Elm323Protocol;
+    ShowReadValues();
 }
 
 void StartPage::NeuInitialisierenBtnClick() {
@@ -399,11 +420,30 @@ void StartPage::ShowSavedVisit(const VisitRecord& visit) {
     // A visit saved without a monitor status has no MIL state.
     showStatus(visit.milOn ? std::optional(MonitorStatusOf(visit)) : std::nullopt);
     showVisitTexts(visit.vin, visit.remark, true);
+    ShowReadValues();
 }
 
 void StartPage::EndSavedVisit() {
     showStatus(m_carStatus);
     showVisitTexts(m_ctx.reading.vin, m_ctx.reading.remark, false);
+    ShowReadValues();
+}
+
+void StartPage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    ShowReadValues();
+}
+
+void StartPage::ShowReadValues() {
+    const VisitRecord& values =
+        m_ctx.savedVisitOnPages && m_ctx.shownVisit ? *m_ctx.shownVisit : m_ctx.reading;
+    const auto distance = [this](const std::optional<qint32>& km) {
+        return km ? ShownNumberText(double(*km), QStringLiteral("km"), 0, m_ctx.unitSystem)
+                  : QString();
+    };
+    edProtocol->setText(values.protocol);
+    edOdometer->setText(distance(values.odometerKm));
+    edDistanceSinceClear->setText(distance(values.distanceSinceClearKm));
 }
 
 void StartPage::showVisitTexts(const QString& vin, const QString& remark, bool readOnly) {

@@ -1,7 +1,7 @@
 // The page "Start": the status list of the connection sequence, the OBD type
-// and VIN fields, the MIL and readiness column, "Neu Initialisieren" and the
-// demo switch. InitInterface runs the connection sequence and shows what it
-// reports.
+// and VIN fields, the protocol and the distances the car reports, the MIL and
+// readiness column, "Neu Initialisieren" and the demo switch. InitInterface
+// runs the connection sequence and shows what it reports.
 #pragma once
 
 #include "common/obdtypes.h"
@@ -52,13 +52,21 @@ public:
     // "N/A" in every field the monitor status fills.
     void ShowMonitorStatusUnknown();
     // A saved visit in place of the car's reading: its MIL, readiness, code
-    // count, VIN and remark, the boxes read-only; and back to the reading.
+    // count, VIN, remark, protocol and distances, the boxes read-only; and
+    // back to the reading.
     void ShowSavedVisit(const VisitRecord& visit);
     void EndSavedVisit();
+    // The protocol, odometer and distance since the codes were cleared of
+    // the saved visit on the pages, else of the reading, in the chosen units.
+    void ShowReadValues();
 
     // Status list line roles: the text, and whether it carries the OK (true)
     // or the error picture (false).
     static constexpr int OkRole = Qt::UserRole + 1;
+
+protected:
+    // The distances in the units chosen meanwhile.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void add(const QString& text, bool ok);
@@ -81,6 +89,9 @@ private:
     QLineEdit* FlatEdit4 = nullptr;
     QString m_readVin; // the VIN the last sequence read, "" for none
     QLineEdit* edRemark = nullptr;
+    QLineEdit* edProtocol = nullptr;
+    QLineEdit* edOdometer = nullptr;
+    QLineEdit* edDistanceSinceClear = nullptr;
     QPushButton* NeuInitialisierenBtn = nullptr;
     QCheckBox* cbDemoMode = nullptr;
     QLabel* MIL_Image = nullptr;

@@ -134,13 +134,17 @@ ReportContent ReportOfVisit(const VisitRecord& visit, const QString& customerNam
         vehicle += QStringLiteral(", ") + visit.vehicle;
     if (visit.odometerKm)
         vehicle += QStringLiteral(", %1 km").arg(*visit.odometerKm);
-    report.customer << vehicle
-                    << QStringLiteral("Diagnose Nr. %1 vom %2")
-                           .arg(visit.number)
-                           .arg(VisitTimeText(visit.when));
+    if (visit.distanceSinceClearKm)
+        vehicle += QStringLiteral(" (seit Fehlerlöschung %1 km)").arg(*visit.distanceSinceClearKm);
+    QString diagnosis =
+        QStringLiteral("Diagnose Nr. %1 vom %2").arg(visit.number).arg(VisitTimeText(visit.when));
+    if (!visit.protocol.isEmpty())
+        diagnosis += QStringLiteral(", Protokoll: ") + visit.protocol;
+    report.customer << vehicle << diagnosis;
     report.mil << QStringLiteral("MIL: %1").arg(milText(visit.milOn));
+    // Permanent codes go with the pending ones, as the trouble-code page lists them.
     for (const VisitCode& c : visit.codes) {
-        QStringList& list = c.kind == CodeKind::Pending ? report.pendingCodes : report.storedCodes;
+        QStringList& list = c.kind == CodeKind::Stored ? report.storedCodes : report.pendingCodes;
         QString text = c.description;
         if (c.kind == CodeKind::Permanent)
             text = QStringLiteral("(permanent) ") + text;

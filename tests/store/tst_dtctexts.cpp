@@ -148,9 +148,9 @@ void TestDtcTexts::deliveredFile() {
 void TestDtcTexts::deliveredFileCoversGenericRanges() {
     // Both ends and the per-cylinder, per-bank and per-unit families of each range.
     const TTroubleCodeFile file = LoadTroubleCodeTexts(obd::test::binDir() + "/dtc-gb.dat");
-    for (const char* code :
-         {"P0001", "P0171", "P0312", "P0999", "P2000", "P2135", "P2225", "P2347", "P2739", "P2789",
-          "P3400", "P3496", "P3497", "U0001", "U0073", "U0300", "U0428"})
+    for (const char* code : {"P0001", "P0171", "P0312", "P0999", "P2000", "P2135", "P2225", "P2347",
+                             "P2580", "P2660", "P2739", "P2789", "P2795", "P3400", "P3496", "P3497",
+                             "U0001", "U0073", "U0118", "U0300", "U0331", "U0400", "U0431"})
         QVERIFY2(!FindTroubleCodeTexts(file, code).isEmpty(), code);
 }
 

@@ -97,6 +97,25 @@ private slots:
                          "0 U0100 permanent \n"));
     }
 
+    // A freeze frame longer than the header's field goes on after the codes
+    // and comes back whole, blanks at the cuts included; it counts as no code.
+    void longFreezeFrame_data() {
+        QTest::addColumn<QString>("frame");
+        const QString line = QStringLiteral("Kühlmitteltemperatur: 90 °C");
+        QTest::newRow("fits exactly") << QString(254, 'x');
+        QTest::newRow("blank at the header's cut") << QString(253, 'x') + " " + QString(300, 'y');
+        QTest::newRow("many lines") << QStringList(40, line).join('\n');
+    }
+    void longFreezeFrame() {
+        QFETCH(QString, frame);
+        VisitStore store(*m_tables);
+        VisitRecord v = visitOf(1, "VIN", at(1, 1), {{"P0100", CodeKind::Stored, "ok", ""}});
+        v.freezeFrame = frame;
+        store.SaveVisit(v);
+        QCOMPARE(store.LoadVisit(v.number)->freezeFrame, frame);
+        QCOMPARE(store.ListVisits().front().codeCount, 1);
+    }
+
     void listNewestFirstAndFiltered() {
         Dataset& customers = m_tables->tCustomer;
         for (const char* name : {"Anna", "Bernd"}) {

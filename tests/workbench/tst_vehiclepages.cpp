@@ -189,7 +189,8 @@ private slots:
     }
 
     // The stored codes' read also fills the pending list, sorted; a click on
-    // a pending code describes it.
+    // a pending code describes it. The distances follow: the bitmaps as far
+    // as each announces the next, then PIDs 31 and A6.
     void pendingCodesListed() {
         f->useSimulator({"--reply", "07=47 04 20 01 71 00 00"});
         f->ctx.TroubleCodeTexts = {{QStringLiteral("P0420"), QStringLiteral("Katalysator")}};
@@ -197,7 +198,11 @@ private slots:
         page.show();
         const int from = f->logLines().size();
         click(&page, "TroubleCodesRead");
-        QCOMPARE(f->sentCommands(from), (QStringList{"0101", "03", "07"}));
+        QCOMPARE(f->sentCommands(from),
+                 (QStringList{"0101", "03", "07", "0100", "0120", "0140", "0160", "0180", "01A0",
+                              "01C0", "0131", "01A6"}));
+        QCOMPARE(f->ctx.reading.distanceSinceClearKm, std::optional<qint32>(1234));
+        QCOMPARE(f->ctx.reading.odometerKm, std::optional<qint32>(12346));
         auto* list = test::child<QListWidget>(&page, QStringLiteral("ListBox1"));
         QCOMPARE(list->count(), 2);
         QCOMPARE(list->item(0)->text(), QStringLiteral("P0171"));

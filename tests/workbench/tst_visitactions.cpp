@@ -117,22 +117,34 @@ private slots:
 
     // A visit saved with a remark, opened after the program was started
     // again, at another car: the pages show the visit, read-only and marked,
-    // until the car is read.
+    // until the car is read. The first car, on CAN, has pending and permanent
+    // codes, a freeze frame and an odometer.
     void openedVisitShowsUntilTheCarIsRead() {
-        Simulator first(
-            {"--reply", "0101=41 01 82 07 65 00", "--reply", "03=43 03 00 01 71 00 00"});
+        Simulator first({"--chip", "elm327", "--reply", "0101=7E8 06 41 01 82 07 65 00", "--reply",
+                         "03=7E8 06 43 02 01 71 03 00"});
         Simulator demoCar; // lamp off, 15 codes
         MainFixture f;
         f.storePort(first.slavePath());
         const QString remark = QStringLiteral("Kunde meldet Ruckeln beim Anfahren");
+        QStringList frame; // the freeze frame page's rows: name | value
+        const auto frameRows = [](QWidget* w) {
+            const auto* grid = child<QTableWidget>(w, QStringLiteral("FreezeFrameGrid"));
+            QStringList rows;
+            for (int r = 0; r < grid->rowCount(); ++r)
+                rows << grid->item(r, 1)->text() + QStringLiteral(" | ") + grid->item(r, 2)->text();
+            return rows;
+        };
         {
             TfMain& w = f.start();
-            QTRY_COMPARE_WITH_TIMEOUT(f.statusLines().size(), 7, 5000);
+            QTRY_VERIFY_WITH_TIMEOUT(!w.Context().link->CommFailure, 10000);
             Dataset& customers = w.Context().tables->tCustomer;
             customers.Insert();
             customers.FieldByName("NAME").SetAsString("Anna");
             customers.Post();
             child<QPushButton>(&w, QStringLiteral("TroubleCodesRead"))->click();
+            child<QPushButton>(&w, QStringLiteral("btnFreezeFrameRead"))->click();
+            frame = frameRows(&w);
+            QCOMPARE(frame.size(), 7);
             QTest::keyClicks(child<QLineEdit>(&w, QStringLiteral("edRemark")), remark);
             f.answers = {BoxButton::Yes};
             QTest::keySequence(&w, QKeySequence::Save);
@@ -166,6 +178,17 @@ private slots:
             return texts;
         };
         QCOMPARE(listed(), (QStringList{"P0171", "P0300"})); // sorted, as the list is
+        const auto* pending = child<QListWidget>(&w, QStringLiteral("ListBox1"));
+        QCOMPARE(pending->count(), 2);
+        QCOMPARE(pending->item(0)->text(), QStringLiteral("P0171"));
+        QCOMPARE(pending->item(1)->text(), QStringLiteral("P0420 (permanent)"));
+        QCOMPARE(f.label("labFreezeFrameDTC"), QStringLiteral("P0133"));
+        QCOMPARE(frameRows(&w), frame);
+        for (const auto& [box, text] :
+             {std::pair{"edProtocol", "ISO 15765-4 (CAN 11/500)"},
+              std::pair{"edOdometer", "12346 km"}, std::pair{"edDistanceSinceClear", "1234 km"}})
+            QCOMPARE(child<QLineEdit>(&w, QString::fromLatin1(box))->text(),
+                     QString::fromLatin1(text));
         // The description saved with the code.
         QCOMPARE(child<QPlainTextEdit>(&w, QStringLiteral("DTC_Memo"))->toPlainText(),
                  QStringLiteral("Mixture too lean, bank 1: the fuel trim adds fuel at its limit; "
@@ -187,6 +210,9 @@ private slots:
         QVERIFY(!mark->isVisible());
         QCOMPARE(f.label("labMIL_Status"), QStringLiteral("AUS"));
         QCOMPARE(listed().size(), 15);
+        QCOMPARE(f.label("labFreezeFrameDTC"), QStringLiteral("N/A"));
+        QCOMPARE(child<QLineEdit>(&w, QStringLiteral("edProtocol"))->text(),
+                 QStringLiteral("ISO 9141-2 / ISO 14230-4"));
         QCOMPARE(remarkBox->text(), QString());
         QVERIFY(!remarkBox->isReadOnly());
         QVERIFY(!w.Context().shownVisit);

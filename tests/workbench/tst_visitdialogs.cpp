@@ -85,10 +85,18 @@ private slots:
         visit.milOn = true;
         visit.readiness.fill(Readiness::Incomplete);
         visit.remark = QStringLiteral("Kunde kommt wieder");
+        visit.protocol = QStringLiteral("ISO 15765-4 (CAN 11/500)");
+        visit.odometerKm = 123457;
+        visit.distanceSinceClearKm = 1234;
+        visit.freezeFrame = QStringLiteral("Gespeichert durch DTC: P2004\n"
+                                           "Engine speed: 1726 rpm\nVehicle speed: 50 km/h");
         QStringList codes;
         for (int i = 0; i < 40; ++i) {
             codes << QStringLiteral("P%1").arg(2000 + i);
-            visit.codes.push_back({codes.last(), i % 4 ? CodeKind::Stored : CodeKind::Pending,
+            visit.codes.push_back({codes.last(),
+                                   i % 4   ? CodeKind::Stored
+                                   : i % 8 ? CodeKind::Permanent
+                                           : CodeKind::Pending,
                                    QStringLiteral("Text %1").arg(i), QStringLiteral("7E8")});
         }
         QTemporaryDir dir;
@@ -103,7 +111,13 @@ private slots:
         const QString all = QString::fromUtf8(text.readAllStandardOutput());
         for (const QString& expected :
              QStringList{QStringLiteral("Anna (Kunden-Nr. 3)"), QStringLiteral("12345 Ort"),
-                         QStringLiteral("Fahrzeug: WVWZZZ1KZ6W000001"), QStringLiteral("MIL: AN"),
+                         QStringLiteral("Fahrzeug: WVWZZZ1KZ6W000001, 123457 km (seit "
+                                        "Fehlerlöschung 1234 km)"),
+                         QStringLiteral("Protokoll: ISO 15765-4 (CAN 11/500)"),
+                         QStringLiteral("Gespeichert durch DTC: P2004"),
+                         QStringLiteral("Engine speed: 1726 rpm"),
+                         QStringLiteral("Vehicle speed: 50 km/h"),
+                         QStringLiteral("(permanent) Text 4"), QStringLiteral("MIL: AN"),
                          QStringLiteral("Catalyst: nicht abgeschlossen"),
                          QStringLiteral("Kunde kommt wieder"),
                          QStringLiteral("Pending DTC's (Fortsetzung)")} +

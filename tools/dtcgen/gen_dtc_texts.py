@@ -755,6 +755,7 @@ def powertrain_2():
     add(family(2567, SENSOR, "Direct ozone reduction catalyst temperature sensor"))
     add(family(2572, SENSOR, "Direct ozone reduction catalyst deterioration sensor"))
     add(one(2577, "Direct ozone reduction catalyst: efficiency below threshold"))
+    add(family(2578, SENSOR, "Turbocharger or supercharger speed sensor"))
     add(family(2600, CONTROL4, "Coolant pump A"))
     add(one(2604, "Intake air heater A circuit: signal implausible (range or performance)"))
     add(one(2605, "Intake air heater A circuit: open or faulty"))
@@ -774,11 +775,13 @@ def powertrain_2():
     add(one(2636, "Fuel pump B: low flow or performance fault"))
     add(family(2637, SENSOR4, "Torque management feedback signal A"))
     add(family(2641, SENSOR4, "Torque management feedback signal B"))
-    add(one(2645, KINDS["O"].format("Rocker arm actuator A (bank 1)")))
-    add(family(2646, "SF SN", "Rocker arm actuator system A (bank 1)"))
-    add(family(2648, "CL CH", "Rocker arm actuator A (bank 1)"))
-    add(family(2650, "SF SN", "Rocker arm actuator system B (bank 1)"))
-    add(family(2652, "CL CH", "Rocker arm actuator B (bank 1)"))
+    # Nine rocker arm actuator codes per bank, bank 2 right after bank 1.
+    for bank, base in ((1, 2645), (2, 2654)):
+        add(one(base, KINDS["O"].format("Rocker arm actuator A (bank {})".format(bank))))
+        add(family(base + 1, "SF SN", "Rocker arm actuator system A (bank {})".format(bank)))
+        add(family(base + 3, "CL CH", "Rocker arm actuator A (bank {})".format(bank)))
+        add(family(base + 5, "SF SN", "Rocker arm actuator system B (bank {})".format(bank)))
+        add(family(base + 7, "CL CH", "Rocker arm actuator B (bank {})".format(bank)))
     add(family(2665, CONTROL, "Fuel shut-off valve B"))
     add(one(2668, "Fuel mode indicator lamp control circuit: fault"))
     add(family(2669, CONTROL, "Actuator supply voltage B"))
@@ -812,6 +815,8 @@ def powertrain_2():
     add(one(2787, "Clutch temperature too high"))
     add(one(2788, "Automatic shift manual: adaptive learning at its limit"))
     add(one(2789, "Clutch: adaptive learning at its limit"))
+    add(family(2790, "C L H", "Gate select direction"))
+    add(family(2793, "C L H", "Gear shift direction"))
     add(family(2800, SENSOR, "Transmission range sensor B (PRNDL input)"))
     return rows
 
@@ -830,21 +835,6 @@ def cylinder_deactivation():
     return rows
 
 
-# Control units in the order of the software-incompatibility and
-# invalid-data families; the first is number 1.
-UNITS = [
-    "engine control module A", "transmission control module", "transfer case control module",
-    "gear shift control module", "cruise control module", "fuel injector control module",
-    "glow plug control module", "throttle actuator control module", "alternative fuel control module",
-    "fuel pump control module", "drive motor control module A", "battery energy control module A",
-    "battery energy control module B", "four-wheel drive clutch control module",
-    "anti-lock brake system control module", "vehicle dynamics control module",
-    "park brake control module", "brake system control module", "steering effort control module",
-    "power steering control module", "ride level control module", "body control module",
-    "instrument panel cluster control module", "climate control module", "auxiliary heater control module",
-    "immobiliser control module", "vehicle security control module", "steering angle sensor module",
-]
-
 LOST = {
     100: "engine control module A", 101: "transmission control module", 102: "transfer case control module",
     103: "gear shift control module", 104: "cruise control module", 105: "fuel injector control module",
@@ -853,6 +843,8 @@ LOST = {
     110: "drive motor control module A", 111: "battery energy control module A",
     112: "battery energy control module B", 113: "emissions critical control module",
     114: "four-wheel drive clutch control module", 115: "engine control module B",
+    116: "engine control module C", 117: "power take-off control module", 118: "fuel additive control module",
+    119: "fuel cell control module", 120: "starter / generator control module",
     121: "anti-lock brake system control module",
     122: "vehicle dynamics control module", 123: "yaw rate sensor module",
     124: "lateral acceleration sensor module", 125: "multi-axis acceleration sensor module",
@@ -895,6 +887,13 @@ LOST = {
     235: "cruise control front distance range sensor",
 }
 
+# The units of the software-incompatibility (U0301 on) and invalid-data
+# (U0401 on) families in their order, each given by its lost-communication
+# code so that a unit's name is written once. The families name only some of
+# the U01xx units, so the code number alone does not give the unit.
+SHARED = [100, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112, 114, 121, 122,
+          128, 129, 130, 131, 132, 140, 155, 164, 166, 167, 168, 126, 212, 127, 141]
+
 
 def network():
     rows = []
@@ -917,9 +916,10 @@ def network():
     for code, unit in LOST.items():
         rows.append((code, "Lost communication with the " + unit))
     rows.append((300, "Internal control module software incompatibility"))
-    for n, unit in enumerate(UNITS, start=1):
-        rows.append((300 + n, "Software incompatible with the " + unit))
-        rows.append((400 + n, "Invalid data received from the " + unit))
+    rows.append((400, "Invalid data received"))
+    for n, lost in enumerate(SHARED, start=1):
+        rows.append((300 + n, "Software incompatible with the " + LOST[lost]))
+        rows.append((400 + n, "Invalid data received from the " + LOST[lost]))
     return rows
 
 
