@@ -50,6 +50,7 @@ private slots:
     void unreadableMonitorStatusShowsNotAvailable();
     void portChangeDuringPollingSendsNothingBeforeReset();
     void closeEndsTheReplyWaitUnderWay();
+    void destroyedWhilePolling();
 };
 
 namespace {
@@ -492,6 +493,17 @@ void TestMainWindow::closeEndsTheReplyWaitUnderWay() {
              qPrintable(QString::number(closing.elapsed())));
     QVERIFY(!w.Context().pollerRunning());
     QVERIFY(!w.Context().port->Connected());
+}
+
+// The window destroyed while polling, without a close before: the worker ends
+// before the exchange it uses goes, after the reply it waited for.
+void TestMainWindow::destroyedWhilePolling() {
+    Simulator sim({"--latency", "20"});
+    MainFixture f;
+    startPolling(f, sim.slavePath());
+    QTRY_VERIFY(f.label("Label6").toInt() >= 1);
+    f.window.reset();
+    QVERIFY(f.logLines().last().contains(QStringLiteral(" - R: ")));
 }
 
 QTEST_MAIN(TestMainWindow)
