@@ -94,10 +94,6 @@ TMonitorStatus DecodeMonitorStatus(const QString& reply) {
     return status;
 }
 
-QString DecodeSensorValue(int pid, const QString& reply, QChar decimalSeparator) {
-    return DecodeSensorReading(pid, reply, decimalSeparator).text;
-}
-
 SensorReading DecodeSensorReading(int pid, const QString& reply, QChar decimalSeparator) {
     const auto text = [](QString t) { return SensorReading{std::move(t), std::nullopt, 0}; };
     const PidInfo* info = FindPid(pid);

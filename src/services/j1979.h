@@ -38,10 +38,9 @@ bool ClearTroubleCodes(Link& link);
 void DecodeSupportedPids(const QString& reply, TSupportedPids& flags);
 TMonitorStatus DecodeMonitorStatus(const QString& reply);
 // The value of a PID (1 to 32) from the data bytes after the first reply head
-// "41"+pid on a byte boundary; "Fehler" without that head, for a PID without a
-// decoder and for a state without a text.
-QString DecodeSensorValue(int pid, const QString& reply, QChar decimalSeparator);
-// The same value text, and for a number its full value and display precision.
+// "41"+pid on a byte boundary: its text, and for a number its full value and
+// display precision. The text is "Fehler" without that head, for a PID without
+// a decoder and for a state without a text.
 SensorReading DecodeSensorReading(int pid, const QString& reply, QChar decimalSeparator);
 QStringList DecodeTroubleCodes(const QString& reply);
 bool DecodeClearConfirmation(const QString& reply);

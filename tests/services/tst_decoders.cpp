@@ -224,7 +224,7 @@ void TestDecoders::sensorValue() {
     QFETCH(QString, reply);
     QFETCH(QString, separator);
     QFETCH(QString, value);
-    QCOMPARE(DecodeSensorValue(pid, reply, separator[0]), value);
+    QCOMPARE(DecodeSensorReading(pid, reply, separator[0]).text, value);
 }
 
 void TestDecoders::sensorValueConversionError_data() {
@@ -246,7 +246,7 @@ void TestDecoders::sensorValueConversionError() {
     QFETCH(QString, reply);
     QFETCH(QString, message);
     try {
-        DecodeSensorValue(pid, reply, QLatin1Char('.'));
+        DecodeSensorReading(pid, reply, QLatin1Char('.'));
         QFAIL("no conversion error");
     } catch (const ConversionError& e) {
         QCOMPARE(e.text(), message);
@@ -487,7 +487,7 @@ void TestDecoders::everyByteDecodes() {
                                      .arg(pid, 2, 16, QChar('0'))
                                      .arg(a, 2, 16, QChar('0'))
                                      .toUpper();
-            const QString value = DecodeSensorValue(pid, head + "FF", QLatin1Char(','));
+            const QString value = DecodeSensorReading(pid, head + "FF", QLatin1Char(',')).text;
             QVERIFY(!value.isEmpty());
             if (info.form != NumberForm::Text) {
                 QString number = value;
