@@ -407,9 +407,14 @@ private slots:
         click("btnSensorsRead");
         QTRY_VERIFY(passes() >= 1);
         // A pass over every supported PID takes long under a sanitizer: wait
-        // for several passes' worth until 0106 is the request under way.
-        QTRY_VERIFY_WITH_TIMEOUT(f->sentCommands(f->logLines().size() - 1) == QStringList{"0106"},
-                                 30000);
+        // for several passes' worth until 0106 is the request under way. The
+        // wait looks again after it has seen it, by when the reply may be in:
+        // once seen counts.
+        const auto asking0106 = [this] {
+            return f->sentCommands(f->logLines().size() - 1) == QStringList{"0106"};
+        };
+        bool seen = false;
+        QTRY_VERIFY_WITH_TIMEOUT(seen || (seen = asking0106()), 30000);
         click("btnSensorsStop");
         const int sentBefore = f->sentCommands().size();
         const int counted = passes();
