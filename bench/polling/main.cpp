@@ -72,10 +72,9 @@ public:
 };
 
 // Runs the GUI thread's event loop for ms milliseconds while another thread
-// posts a call to it every 2 ms, as input from outside would arrive; returns
-// how long each call waited before the GUI thread ran it.
-std::vector<double> eventLatencies(int ms) {
-    std::vector<double> waits; // written on the GUI thread only
+// posts a call to it every 2 ms, as input from outside would arrive; appends
+// to waits how long each call waited before the GUI thread ran it.
+void collectEventLatencies(int ms, std::vector<double>& waits) { // waits: GUI thread only
     QObject receiver;
     QElapsedTimer clock;
     clock.start();
@@ -98,6 +97,11 @@ std::vector<double> eventLatencies(int ms) {
     stop = true;
     poster.join();
     QCoreApplication::processEvents();
+}
+
+std::vector<double> eventLatencies(int ms) {
+    std::vector<double> waits;
+    collectEventLatencies(ms, waits);
     return waits;
 }
 
@@ -323,15 +327,19 @@ int main(int argc, char** argv) {
     const int recordingSeconds = qEnvironmentVariableIsSet("BENCH_RECORDING_SECONDS")
                                      ? qEnvironmentVariableIntValue("BENCH_RECORDING_SECONDS")
                                      : 20;
+    // Room for every sample (one per 2 ms at most), written once before the
+    // first memory figure, so the benchmark's own samples are not counted as
+    // the page's memory.
+    std::vector<double> chartBusy(size_t(recordingSeconds) * 500 + 1024);
+    chartBusy.clear();
     const double rssStart = ResidentMb();
     QElapsedTimer chartClock;
     chartClock.start();
     // The chart keeps the points of its longest span, so memory may grow
     // until that span is full; the halfway figure shows whether it then stays.
-    std::vector<double> chartBusy = eventLatencies(recordingSeconds * 500);
+    collectEventLatencies(recordingSeconds * 500, chartBusy);
     const double rssHalfway = ResidentMb();
-    const std::vector<double> secondHalf = eventLatencies(recordingSeconds * 500);
-    chartBusy.insert(chartBusy.end(), secondHalf.begin(), secondHalf.end());
+    collectEventLatencies(recordingSeconds * 500, chartBusy);
     const double chartRate =
         (passes(counter) - chartFirst) / (double(chartClock.elapsed() + 2000) / 1000.0);
     const double rssEnd = ResidentMb();

@@ -124,6 +124,10 @@ QString PanelKey(int panel) {
     return QStringLiteral("Sensordaten/Einzeln%1").arg(panel + 1);
 }
 
+// What the four panels show until the user chooses: the values a mechanic
+// watches first, each a number the chart can draw.
+constexpr const char* DefaultPanelPids[] = {"0C", "0D", "05", "04"};
+
 } // namespace
 
 SensorPage::SensorPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(parent), m_ctx(ctx) {
@@ -294,6 +298,8 @@ void SensorPage::refreshChoices() {
     m_choices = choices;
     for (int n = 0; n < int(m_panels.size()); ++n) {
         int preferred = m_panels[size_t(n)]->Chosen();
+        if (preferred < 0 && n < int(std::size(DefaultPanelPids)))
+            preferred = table.IndexOfPid(QLatin1String(DefaultPanelPids[n]));
         if (m_ctx.settings && m_ctx.settings->contains(PanelKey(n)))
             preferred = table.IndexOfKey(m_ctx.settings->value(PanelKey(n)).toString());
         m_panels[size_t(n)]->SetChoices(choices, preferred);

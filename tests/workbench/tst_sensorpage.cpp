@@ -289,6 +289,16 @@ private slots:
         QVERIFY(!sent.contains(QStringLiteral("010C")));
         QCOMPARE(cell(6, 4), QStringLiteral("N/A"));
     }
+    // Until the user chooses, the panels show numbers the chart can draw, not
+    // the first row (a state text).
+    void panelsStartWithCommonValues() {
+        connect();
+        QStringList shown;
+        for (const char* name : {"cbSD1", "cbSD2", "cbSD3", "cbSD4"})
+            shown << control<QComboBox>(name)->currentText();
+        QCOMPARE(shown,
+                 QStringList({"Engine RPM", "Vehicle Speed", "Coolant Temp.", "Calculated Load"}));
+    }
     // The panels show the chosen rows live; a row whose request fails, or
     // that is not polled, shows "N/A" and not the last number.
     void panelsShowLiveValuesAndNotAvailable() {
