@@ -16,6 +16,10 @@
 
 namespace obd {
 
+// What a value shows when the vehicle gave none: not supported, not polled or
+// its request failed.
+inline const QString NotAvailable = QStringLiteral("N/A");
+
 // One polled value: the value text as the table keeps it, and for a number
 // its full value and the digits after the separator it is shown with.
 struct SensorReading {

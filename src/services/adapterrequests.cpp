@@ -60,7 +60,7 @@ std::optional<TMonitorStatus> RequestMonitorStatus(Link& link, const BusFraming&
 QString RequestSensorValue(Link& link, const BusFraming& framing, const TSupportedPids& supported,
                            int pid) {
     if (pid < 1 || pid > int(supported.size()) || !supported[size_t(pid - 1)])
-        return QStringLiteral("N/A");
+        return NotAvailable;
     if (FindPid(pid)->decoder == PidDecoder::None)
         return ReplyError;
     return RequestSensorReadings(link, framing, pid).first().text;
@@ -70,7 +70,7 @@ QList<SensorReading> RequestSensorReadings(Link& link, const BusFraming& framing
     const QString raw =
         RequestRaw(link, QStringLiteral("01%1").arg(pid, 2, 16, QLatin1Char('0')).toUpper());
     if (raw != ReplyError && !AdapterMessageText(raw).isEmpty())
-        return SensorTexts(pid, QStringLiteral("N/A"));
+        return SensorTexts(pid, NotAvailable);
     const ParsedReply reply = MessagesOf(raw, framing);
     if (!reply.fault.isEmpty())
         return SensorTexts(pid, ReplyError);

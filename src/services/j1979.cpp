@@ -213,7 +213,7 @@ void ReadSensorData(Link& link, const TSupportedPids& supported, const QString& 
 SensorReading ReadSensorReading(Link& link, const TSupportedPids& supported, int pid) {
     // PIDs outside the 32 flags count as unsupported rather than reading past them.
     if (pid < 1 || pid > int(supported.size()) || !supported[size_t(pid - 1)])
-        return {QStringLiteral("N/A"), std::nullopt, 0};
+        return {NotAvailable, std::nullopt, 0};
     if (FindPid(pid)->decoder == PidDecoder::None)
         return {ReplyError, std::nullopt, 0};
     const QString command = QStringLiteral("01%1").arg(pid, 2, 16, QLatin1Char('0')).toUpper();

@@ -14,7 +14,6 @@ constexpr const char* Titles[SensorModel::ColumnCount] = {" E", " S", "PID", "Se
 
 const QString One = QStringLiteral("1");
 const QString Zero = QStringLiteral("0");
-const QString NotAvailable = QStringLiteral("N/A");
 
 } // namespace
 

@@ -13,11 +13,7 @@
 
 namespace obd {
 
-namespace {
-
-const QString NotAvailable = QStringLiteral("N/A");
-
-} // namespace
+namespace {} // namespace
 
 SensorPoller::SensorPoller(SensorTable& table, QObject* parent)
     : QObject(parent), m_table(table), m_thread([this](SensorThread& t) { poll(t); }) {

@@ -14,7 +14,6 @@ namespace obd {
 
 namespace {
 
-const QString NotAvailable = QStringLiteral("N/A");
 const QString NoFrame = QStringLiteral("Das Fahrzeug hat keinen Freeze Frame gespeichert.");
 const QString StoredBy = QStringLiteral("Gespeichert durch DTC");
 const QString NameValue = QStringLiteral(": ");

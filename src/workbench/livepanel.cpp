@@ -16,7 +16,6 @@ namespace obd {
 
 namespace {
 
-const QString NotAvailable = QStringLiteral("N/A");
 constexpr int ValuePixels = 48;
 
 } // namespace

@@ -53,7 +53,7 @@ private:
     QLabel* m_unit;
     QLabel* m_range;
     QPushButton* m_reset;
-    SensorReading m_reading{QStringLiteral("N/A"), std::nullopt, 0};
+    SensorReading m_reading{NotAvailable, std::nullopt, 0};
     QString m_readingUnit;
     UnitSystem m_units = UnitSystem::Metric;
     // The range in the reading's own unit.

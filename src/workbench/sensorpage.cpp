@@ -49,7 +49,6 @@ constexpr int ColumnWidths[ColumnCount] = {15, 17, 22, 228, 101, 42};
 constexpr int RowHeight = 17;
 
 const QString One = QStringLiteral("1");
-const QString NotAvailable = QStringLiteral("N/A");
 
 // Draws columns E and S as pictures and the value right-aligned, 2 pixels
 // inside the right border and 2 below the top.

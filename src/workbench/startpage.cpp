@@ -25,7 +25,6 @@ namespace obd {
 
 namespace {
 
-const QString NotAvailable = QStringLiteral("N/A");
 // The ELM323 speaks the K-line protocols and does not tell which one it found.
 const QString Elm323Protocol = QStringLiteral("ISO 9141-2 / ISO 14230-4");
 

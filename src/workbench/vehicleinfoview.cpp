@@ -15,8 +15,6 @@ namespace obd {
 
 namespace {
 
-const QString NotAvailable = QStringLiteral("N/A");
-
 QString ProtocolText(ProtocolFamily family) {
     switch (family) {
     case ProtocolFamily::Can11:
