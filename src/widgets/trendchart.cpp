@@ -26,7 +26,62 @@ QString Number(double v) {
     return QString::number(v, 'g', 6).replace(QLatin1Char('.'), DecimalSeparator());
 }
 
+// Two points per bucket over the longest span, and as much again so the
+// points in view are moved to the front only once per span.
+constexpr size_t PointCapacity =
+    4 * (size_t(TrendChart::MaxSpanSeconds / TrendChart::BucketSeconds) + 2);
+
 } // namespace
+
+void TrendChart::Series::clear() {
+    head = tail = 0;
+    inBucket = 0;
+    if (name.isEmpty())
+        std::vector<QPointF>().swap(points);
+    else
+        points.resize(PointCapacity);
+}
+
+void TrendChart::Series::add(QPointF p) {
+    // A slot that is off keeps nothing. A value that cannot be drawn, or a
+    // time running backwards (an edited recording), would break the drawing
+    // and the search by time.
+    if (points.empty() || !std::isfinite(p.x()) || !std::isfinite(p.y()) ||
+        (!empty() && p.x() < points[tail - 1].x()))
+        return;
+    const auto b = static_cast<long long>(std::floor(p.x() / BucketSeconds));
+    if (empty() || b != bucket || inBucket < 2) {
+        inBucket = (!empty() && b == bucket) ? inBucket + 1 : 1;
+        bucket = b;
+        if (tail == points.size()) {
+            // The span holds at most half the storage, so this runs once per
+            // span; should it not, the oldest point makes room.
+            head = std::max<size_t>(head, 1);
+            std::copy(points.begin() + std::ptrdiff_t(head), points.end(), points.begin());
+            tail -= head;
+            head = 0;
+        }
+        points[tail++] = p;
+    } else {
+        // The bucket holds its lowest and highest point in time order. A new
+        // extreme (or an equal one, so a flat line ends at the newest point)
+        // takes the place of the one it passes; a value in between is folded.
+        QPointF& older = points[tail - 2];
+        QPointF& newer = points[tail - 1];
+        const bool olderHigh = older.y() >= newer.y();
+        if (p.y() >= std::max(older.y(), newer.y())) {
+            if (olderHigh)
+                older = newer;
+            newer = p;
+        } else if (p.y() <= std::min(older.y(), newer.y())) {
+            if (!olderHigh)
+                older = newer;
+            newer = p;
+        }
+    }
+    while (points[head].x() < p.x() - MaxSpanSeconds)
+        ++head;
+}
 
 TrendChart::TrendChart(QWidget* parent) : QWidget(parent) {
     setMinimumSize(200, 120);
@@ -42,7 +97,7 @@ void TrendChart::SetSeries(int slot, const QString& name, const QString& unit) {
     s.unit = unit;
     s.factor = 1;
     s.offset = 0;
-    s.points.clear();
+    s.clear();
     scheduleRepaint();
 }
 
@@ -57,18 +112,17 @@ void TrendChart::SetScale(int slot, const QString& unit, double factor, double o
 void TrendChart::Append(double t, const std::array<std::optional<double>, MaxSeries>& values) {
     for (size_t k = 0; k < m_series.size(); ++k) {
         Series& s = m_series[k];
-        if (s.name.isEmpty() || !values[k])
-            continue;
-        s.points.emplace_back(t, *values[k]);
-        while (!s.points.empty() && s.points.front().x() < t - MaxSpanSeconds)
-            s.points.pop_front();
+        if (!s.name.isEmpty() && values[k])
+            s.add(QPointF(t, *values[k]));
     }
     scheduleRepaint();
 }
 
 void TrendChart::SetPoints(int slot, const QList<QPointF>& points) {
     Series& s = m_series[size_t(slot)];
-    s.points.assign(points.begin(), points.end());
+    s.clear();
+    for (const QPointF& p : points)
+        s.add(p);
     scheduleRepaint();
 }
 
@@ -90,8 +144,8 @@ void TrendChart::scheduleRepaint() {
 double TrendChart::newest() const {
     double t = 0;
     for (const Series& s : m_series)
-        if (!s.points.empty())
-            t = std::max(t, s.points.back().x());
+        if (!s.empty())
+            t = std::max(t, (s.end() - 1)->x());
     return t;
 }
 
@@ -119,11 +173,11 @@ void TrendChart::paintEvent(QPaintEvent*) {
         const Series& s = m_series[k];
         if (s.name.isEmpty())
             continue;
-        const auto first = std::lower_bound(s.points.begin(), s.points.end(), start,
-                                            [](const QPointF& p, double t) { return p.x() < t; });
+        const QPointF* first = std::lower_bound(
+            s.begin(), s.end(), start, [](const QPointF& p, double t) { return p.x() < t; });
         double lo = 0, hi = 0;
         bool any = false;
-        for (auto it = first; it != s.points.end(); ++it) {
+        for (const QPointF* it = first; it != s.end(); ++it) {
             lo = any ? std::min(lo, it->y()) : it->y();
             hi = any ? std::max(hi, it->y()) : it->y();
             any = true;
@@ -165,7 +219,7 @@ void TrendChart::paintEvent(QPaintEvent*) {
                 path.lineTo(a);
             path.lineTo(b);
         };
-        for (auto it = first; it != s.points.end(); ++it) {
+        for (const QPointF* it = first; it != s.end(); ++it) {
             const int x = int(std::floor(xOf(it->x())));
             if (x != column) {
                 flush();
@@ -192,12 +246,12 @@ QString TrendChart::ValuesAt(int x) const {
     for (const Series& s : m_series) {
         if (s.name.isEmpty())
             continue;
-        const auto it = std::lower_bound(s.points.begin(), s.points.end(), t,
-                                         [](const QPointF& p, double v) { return p.x() < v; });
+        const QPointF* it = std::lower_bound(s.begin(), s.end(), t,
+                                             [](const QPointF& p, double v) { return p.x() < v; });
         std::optional<QPointF> nearest;
-        if (it != s.points.end())
+        if (it != s.end())
             nearest = *it;
-        if (it != s.points.begin() && (!nearest || t - std::prev(it)->x() < nearest->x() - t))
+        if (it != s.begin() && (!nearest || t - std::prev(it)->x() < nearest->x() - t))
             nearest = *std::prev(it);
         parts << QStringLiteral("%1: %2 %3")
                      .arg(s.name,

@@ -9,8 +9,8 @@
 #include <QString>
 #include <QWidget>
 #include <array>
-#include <deque>
 #include <optional>
+#include <vector>
 
 namespace obd {
 
@@ -20,6 +20,11 @@ public:
     static constexpr int MaxSeries = 4;
     // The longest span that can be chosen; older points are dropped.
     static constexpr double MaxSpanSeconds = 600;
+    // Points closer in time than this are folded: of each such bucket a
+    // series keeps only its lowest and its highest point, so a fast poller's
+    // thousands of points a second cost no more memory and drawing than
+    // twenty buckets a second, and a short spike still shows.
+    static constexpr double BucketSeconds = 0.05;
 
     explicit TrendChart(QWidget* parent = nullptr);
 
@@ -30,7 +35,8 @@ public:
     void SetScale(int slot, const QString& unit, double factor, double offset);
     // Adds one moment: t in seconds, a value per slot (none: no number then).
     void Append(double t, const std::array<std::optional<double>, MaxSeries>& values);
-    // Shows a whole series at once (a loaded recording).
+    // Shows a whole series at once (a loaded recording), folded and limited
+    // to the longest span like appended points.
     void SetPoints(int slot, const QList<QPointF>& points);
     void SetSpan(double seconds);
     double Span() const { return m_span; }
@@ -50,7 +56,19 @@ private:
         QString unit;
         double factor = 1;
         double offset = 0;
-        std::deque<QPointF> points;
+        // The points in view are points[head, tail), in time order. The
+        // storage is filled once when the series is named, so a running
+        // chart neither allocates nor touches new memory.
+        std::vector<QPointF> points;
+        size_t head = 0;
+        size_t tail = 0;
+        long long bucket = 0;
+        int inBucket = 0;
+        const QPointF* begin() const { return points.data() + head; }
+        const QPointF* end() const { return points.data() + tail; }
+        bool empty() const { return head == tail; }
+        void clear();
+        void add(QPointF p);
     };
     QRectF plotArea() const;
     double newest() const;
