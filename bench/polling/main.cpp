@@ -335,8 +335,9 @@ int main(int argc, char** argv) {
     const double rssStart = ResidentMb();
     QElapsedTimer chartClock;
     chartClock.start();
-    // The chart keeps the points of its longest span, so memory may grow
-    // until that span is full; the halfway figure shows whether it then stays.
+    // The chart's storage for its longest span is filled when a series is
+    // chosen, so memory should stay from the start; the halfway figure shows
+    // when a growth began.
     collectEventLatencies(recordingSeconds * 500, chartBusy);
     const double rssHalfway = ResidentMb();
     collectEventLatencies(recordingSeconds * 500, chartBusy);
