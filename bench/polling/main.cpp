@@ -14,7 +14,9 @@
 //    simulator announces (the extended table);
 //  - elmsim as an ELM327 without latency, fast polling with the chart shown,
 //    the four panels filled and a recording running: the GUI event latency,
-//    and the memory at the start and the end of the recording.
+//    and the memory at the start and the end of the recording;
+//  - the trend chart alone: the time to draw four noisy series over a full
+//    minute at that rate (a noisy value turns the line at every pixel).
 #include "benchsim.h"
 #include "benchstats.h"
 #include "common/sensortable.h"
@@ -26,6 +28,7 @@
 #include "session/requestform.h"
 #include "session/sensorpoller.h"
 #include "store/tablestore.h"
+#include "widgets/trendchart.h"
 #include "workbench/context.h"
 #include "workbench/messages.h"
 #include "workbench/sensorpage.h"
@@ -35,6 +38,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QSet>
 #include <QTabBar>
@@ -43,6 +47,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -210,6 +215,27 @@ double WireFloorMs(Link& link) {
     return ms;
 }
 
+double ChartPaintMs(double passesPerSecond) {
+    TrendChart chart;
+    chart.resize(900, 450);
+    for (int s = 0; s < TrendChart::MaxSeries; ++s)
+        chart.SetSeries(s, QStringLiteral("S%1").arg(s), QStringLiteral("u"));
+    const int points = int(passesPerSecond * 60);
+    for (int i = 0; i < points; ++i) {
+        const double t = i / passesPerSecond;
+        chart.Append(t, {std::sin(t * 3) * 100 + i % 7, std::cos(t) * 50 + i % 3, t, i % 13});
+    }
+    QImage image(chart.size(), QImage::Format_ARGB32_Premultiplied);
+    std::vector<double> ms;
+    for (int n = 0; n < 21; ++n) {
+        QElapsedTimer clock;
+        clock.start();
+        chart.render(&image);
+        ms.push_back(clock.nsecsElapsed() / 1e6);
+    }
+    return bench::Percentile(ms, 0.5);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -354,5 +380,6 @@ int main(int argc, char** argv) {
     std::printf("BENCH polling.recording_rss_halfway_mb %.1f MB\n", rssHalfway);
     std::printf("BENCH polling.recording_rss_end_mb %.1f MB\n", rssEnd);
     std::printf("BENCH polling.recording_seconds %d s\n", recordingSeconds);
+    std::printf("BENCH polling.chart_paint_ms %.2f ms\n", ChartPaintMs(chartRate));
     return 0;
 }
