@@ -13,8 +13,6 @@
 
 namespace obd {
 
-namespace {} // namespace
-
 SensorPoller::SensorPoller(SensorTable& table, QObject* parent)
     : QObject(parent), m_table(table), m_thread([this](SensorThread& t) { poll(t); }) {
     connect(&m_thread, &SensorThread::Started, this, &SensorPoller::started);

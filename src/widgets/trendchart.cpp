@@ -83,6 +83,11 @@ void TrendChart::Series::add(QPointF p) {
         ++head;
 }
 
+const QPointF* TrendChart::Series::from(double t) const {
+    return std::lower_bound(begin(), end(), t,
+                            [](const QPointF& p, double v) { return p.x() < v; });
+}
+
 TrendChart::TrendChart(QWidget* parent) : QWidget(parent) {
     setMinimumSize(200, 120);
     setAutoFillBackground(true);
@@ -173,8 +178,7 @@ void TrendChart::paintEvent(QPaintEvent*) {
         const Series& s = m_series[k];
         if (s.name.isEmpty())
             continue;
-        const QPointF* first = std::lower_bound(
-            s.begin(), s.end(), start, [](const QPointF& p, double t) { return p.x() < t; });
+        const QPointF* first = s.from(start);
         double lo = 0, hi = 0;
         bool any = false;
         for (const QPointF* it = first; it != s.end(); ++it) {
@@ -248,8 +252,7 @@ QString TrendChart::ValuesAt(int x) const {
     for (const Series& s : m_series) {
         if (s.name.isEmpty())
             continue;
-        const QPointF* it = std::lower_bound(s.begin(), s.end(), t,
-                                             [](const QPointF& p, double v) { return p.x() < v; });
+        const QPointF* it = s.from(t);
         std::optional<QPointF> nearest;
         if (it != s.end())
             nearest = *it;

@@ -67,6 +67,8 @@ private:
         const QPointF* begin() const { return points.data() + head; }
         const QPointF* end() const { return points.data() + tail; }
         bool empty() const { return head == tail; }
+        // The first point at or after time t.
+        const QPointF* from(double t) const;
         void clear();
         void add(QPointF p);
     };
