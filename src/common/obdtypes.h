@@ -2,7 +2,8 @@
 // pages: support flags, the decoded monitor status and trouble-code entries.
 #pragma once
 
-#include <QHash>
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -59,32 +60,50 @@ struct TTroubleCodeEntry {
     QString Text;
 };
 
-// The trouble-code descriptions, one entry per file line in file order. The
-// table is read-only once made, which lets it keep an index from code to
-// lines: a lookup then costs a hash look-up instead of a walk over every
-// entry, which matters for files of many thousand lines.
+// The trouble-code descriptions, one entry per file line in file order, kept
+// compact for files of millions of lines: the entries lie one after the other
+// in one Windows-1252 buffer (code length, code, text length, text), and an
+// index of their places sorted by code (and file order within a code) answers
+// a lookup by binary search. The table is read-only once indexed.
 class TTroubleCodeFile {
 public:
     TTroubleCodeFile() = default;
-    TTroubleCodeFile(QList<TTroubleCodeEntry> entries);
+    TTroubleCodeFile(const QList<TTroubleCodeEntry>& entries);
     TTroubleCodeFile(std::initializer_list<TTroubleCodeEntry> entries);
 
-    const QList<TTroubleCodeEntry>& entries() const { return m_entries; }
-    qsizetype size() const { return m_entries.size(); }
-    bool isEmpty() const { return m_entries.isEmpty(); }
-    const TTroubleCodeEntry& operator[](qsizetype i) const { return m_entries[i]; }
-    QList<TTroubleCodeEntry>::const_iterator begin() const { return m_entries.cbegin(); }
-    QList<TTroubleCodeEntry>::const_iterator end() const { return m_entries.cend(); }
+    // Building: entries in file order (code at most 5 bytes, text at most
+    // 255), then Index() once before the first lookup. Reserve takes the
+    // buffer's size at once, so a large file needs no growing copies.
+    void Reserve(qsizetype bytes, qsizetype entries);
+    void Append(QByteArrayView code, QByteArrayView text);
+    void Index();
+
+    qsizetype size() const { return qsizetype(m_places.size()); }
+    bool isEmpty() const { return m_places.empty(); }
+
+    // The entries in file order, decoded one at a time.
+    class const_iterator {
+    public:
+        const_iterator(const QByteArray* buffer, qsizetype at) : m_buffer(buffer), m_at(at) {}
+        TTroubleCodeEntry operator*() const;
+        const_iterator& operator++();
+        bool operator==(const const_iterator&) const = default;
+
+    private:
+        const QByteArray* m_buffer;
+        qsizetype m_at;
+    };
+    const_iterator begin() const { return {&m_buffer, 0}; }
+    const_iterator end() const { return {&m_buffer, m_buffer.size()}; }
 
     // The texts of every entry whose code equals code exactly, in file order.
     QStringList textsOf(const QString& code) const;
 
 private:
-    QList<TTroubleCodeEntry> m_entries;
-    // First line of each code, and for every line the next line of its code
-    // (-1 after the last): the lines of one code in file order.
-    QHash<QString, qsizetype> m_first;
-    std::vector<qsizetype> m_next;
+    QByteArray m_buffer;
+    // The place of each entry in m_buffer; after Index() sorted by code,
+    // each code's entries in file order.
+    std::vector<quint32> m_places;
 };
 
 } // namespace obd

@@ -1,6 +1,5 @@
 #include "store/dtctexts.h"
 
-#include "common/codec.h"
 #include "common/errors.h"
 
 #include <QFile>
@@ -20,51 +19,52 @@ constexpr qsizetype TextLength = 127;
 constexpr qint64 MaxFileBytes = 64 * 1024 * 1024;
 constexpr char EndOfFile = 0x1A;
 
-// Windows-1252 has one byte per character and maps no byte below 0x21 to a
-// character above 32, so lines are cut, trimmed and shortened on the bytes and
-// only the code and the kept text are decoded.
-QString Decode(QByteArrayView bytes) {
-    return fromCp1252(QByteArray::fromRawData(bytes.data(), bytes.size()));
-}
-
 // Blanks and control characters, removed from both ends of a description.
+// Windows-1252 maps no byte below 0x21 to a character above 32, so lines are
+// cut and trimmed on the bytes and kept as bytes.
 bool IsTrimmed(char c) {
     return static_cast<unsigned char>(c) <= 0x20;
 }
 
-TTroubleCodeEntry EntryOf(QByteArrayView line) {
-    TTroubleCodeEntry entry;
-    entry.Code = Decode(line.first(qMin(line.size(), CodeLength)));
+void AppendLine(TTroubleCodeFile& file, QByteArrayView line) {
     QByteArrayView text = line.size() > CodeLength ? line.sliced(CodeLength) : QByteArrayView();
     while (!text.isEmpty() && IsTrimmed(text.front()))
         text = text.sliced(1);
     while (!text.isEmpty() && IsTrimmed(text.back()))
         text.chop(1);
-    entry.Text = Decode(text.first(qMin(text.size(), TextLength)));
-    return entry;
+    file.Append(line.first(qMin(line.size(), CodeLength)),
+                text.first(qMin(text.size(), TextLength)));
 }
 
 } // namespace
 
-TTroubleCodeFile ParseTroubleCodeTexts(const QByteArray& content) {
+TTroubleCodeFile ParseTroubleCodeTexts(QByteArray content) {
     QByteArrayView all(content);
     const qsizetype end = all.indexOf(EndOfFile);
     if (end >= 0)
         all.truncate(end);
 
-    QList<TTroubleCodeEntry> entries;
-    entries.reserve(all.count('\r') + 1);
+    // An entry takes at most its line and two length bytes; a line ends in
+    // at least one byte, so the buffer is never larger than the content plus
+    // one byte per line and one for a last line without an end.
+    const qsizetype lines = all.count('\r') + 1;
+    TTroubleCodeFile file;
+    file.Reserve(all.size() + lines + 1, lines);
     qsizetype pos = 0;
     while (pos < all.size()) {
         qsizetype cr = all.indexOf('\r', pos);
         if (cr < 0)
             cr = all.size();
-        entries.append(EntryOf(all.sliced(pos, cr - pos)));
+        AppendLine(file, all.sliced(pos, cr - pos));
         pos = cr + 1;
         if (pos < all.size() && all[pos] == '\n')
             ++pos;
     }
-    return TTroubleCodeFile(std::move(entries));
+    // The content is no longer needed while the index is made.
+    all = {};
+    content = QByteArray();
+    file.Index();
+    return file;
 }
 
 TTroubleCodeFile LoadTroubleCodeTexts(const QString& path) {
@@ -87,10 +87,11 @@ TTroubleCodeFile LoadTroubleCodeTexts(const QString& path) {
         throw FileError(QStringLiteral("Datei %1 ist zu groß (mehr als %2 MB)")
                             .arg(path)
                             .arg(MaxFileBytes / (1024 * 1024)));
-    const QByteArray content = file.readAll();
+    QByteArray content = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw FileError(QStringLiteral("Lesefehler in %1").arg(path));
-    return ParseTroubleCodeTexts(content);
+    file.close();
+    return ParseTroubleCodeTexts(std::move(content));
 }
 
 QStringList FindTroubleCodeTexts(const TTroubleCodeFile& table, const QString& code) {

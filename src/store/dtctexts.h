@@ -17,8 +17,9 @@ TTroubleCodeFile LoadTroubleCodeTexts(const QString& path);
 // The entries of file content: a CR ends a line (an LF right after it belongs
 // to the line end, an LF alone does not), Ctrl-Z ends the content, a trailing
 // line end adds no entry. Codes are taken untrimmed; texts are trimmed of
-// blanks and control characters and cut to 127 characters.
-TTroubleCodeFile ParseTroubleCodeTexts(const QByteArray& content);
+// blanks and control characters and cut to 127 characters. The content is
+// let go before the index is made, so a moved-in file is not held twice.
+TTroubleCodeFile ParseTroubleCodeTexts(QByteArray content);
 
 // The description lines of code, in file order; exact, case-sensitive match.
 QStringList FindTroubleCodeTexts(const TTroubleCodeFile& table, const QString& code);

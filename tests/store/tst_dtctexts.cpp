@@ -17,6 +17,7 @@ private slots:
     void parse_data();
     void parse();
     void lookups();
+    void lookupsAmongManyLines();
     void missingFile();
     void unreadableFile_data();
     void unreadableFile();
@@ -77,6 +78,44 @@ void TestDtcTexts::lookups() {
     QVERIFY(FindTroubleCodeTexts(file, "p0125").isEmpty());
     QVERIFY(FindTroubleCodeTexts(file, "P012").isEmpty());
     QVERIFY(FindTroubleCodeTexts(TTroubleCodeFile(), "P0125").isEmpty());
+}
+
+// The index against a walk over every line: codes of every length, codes
+// that differ in one byte anywhere, a NUL byte, and codes the file's code
+// page cannot write (no '?' stands in for them).
+void TestDtcTexts::lookupsAmongManyLines() {
+    const QList<QByteArray> codes{"P0125",
+                                  "P0126",
+                                  "Q0125",
+                                  "P012",
+                                  "P01",
+                                  "",
+                                  QByteArray("P0\0"
+                                             "25",
+                                             5),
+                                  "P0?25",
+                                  "\xFC"
+                                  "0125",
+                                  "P0 25"};
+    QByteArray content;
+    QList<QPair<QByteArray, QByteArray>> lines;
+    for (int i = 0; i < 3000; ++i) {
+        const QByteArray code = codes[(i * 7 + i / 11) % codes.size()];
+        const QByteArray text = code.size() == 5 ? "text " + QByteArray::number(i) : QByteArray();
+        content += code + text + "\r\n";
+        lines.append({code, text});
+    }
+    const TTroubleCodeFile file = ParseTroubleCodeTexts(content);
+    QCOMPARE(file.size(), qsizetype(lines.size()));
+    for (const QByteArray& code : codes) {
+        QStringList expected;
+        for (const auto& [c, t] : lines)
+            if (c == code)
+                expected << QString::fromLatin1(t);
+        QCOMPARE(FindTroubleCodeTexts(file, QString::fromLatin1(code)), expected);
+    }
+    QVERIFY(FindTroubleCodeTexts(file, QString::fromUtf8("P0\u03A925")).isEmpty());
+    QVERIFY(FindTroubleCodeTexts(file, "P01250").isEmpty());
 }
 
 void TestDtcTexts::missingFile() {
