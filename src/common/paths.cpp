@@ -4,6 +4,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace obd {
 
@@ -22,8 +25,13 @@ QString ProgramPaths::troubleCodeFile() const {
 }
 
 ProgramPaths LocateProgramPaths(const QString& programDir, const QProcessEnvironment& env) {
-    const QFileInfo dir(programDir);
-    if (dir.isWritable() && QFileInfo(QDir(programDir).filePath(DataName)).isDir())
+    const QString data = QDir(programDir).filePath(DataName);
+    const bool unpacked = QFileInfo(data).isDir();
+    // access() rather than the mode bits: a read-only mount denies writing
+    // whatever the bits say.
+    const bool writable = ::access(QFile::encodeName(programDir).constData(), W_OK) == 0;
+    const int whyNot = errno;
+    if (unpacked && writable)
         return ProgramPaths(programDir);
     // The base folder of user data; a relative one is to be ignored.
     QString base = env.value(QStringLiteral("XDG_DATA_HOME"));
@@ -31,11 +39,26 @@ ProgramPaths LocateProgramPaths(const QString& programDir, const QProcessEnviron
         const QString home = env.value(QStringLiteral("HOME"), QDir::homePath());
         base = QDir(home).filePath(QStringLiteral(".local/share"));
     }
-    return ProgramPaths(QDir(base).filePath(QStringLiteral("obd-torvane")),
-                        QDir::cleanPath(QDir(programDir).filePath(OBD_ORIGINALS_FROM_PROGRAM)));
+    const QString userFolder = QDir(base).filePath(QStringLiteral("obd-torvane"));
+    if (!unpacked)
+        return ProgramPaths(userFolder,
+                            QDir::cleanPath(QDir(programDir).filePath(OBD_ORIGINALS_FROM_PROGRAM)));
+    ProgramPaths paths(userFolder, programDir);
+    paths.tables = data;
+    paths.notice = QStringLiteral("Der Programmordner \"%1\" ist schreibgeschützt (%2). Die "
+                                  "Tabellen und Fehlercode-Texte werden dort gelesen; das "
+                                  "Protokoll steht in \"%3\".")
+                       .arg(programDir, QString::fromLocal8Bit(std::strerror(whyNot)), userFolder);
+    return paths;
 }
 
 void CopyMissingTables(const ProgramPaths& paths) {
+    if (!paths.tables.isEmpty()) {
+        if (!QDir().mkpath(paths.folder))
+            throw FileError(
+                QStringLiteral("Ordner %1 kann nicht erstellt werden").arg(paths.folder));
+        return;
+    }
     const QString to = paths.dataFolder();
     if (!QDir().mkpath(to))
         throw FileError(QStringLiteral("Ordner %1 kann nicht erstellt werden").arg(to));

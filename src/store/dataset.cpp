@@ -62,7 +62,8 @@ QString Dataset::FilePath() const {
 void Dataset::Open() {
     if (Active())
         return;
-    m_file.Open(FilePath(), context());
+    // A dataset that refuses every change needs no write access to its file.
+    m_file.Open(FilePath(), context(), ReadOnly());
     m_visible.clear();
     m_visible.reserve(size_t(m_file.RecordCount()));
     m_adopted = 0;

@@ -29,12 +29,13 @@ DbfFile::~DbfFile() {
     Close();
 }
 
-void DbfFile::Open(const QString& path, const QString& context) {
+void DbfFile::Open(const QString& path, const QString& context, bool readOnly) {
     Close();
     const QByteArray native = path.toLocal8Bit();
     // Non-blocking, so that a FIFO or a device in place of the table cannot
     // hold the opening; anything but a regular file is refused below.
-    const int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd = ::open(native.constData(),
+                          (readOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         const int error = errno;
         if (error == ENOENT)

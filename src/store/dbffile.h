@@ -17,10 +17,11 @@ public:
     DbfFile& operator=(const DbfFile&) = delete;
     ~DbfFile();
 
-    // Opens path for reading and writing, shared with other readers. Throws
-    // TableError for a missing, unreadable or invalid file; context goes in
-    // front of texts that do not stand on their own.
-    void Open(const QString& path, const QString& context);
+    // Opens path for reading and writing (readOnly: for reading only, and
+    // nothing may be written), shared with other readers. Throws TableError
+    // for a missing, unreadable or invalid file; context goes in front of
+    // texts that do not stand on their own.
+    void Open(const QString& path, const QString& context, bool readOnly = false);
     void Close();
     bool IsOpen() const { return m_fd >= 0; }
 

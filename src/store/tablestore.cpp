@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringList>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -55,17 +56,45 @@ void TableStore::unlockFolder() {
     m_lockFd = -1;
 }
 
+namespace {
+
+// Why the tables in dataFolder cannot be written (a write-protected stick, a
+// read-only mount, files or a folder the user may only read); "" when they can.
+QString WhyNotWritable(const QString& dataFolder, const std::initializer_list<Dataset*>& tables) {
+    QStringList places{dataFolder};
+    for (const Dataset* table : tables)
+        places << table->FilePath();
+    for (const QString& place : places)
+        if (QFile::exists(place) && ::access(QFile::encodeName(place).constData(), W_OK) != 0)
+            return QString::fromLocal8Bit(std::strerror(errno));
+    return {};
+}
+
+} // namespace
+
 void TableStore::OpenAll(const QString& dataFolder) {
     QDir().mkpath(dataFolder); // an existing folder, or a failure the openings report
-    for (Dataset* table : {&tOptions, &tCustomer, &tDTCHead, &tDTCMain})
+    const auto tables = {&tOptions, &tCustomer, &tDTCHead, &tDTCMain};
+    for (Dataset* table : tables) {
         table->Close();
-    lockFolder(dataFolder);
-    const QString refusal =
-        ReadOnly() ? QStringLiteral("Speichern nicht möglich: die Tabellen werden von einem "
-                                    "anderen laufenden Programm benutzt")
-                   : QString();
-    for (Dataset* table : {&tOptions, &tCustomer, &tDTCHead, &tDTCMain}) {
         table->SetFolder(dataFolder);
+    }
+    lockFolder(dataFolder);
+    QString refusal;
+    if (ReadOnly()) {
+        refusal = QStringLiteral("Speichern nicht möglich: die Tabellen werden von einem "
+                                 "anderen laufenden Programm benutzt");
+    } else if (const QString why = WhyNotWritable(dataFolder, tables); !why.isEmpty()) {
+        // Shown and read all the same, so the records are there to look at.
+        m_readOnlyNotice =
+            QStringLiteral("Die Tabellen in \"%1\" sind schreibgeschützt (%2). Dieses Programm "
+                           "kann sie nur lesen; Speichern ist nicht möglich.")
+                .arg(dataFolder, why);
+        refusal = QStringLiteral("Speichern nicht möglich: die Tabellen in \"%1\" sind "
+                                 "schreibgeschützt")
+                      .arg(dataFolder);
+    }
+    for (Dataset* table : tables) {
         table->SetReadOnly(refusal);
         if (!ReadOnly() && QFile::exists(table->FilePath()))
             UpgradeTable(table->FilePath(), FieldsOf(table->FileName()),

@@ -22,11 +22,14 @@ public:
     // exclusive lock on the folder until it closes or its process ends, and
     // gives each table the fields of this release it lacks. A store that
     // finds the lock taken opens the tables read-only: ReadOnly() is true,
-    // and every Post, Delete or visit save is refused with a message.
+    // and every Post, Delete or visit save is refused with a message. So
+    // does a folder whose tables this user or its mount cannot write (a copy
+    // on a write-protected stick): the tables are shown, not hidden.
     void OpenAll(const QString& dataFolder);
 
     bool ReadOnly() const { return !m_readOnlyNotice.isEmpty(); }
-    // Why the tables are read-only, for the user; "" when this store writes.
+    // Why the tables are read-only and where they are, for the user; "" when
+    // this store writes.
     const QString& ReadOnlyNotice() const { return m_readOnlyNotice; }
 
     // Installed as tCustomer.BeforePost: a customer without a number gets the

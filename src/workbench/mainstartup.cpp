@@ -29,9 +29,15 @@ void TfMain::FormCreate() {
     step([this] { CopyMissingTables(m_ctx.paths); });
     step([this] {
         m_ctx.tables->OpenAll(m_ctx.paths.dataFolder());
-        // Another running copy writes the tables: this one only shows them.
+        // Where the files are and why (a copy on a write-protected stick), and
+        // tables this copy only shows (that one, or another copy writes them).
+        QStringList notes;
+        if (!m_ctx.paths.notice.isEmpty())
+            notes << m_ctx.paths.notice;
         if (m_ctx.tables->ReadOnly())
-            m_messages.Warning(m_ctx.tables->ReadOnlyNotice());
+            notes << m_ctx.tables->ReadOnlyNotice();
+        if (!notes.isEmpty())
+            m_messages.Warning(notes.join(QStringLiteral("\n\n")));
     });
     step([this] {
         QStringList ports;

@@ -1,15 +1,21 @@
 // The table store as a whole: one writer per data folder, appends that keep
 // what another writer added, files that are no tables, and the upgrade of
 // tables written by the release before this one.
+#include "common/errors.h"
+#include "common/paths.h"
 #include "common/regional.h"
 #include "store/tablestore.h"
 #include "store/visits.h"
 #include "support/testenv.h"
 #include "support_tables.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <sys/stat.h>
 
 using namespace obd;
@@ -32,6 +38,30 @@ QString customersOnDisk(const QString& folder) {
                      "dbfread.DBF(sys.argv[1], encoding='cp1252')))",
                      {QDir(folder).filePath("customer.dbf")})
         .trimmed();
+}
+
+// Run as a child of the test: starts the program's files for a program in
+// argv[2] with the user data in argv[3] as start-up does, tries to save a
+// customer and prints what the user would see.
+constexpr char OpenCopyArgument[] = "--open-copy";
+
+int OpenCopy(char** argv) {
+    QProcessEnvironment env;
+    env.insert("XDG_DATA_HOME", QString::fromLocal8Bit(argv[3]));
+    const ProgramPaths paths = LocateProgramPaths(QString::fromLocal8Bit(argv[2]), env);
+    CopyMissingTables(paths);
+    TableStore store;
+    store.OpenAll(paths.dataFolder());
+    std::printf("tables %s\nlog %s\ntexts %s\nnotice %s\nread-only %s\ncustomers %d\n",
+                qPrintable(paths.dataFolder()), qPrintable(paths.logFile()),
+                qPrintable(paths.troubleCodeFile()), qPrintable(paths.notice),
+                qPrintable(store.ReadOnlyNotice()), store.tCustomer.RecordCount());
+    try {
+        addCustomer(store, "Neu");
+    } catch (const Error& e) {
+        std::printf("save %s\n", qPrintable(e.text()));
+    }
+    return 0;
 }
 
 } // namespace
@@ -91,6 +121,60 @@ private slots:
         QVERIFY(!third.ReadOnly());
         addCustomer(third, "Dora");
         QCOMPARE(third.tCustomer.FieldByName("CUST_NR").AsInteger(), 3);
+    }
+
+    // A copy unpacked on a write-protected stick (here: folders and files the
+    // unprivileged user may only read) shows the stick's customers and code
+    // texts, read-only, says where the data is and why, refuses saving in
+    // words, and writes its log into the user's data folder.
+    void copyOnAWriteProtectedStickOnlyReads() {
+        const QString stick = m_dir->filePath("stick");
+        const QString data = stick + "/data";
+        obd::test::copyDeliveredTables(data);
+        {
+            TableStore store;
+            store.OpenAll(data);
+            addCustomer(store, "Anna");
+            addCustomer(store, "Bernd");
+        }
+        QFile texts(stick + "/dtc-gb.dat");
+        QVERIFY(texts.open(QIODevice::WriteOnly));
+        texts.write("P0420 Katalysator\r\n");
+        texts.close();
+        const QString user = m_dir->filePath("xdg");
+        QVERIFY(QDir().mkpath(user));
+        const auto mode = [](const QString& path, mode_t bits) {
+            return ::chmod(QFile::encodeName(path).constData(), bits) == 0;
+        };
+        QVERIFY(mode(m_dir->path(), 0755) && mode(user, 0777));
+        for (const QString& file : QDir(data).entryList(QDir::Files))
+            QVERIFY(mode(data + "/" + file, 0444));
+        QVERIFY(mode(data, 0555) && mode(stick + "/dtc-gb.dat", 0444) && mode(stick, 0555));
+
+        QString output;
+        const int code = obd::test::runUnprivileged(QCoreApplication::applicationFilePath(),
+                                                    {OpenCopyArgument, stick, user}, &output);
+        QVERIFY(mode(stick, 0755) && mode(data, 0755));
+        QCOMPARE(code, 0);
+        const QStringList lines = output.split('\n');
+        const QString why = QString::fromLocal8Bit(std::strerror(EACCES));
+        QCOMPARE(lines.value(0), "tables " + data);
+        QCOMPARE(lines.value(1), "log " + user + "/obd-torvane/LogFile.txt");
+        QCOMPARE(lines.value(2), "texts " + stick + "/dtc-gb.dat");
+        QCOMPARE(lines.value(3),
+                 QString("notice Der Programmordner \"%1\" ist schreibgeschützt (%2). "
+                         "Die Tabellen und Fehlercode-Texte werden dort gelesen; "
+                         "das Protokoll steht in \"%3/obd-torvane\".")
+                     .arg(stick, why, user));
+        QCOMPARE(lines.value(4), QString("read-only Die Tabellen in \"%1\" sind schreibgeschützt "
+                                         "(%2). Dieses Programm kann sie nur lesen; Speichern ist "
+                                         "nicht möglich.")
+                                     .arg(data, why));
+        QCOMPARE(lines.value(5), "customers 2");
+        QCOMPARE(lines.value(6), QString("save tCustomer: Speichern nicht möglich: die Tabellen in "
+                                         "\"%1\" sind schreibgeschützt")
+                                     .arg(data));
+        QCOMPARE(customersOnDisk(data), QString("Anna=0;Bernd=1"));
     }
 
     void appendGoesAfterRecordsAnotherWriterAdded() {
@@ -217,5 +301,11 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTableStore)
+int main(int argc, char** argv) {
+    if (argc == 4 && qstrcmp(argv[1], OpenCopyArgument) == 0)
+        return OpenCopy(argv);
+    QCoreApplication app(argc, argv);
+    TestTableStore test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_tablestore.moc"
