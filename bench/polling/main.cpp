@@ -16,7 +16,11 @@
 //    the four panels filled and a recording running: the GUI event latency,
 //    and the memory at the start and the end of the recording;
 //  - the trend chart alone: the time to draw four noisy series over a full
-//    minute at that rate (a noisy value turns the line at every pixel).
+//    minute at that rate (a noisy value turns the line at every pixel);
+//  - loading a recording of 1 GB (BENCH_LOAD_MB sets another size) on the
+//    page: the time and the process's peak memory while it loads.
+#include "benchfiles.h"
+#include "benchmemory.h"
 #include "benchsim.h"
 #include "benchstats.h"
 #include "common/sensortable.h"
@@ -50,8 +54,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -120,15 +122,50 @@ constexpr int AdapterWaitMs = 50;
 constexpr int DefaultPids[] = {0x03, 0x04, 0x05, 0x06, 0x07, 0x0B, 0x0C,
                                0x0D, 0x0E, 0x0F, 0x11, 0x13, 0x14, 0x15};
 
-double ResidentMb() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024.0;
-    return 0;
-}
+using bench::ResidentMb;
 
 const QStringList Elm327{"--chip", "elm327", "--search-ms", "0"};
+
+// Writes a recording of about megabytes MB as the recorder writes one: 20
+// passes a second over a state text and twelve numbers.
+bool WriteRecording(const QString& path, qint64 megabytes) {
+    const QByteArray header =
+        "time_s,clock,Fuel System status,Calculated Load [%],Coolant Temp. [\xC2\xB0"
+        "C],Short Term Fuel Trim Bank 1 [%],Long Term Fuel Trim Bank 1 [%],Intake "
+        "Manifold Pressure [kPa],Engine RPM [U/min],Vehicle Speed [kph],Timing "
+        "Advance [\xC2\xB0],Intake Air Temp. [\xC2\xB0\x43],MAF Air Flow Rate "
+        "[g/s],Throttle Position [%],O2 Sensor Bank 1 Sensor 1 [V]\n";
+    return bench::WriteLines(path, megabytes * 1024 * 1024, header, [](qint64 row) {
+        return QByteArray::number(double(row) / 20, 'f', 3) +
+               ",2026-12-10 08:00:00.000,closed loop," + QByteArray::number(30 + row % 40) +
+               ",87,-1.5625,3.125,35," + QByteArray::number(800 + (row * 37) % 3000) + "," +
+               QByteArray::number(row % 120) + ",12.5,31,4.21," + QByteArray::number(row % 100) +
+               ",0.455\n";
+    });
+}
+
+// Loading a large recording on the page: time and peak memory.
+void BenchLoad(SensorPage& page) {
+    const qint64 megabytes = qEnvironmentVariableIsSet("BENCH_LOAD_MB")
+                                 ? qEnvironmentVariableIntValue("BENCH_LOAD_MB")
+                                 : 1024;
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath(QStringLiteral("large.csv"));
+    if (!WriteRecording(path, megabytes))
+        die("cannot write the recording to load");
+    const double before = ResidentMb();
+    if (!bench::ResetPeakResident())
+        die("cannot reset the peak memory");
+    QElapsedTimer clock;
+    clock.start();
+    page.LoadRecording(path);
+    const double ms = double(clock.nsecsElapsed()) / 1e6;
+    const double peak = bench::PeakResidentMb();
+    std::printf("BENCH polling.load_file_mb %.0f MB\n", double(QFileInfo(path).size()) / 1048576);
+    std::printf("BENCH polling.load_1gb_ms %.0f ms\n", ms);
+    std::printf("BENCH polling.load_1gb_rss_mb %.1f MB\n", peak);
+    std::printf("BENCH polling.load_1gb_rss_rise_mb %.1f MB\n", peak - before);
+}
 
 // A link of its own to a simulator, echo off.
 struct SimulatorLine {
@@ -381,5 +418,6 @@ int main(int argc, char** argv) {
     std::printf("BENCH polling.recording_rss_end_mb %.1f MB\n", rssEnd);
     std::printf("BENCH polling.recording_seconds %d s\n", recordingSeconds);
     std::printf("BENCH polling.chart_paint_ms %.2f ms\n", ChartPaintMs(chartRate));
+    BenchLoad(page);
     return 0;
 }

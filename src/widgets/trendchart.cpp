@@ -26,66 +26,30 @@ QString Number(double v) {
     return QString::number(v, 'g', 6).replace(QLatin1Char('.'), DecimalSeparator());
 }
 
-// Two points per bucket over the longest span, and as much again so the
-// points in view are moved to the front only once per span.
-constexpr size_t PointCapacity =
-    4 * (size_t(TrendChart::MaxSpanSeconds / TrendChart::BucketSeconds) + 2);
+// A time on the axis: seconds under a minute, then minutes and seconds, then
+// hours ("0 s", "12,5 s", "2:30 min", "1:05:00 h").
+QString Duration(double seconds) {
+    if (seconds < 59.95) {
+        const double tenths = std::round(seconds * 10) / 10;
+        return QStringLiteral("%1 s").arg(Number(tenths));
+    }
+    const auto whole = static_cast<long long>(std::llround(seconds));
+    const QString ss = QStringLiteral("%1").arg(whole % 60, 2, 10, QLatin1Char('0'));
+    if (whole < 3600)
+        return QStringLiteral("%1:%2 min").arg(whole / 60).arg(ss);
+    return QStringLiteral("%1:%2:%3 h")
+        .arg(whole / 3600)
+        .arg(whole / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(ss);
+}
 
 } // namespace
 
 void TrendChart::Series::clear() {
-    head = tail = 0;
-    inBucket = 0;
     if (name.isEmpty())
-        std::vector<QPointF>().swap(points);
+        points.Stop();
     else
-        points.resize(PointCapacity);
-}
-
-void TrendChart::Series::add(QPointF p) {
-    // A slot that is off keeps nothing. A value that cannot be drawn, or a
-    // time running backwards (an edited recording), would break the drawing
-    // and the search by time.
-    if (points.empty() || !std::isfinite(p.x()) || !std::isfinite(p.y()) ||
-        (!empty() && p.x() < points[tail - 1].x()))
-        return;
-    const auto b = static_cast<long long>(std::floor(p.x() / BucketSeconds));
-    if (empty() || b != bucket || inBucket < 2) {
-        inBucket = (!empty() && b == bucket) ? inBucket + 1 : 1;
-        bucket = b;
-        if (tail == points.size()) {
-            // The span holds at most half the storage, so this runs once per
-            // span; should it not, the oldest point makes room.
-            head = std::max<size_t>(head, 1);
-            std::copy(points.begin() + std::ptrdiff_t(head), points.end(), points.begin());
-            tail -= head;
-            head = 0;
-        }
-        points[tail++] = p;
-    } else {
-        // The bucket holds its lowest and highest point in time order. A new
-        // extreme (or an equal one, so a flat line ends at the newest point)
-        // takes the place of the one it passes; a value in between is folded.
-        QPointF& older = points[tail - 2];
-        QPointF& newer = points[tail - 1];
-        const bool olderHigh = older.y() >= newer.y();
-        if (p.y() >= std::max(older.y(), newer.y())) {
-            if (olderHigh)
-                older = newer;
-            newer = p;
-        } else if (p.y() <= std::min(older.y(), newer.y())) {
-            if (!olderHigh)
-                older = newer;
-            newer = p;
-        }
-    }
-    while (points[head].x() < p.x() - MaxSpanSeconds)
-        ++head;
-}
-
-const QPointF* TrendChart::Series::from(double t) const {
-    return std::lower_bound(begin(), end(), t,
-                            [](const QPointF& p, double v) { return p.x() < v; });
+        points.Start(BucketSeconds, MaxSpanSeconds, SeriesCapacity);
 }
 
 TrendChart::TrendChart(QWidget* parent) : QWidget(parent) {
@@ -97,6 +61,7 @@ TrendChart::TrendChart(QWidget* parent) : QWidget(parent) {
 }
 
 void TrendChart::SetSeries(int slot, const QString& name, const QString& unit) {
+    leaveRecording();
     Series& s = m_series[size_t(slot)];
     s.name = name;
     s.unit = unit;
@@ -115,23 +80,40 @@ void TrendChart::SetScale(int slot, const QString& unit, double factor, double o
 }
 
 void TrendChart::Append(double t, const std::array<std::optional<double>, MaxSeries>& values) {
+    if (m_recording)
+        return;
     for (size_t k = 0; k < m_series.size(); ++k) {
         Series& s = m_series[k];
         if (!s.name.isEmpty() && values[k])
-            s.add(QPointF(t, *values[k]));
+            s.points.Add(QPointF(t, *values[k]));
     }
     scheduleRepaint();
 }
 
-void TrendChart::SetPoints(int slot, const QList<QPointF>& points) {
-    Series& s = m_series[size_t(slot)];
-    s.clear();
-    for (const QPointF& p : points)
-        s.add(p);
-    scheduleRepaint();
+void TrendChart::ShowRecording(double seconds, const std::array<Recorded, MaxSeries>& series) {
+    for (size_t k = 0; k < m_series.size(); ++k) {
+        Series& s = m_series[k];
+        s.name = series[k].name;
+        s.unit = series[k].unit;
+        s.factor = 1;
+        s.offset = 0;
+        s.points = s.name.isEmpty() ? FoldedSeries() : series[k].points;
+    }
+    m_recording = true;
+    m_span = std::max(seconds, 1.0);
+    update();
+}
+
+void TrendChart::leaveRecording() {
+    if (!m_recording)
+        return;
+    m_recording = false;
+    for (Series& s : m_series)
+        s.clear();
 }
 
 void TrendChart::SetSpan(double seconds) {
+    leaveRecording();
     m_span = std::clamp(seconds, 1.0, MaxSpanSeconds);
     update();
 }
@@ -149,9 +131,16 @@ void TrendChart::scheduleRepaint() {
 double TrendChart::newest() const {
     double t = 0;
     for (const Series& s : m_series)
-        if (!s.empty())
-            t = std::max(t, (s.end() - 1)->x());
+        if (!s.points.empty())
+            t = std::max(t, (s.points.end() - 1)->x());
     return t;
+}
+
+std::pair<double, double> TrendChart::Axis() const {
+    // A recording from its start; live values over the span up to the
+    // newest, from 0 s on until the span is full.
+    const double start = m_recording ? 0 : std::max(0.0, newest() - m_span);
+    return {start, start + m_span};
 }
 
 QRectF TrendChart::plotArea() const {
@@ -165,23 +154,22 @@ void TrendChart::paintEvent(QPaintEvent*) {
     const QRectF area = plotArea();
     if (area.width() < 2 || area.height() < 2)
         return;
-    const double end = newest();
-    const double start = end - m_span;
+    const auto [start, end] = Axis();
     painter.setPen(QColor(200, 200, 200));
     painter.drawRect(area);
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawText(QRectF(area.left(), area.bottom() + 2, area.width(), 16), Qt::AlignLeft,
-                     QStringLiteral("-%1 s").arg(Number(m_span)));
+                     Duration(start));
     painter.drawText(QRectF(area.left(), area.bottom() + 2, area.width(), 16), Qt::AlignRight,
-                     QStringLiteral("%1 s").arg(Number(end)));
+                     Duration(end));
     for (size_t k = 0; k < m_series.size(); ++k) {
         const Series& s = m_series[k];
         if (s.name.isEmpty())
             continue;
-        const QPointF* first = s.from(start);
+        const QPointF* first = s.points.From(start);
         double lo = 0, hi = 0;
         bool any = false;
-        for (const QPointF* it = first; it != s.end(); ++it) {
+        for (const QPointF* it = first; it != s.points.end(); ++it) {
             lo = any ? std::min(lo, it->y()) : it->y();
             hi = any ? std::max(hi, it->y()) : it->y();
             any = true;
@@ -219,7 +207,7 @@ void TrendChart::paintEvent(QPaintEvent*) {
                 return;
             line << QPointF(column, yOf(colLo)) << QPointF(column, yOf(colHi));
         };
-        for (const QPointF* it = first; it != s.end(); ++it) {
+        for (const QPointF* it = first; it != s.points.end(); ++it) {
             const int x = int(std::floor(xOf(it->x())));
             if (x != column) {
                 flush();
@@ -247,16 +235,16 @@ void TrendChart::paintEvent(QPaintEvent*) {
 
 QString TrendChart::ValuesAt(int x) const {
     const QRectF area = plotArea();
-    const double t = newest() - m_span + (x - area.left()) / area.width() * m_span;
-    QStringList parts{QStringLiteral("%1 s").arg(Number(t))};
+    const double t = Axis().first + (x - area.left()) / area.width() * m_span;
+    QStringList parts{Duration(std::max(t, 0.0))};
     for (const Series& s : m_series) {
         if (s.name.isEmpty())
             continue;
-        const QPointF* it = s.from(t);
+        const QPointF* it = s.points.From(t);
         std::optional<QPointF> nearest;
-        if (it != s.end())
+        if (it != s.points.end())
             nearest = *it;
-        if (it != s.begin() && (!nearest || t - std::prev(it)->x() < nearest->x() - t))
+        if (it != s.points.begin() && (!nearest || t - std::prev(it)->x() < nearest->x() - t))
             nearest = *std::prev(it);
         parts << QStringLiteral("%1: %2 %3")
                      .arg(s.name,

@@ -21,6 +21,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -29,14 +30,19 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <atomic>
+#include <exception>
+#include <thread>
 
 namespace obd {
 
@@ -391,7 +397,7 @@ void SensorPage::btnRecordClick() {
     const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Aufzeichnen"),
                                                       suggested, QStringLiteral("CSV (*.csv)"));
     if (!path.isEmpty())
-        StartRecording(path);
+        StartRecording(RecordingPath(path));
 }
 
 void SensorPage::btnLoadClick() {
@@ -402,23 +408,69 @@ void SensorPage::btnLoadClick() {
 }
 
 void SensorPage::LoadRecording(const QString& path) {
-    const QList<RecordedSeries> series = obd::LoadRecording(path);
-    double last = 0;
-    for (int n = 0; n < TrendChart::MaxSeries; ++n) {
-        if (n < series.size()) {
-            m_chart->SetSeries(n, series[n].name, series[n].unit);
-            m_seriesUnits[size_t(n)] = series[n].unit;
-            scaleSeries(n);
-            m_chart->SetPoints(n, series[n].points);
-            if (!series[n].points.isEmpty())
-                last = std::max(last, series[n].points.back().x());
-        } else {
-            m_seriesUnits[size_t(n)].clear();
-            m_chart->SetSeries(n, {}, {});
+    // The values the panels watch, drawn from the file if it has them.
+    QStringList watched;
+    for (const LivePanel* panel : m_panels)
+        if (panel->Chosen() >= 0)
+            watched << m_ctx.sensorTable[panel->Chosen()].Name;
+    const RecordingColumnChoice choose = [watched](const QList<RecordingTitle>& columns,
+                                                   const std::vector<bool>& numeric) {
+        return ChooseRecordingColumns(columns, numeric, watched, TrendChart::MaxSeries);
+    };
+
+    // Read on a worker thread; the window is drawn meanwhile and the
+    // progress box offers to cancel.
+    QProgressDialog progress(QStringLiteral("Aufzeichnung wird geladen: %1").arg(path),
+                             QStringLiteral("Abbrechen"), 0, 1000, this);
+    progress.setObjectName(QStringLiteral("LoadProgress"));
+    progress.setWindowTitle(QStringLiteral("Laden"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setAutoReset(false);
+    progress.setMinimumDuration(500);
+    std::atomic<bool> cancelled{false};
+    std::atomic<int> permille{0};
+    LoadedRecording loaded;
+    std::exception_ptr failure;
+    QEventLoop loop;
+    std::thread worker([&] {
+        try {
+            loaded = ReadRecording(
+                path, TrendChart::SeriesCapacity, choose, [&](qint64 done, qint64 total) {
+                    if (total > 0)
+                        permille = int(std::min<qint64>(1000, done * 1000 / total));
+                    return !cancelled;
+                });
+        } catch (...) {
+            failure = std::current_exception();
         }
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    QTimer tick;
+    connect(&tick, &QTimer::timeout, &progress, [&] {
+        if (progress.wasCanceled())
+            cancelled = true;
+        else
+            progress.setValue(permille);
+    });
+    tick.start(50);
+    loop.exec();
+    worker.join();
+    tick.stop();
+    progress.close();
+    if (failure)
+        std::rethrow_exception(failure);
+    if (loaded.cancelled)
+        return;
+
+    std::array<TrendChart::Recorded, TrendChart::MaxSeries> shown;
+    for (size_t n = 0; n < shown.size() && n < loaded.series.size(); ++n)
+        shown[n] = {loaded.series[n].name, loaded.series[n].unit,
+                    std::move(loaded.series[n].points)};
+    m_chart->ShowRecording(loaded.seconds, shown);
+    for (int n = 0; n < TrendChart::MaxSeries; ++n) {
+        m_seriesUnits[size_t(n)] = shown[size_t(n)].unit;
+        scaleSeries(n);
     }
-    // The whole recording in view, as far as the longest span reaches.
-    m_chart->SetSpan(std::max(last, 1.0));
     tcSensordata->setCurrentIndex(2);
 }
 
@@ -504,6 +556,8 @@ void SensorPage::btnSensorsReadClick() {
         m_panels[size_t(n)]->ResetRange();
         nameSeries(n, m_panels[size_t(n)]->Chosen());
     }
+    // The chart's time axis counts from this start.
+    m_clock.restart();
     m_poller->SetFastRequests(HasFastRequests(m_ctx.chipIdentification));
     m_poller->Start(*m_ctx.link, m_ctx.busFraming);
 }

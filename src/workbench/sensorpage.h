@@ -58,8 +58,11 @@ public:
     void StartRecording(const QString& path);
     void StopRecording();
     bool Recording() const { return m_recorder != nullptr; }
-    // Shows a recording in the chart, one series per panel as far as it has
-    // columns; raises FileError for a file that is not a recording.
+    // Shows a recording in the chart, whole: the values the panels watch as
+    // far as the file has them, then its other numeric columns. The file is
+    // read on a worker thread behind a progress box with "Abbrechen" (the
+    // chart stays as it was when cancelled); raises FileError for a file
+    // that is not a recording.
     void LoadRecording(const QString& path);
     void btnRecordClick();
     void btnLoadClick();
@@ -109,7 +112,7 @@ private:
     QLabel* m_picked = nullptr;
     QPushButton* btnRecord = nullptr;
     std::unique_ptr<SensorRecorder> m_recorder;
-    QElapsedTimer m_clock; // the chart's time since the page was made
+    QElapsedTimer m_clock; // the chart's time since the last "Read"
 };
 
 } // namespace obd

@@ -83,13 +83,14 @@ private slots:
     void undrawablePointsAreIgnored() {
         TrendChart chart;
         chart.resize(400, 300);
-        chart.SetSeries(0, QStringLiteral("Temp"), QStringLiteral("°C"));
-        chart.SetPoints(0, {{0, 1},
-                            {1, std::numeric_limits<double>::quiet_NaN()},
-                            {1.5, std::numeric_limits<double>::infinity()},
-                            {2, 3},
-                            {0.5, 99}});
         chart.SetSpan(2);
+        chart.SetSeries(0, QStringLiteral("Temp"), QStringLiteral("°C"));
+        for (const QPointF p : {QPointF{0, 1},
+                                {1, std::numeric_limits<double>::quiet_NaN()},
+                                {1.5, std::numeric_limits<double>::infinity()},
+                                {2, 3},
+                                {0.5, 99}})
+            chart.Append(p.x(), Moment{p.y()});
         for (int x = 0; x < chart.width(); ++x) {
             const QString v = chart.ValuesAt(x).section(QLatin1Char(';'), 1);
             QVERIFY2(v == QStringLiteral(" Temp: 1 °C") || v == QStringLiteral(" Temp: 3 °C"),
@@ -97,6 +98,59 @@ private slots:
         }
         QVERIFY(chart.ValuesAt(chart.width() - 9).contains(QStringLiteral("Temp: 3 °C")));
         chart.grab(); // draws without fault
+    }
+
+    // The time axis counts from the start in readable units, never below
+    // 0 s: live values before and after the span filled, and a recording,
+    // shown whole however much longer than the longest live span it is.
+    void timeAxisFromTheStart_data() {
+        QTest::addColumn<bool>("recording");
+        QTest::addColumn<double>("newest");
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<QString>("right");
+        QTest::newRow("live, first seconds") << false << 5.0 << "0 s"
+                                             << "1:00 min";
+        QTest::newRow("live, long run") << false << 67482.0 << "18:43:42 h"
+                                        << "18:44:42 h";
+        QTest::newRow("recording") << true << 150.0 << "0 s"
+                                   << "2:30 min";
+        QTest::newRow("long recording") << true << 4000.0 << "0 s"
+                                        << "1:06:40 h";
+    }
+    void timeAxisFromTheStart() {
+        QFETCH(bool, recording);
+        QFETCH(double, newest);
+        QFETCH(QString, left);
+        QFETCH(QString, right);
+        TrendChart chart;
+        chart.resize(400, 300);
+        chart.SetSeries(0, QStringLiteral("Load"), QStringLiteral("%"));
+        chart.SetSpan(60);
+        if (recording) {
+            std::array<TrendChart::Recorded, TrendChart::MaxSeries> series;
+            series[0].name = QStringLiteral("Load");
+            series[0].unit = QStringLiteral("%");
+            series[0].points.Start(TrendChart::BucketSeconds, 0, TrendChart::SeriesCapacity);
+            for (double t = 1; t <= newest; t += 1)
+                series[0].points.Add({t, t});
+            chart.ShowRecording(newest, series);
+        } else {
+            chart.Append(newest - 1, Moment{1.0});
+            chart.Append(newest, Moment{2.0});
+        }
+        const int plotLeft = 8, plotRight = chart.width() - 8;
+        QCOMPARE(chart.ValuesAt(plotLeft).section(QLatin1Char(';'), 0, 0), left);
+        QCOMPARE(chart.ValuesAt(plotRight).section(QLatin1Char(';'), 0, 0), right);
+        if (recording) {
+            // The first and the last recorded value are at the axis' ends.
+            QVERIFY(chart.ValuesAt(plotLeft).contains(QStringLiteral("Load: 1 %")));
+            QVERIFY(chart.ValuesAt(plotRight).contains(QStringLiteral("Load: %1 %").arg(newest)));
+            // Live values do not mix into a recording; a new span leaves it.
+            chart.Append(newest + 1, Moment{77.0});
+            QVERIFY(!chart.ValuesAt(plotRight).contains(QStringLiteral("77")));
+            chart.SetSpan(60);
+            QVERIFY(!chart.ShowsRecording());
+        }
     }
 };
 

@@ -14,14 +14,17 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -55,6 +58,7 @@ class TestSensorPage : public QObject {
         return texts;
     }
     int passes() { return control<QLabel>("Label6")->text().toInt(); }
+    void tcSensordataTo(int index) { control<QTabBar>("tcSensordata")->setCurrentIndex(index); }
     void click(const char* name) { QTest::mouseClick(control<QWidget>(name), Qt::LeftButton); }
     void clickCell(int row, int c) {
         QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {},
@@ -391,24 +395,100 @@ private slots:
         page->FillSensorGrid();
         QCOMPARE(cell(temp, 4) + " " + cell(temp, 5), QStringLiteral("40 °C"));
     }
-    // A recording loaded on the page is drawn in the chart, whole, and a
-    // click on its end names the last values.
+    // "Aufzeichnen" asks for the file in the save dialog; a name typed
+    // without a suffix gets ".csv", one with its own suffix stays.
+    void recordingFileNameGetsCsv_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("no suffix") << "fahrt1"
+                                   << "fahrt1.csv";
+        QTest::newRow("csv") << "fahrt2.csv"
+                             << "fahrt2.csv";
+        QTest::newRow("own suffix") << "fahrt3.txt"
+                                    << "fahrt3.txt";
+        QTest::newRow("trailing dot") << "fahrt4."
+                                      << "fahrt4.csv";
+    }
+    void recordingFileNameGetsCsv() {
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        QTemporaryDir dir;
+        bool answered = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            dialog->setDirectory(dir.path());
+            name->setText(typed);
+            QTest::keyClick(name, Qt::Key_Return);
+            answered = true;
+        });
+        tcSensordataTo(2);
+        click("btnRecord");
+        QVERIFY(answered);
+        QVERIFY(page->Recording());
+        page->StopRecording();
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{written});
+    }
+    // A recording loaded on the page is drawn in the chart, whole, from its
+    // start: the values the panels watch, not its text column, and a click
+    // on its end names the last values.
     void loadedRecordingInTheChart() {
+        connect({}, true);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("r.csv"));
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("time_s,clock,Engine RPM [U/min],Vehicle Speed [kph]\n"
-                   "0.000,2026-12-10 08:00:00.000,800,0\n"
-                   "90.000,2026-12-10 08:01:30.000,2400,50\n");
+        file.write("time_s,clock,Fuel System status,Timing Advance [°],Engine RPM [U/min],"
+                   "Vehicle Speed [kph]\n"
+                   "0.400,2026-12-10 08:00:00.400,closed loop,5,800,0\n"
+                   "150.000,2026-12-10 08:02:30.000,\"open, loop\",7,2400,50\n");
         file.close();
         page->LoadRecording(path);
         QCOMPARE(control<QTabBar>("tcSensordata")->currentIndex(), 2);
         auto* chart = control<TrendChart>("TrendChart");
-        QCOMPARE(chart->Span(), 90.0);
-        const QString last = chart->ValuesAt(chart->width() - 9);
-        QVERIFY2(last.contains(QStringLiteral("Engine RPM: 2400 U/min")), qPrintable(last));
-        QVERIFY2(last.contains(QStringLiteral("Vehicle Speed: 50 kph")), qPrintable(last));
+        QCOMPARE(chart->Span(), 150.0);
+        const QString first = chart->ValuesAt(8);
+        const QString last = chart->ValuesAt(chart->width() - 8);
+        QVERIFY2(first.startsWith(QStringLiteral("0 s;")), qPrintable(first));
+        QVERIFY2(last.startsWith(QStringLiteral("2:30 min;")), qPrintable(last));
+        // The panels watch engine speed and vehicle speed first; the file's
+        // further number fills a slot, its text column none.
+        QVERIFY2(last.contains(QStringLiteral("Engine RPM: 2400 U/min; Vehicle Speed: 50 kph; "
+                                              "Timing Advance: 7 °")),
+                 qPrintable(last));
+        QVERIFY2(!last.contains(QStringLiteral("Fuel System")), qPrintable(last));
+    }
+    // The file is read behind a progress box while the window goes on; its
+    // "Abbrechen" ends the reading and leaves the chart as it was.
+    void loadingShowsProgressAndCancels() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("long.csv"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("time_s,clock,Engine RPM [U/min]\n");
+        const QByteArray row = "0.000,2026-12-10 08:00:00.000,800\n";
+        QByteArray block;
+        for (int i = 0; i < 32 * 1024; ++i)
+            block += row;
+        for (int i = 0; i < 30; ++i) // about 35 MB
+            file.write(block);
+        file.close();
+        QString caption;
+        QTimer::singleShot(0, this, [&] {
+            auto* progress = page->findChild<QProgressDialog*>(QStringLiteral("LoadProgress"));
+            QVERIFY(progress);
+            caption = progress->labelText();
+            for (auto* button : progress->findChildren<QPushButton*>())
+                if (button->text() == QStringLiteral("Abbrechen"))
+                    button->click();
+        });
+        page->LoadRecording(path);
+        QCOMPARE(caption, QStringLiteral("Aufzeichnung wird geladen: %1").arg(path));
+        QVERIFY(!control<TrendChart>("TrendChart")->ShowsRecording());
+        QCOMPARE(control<QTabBar>("tcSensordata")->currentIndex(), 0);
+        QVERIFY(f->shown.isEmpty());
     }
     // Stop in the middle of a pass: the request under way ends, no further
     // request and no refresh follow.
