@@ -1,5 +1,6 @@
 #include "workbench/sensorpage.h"
 
+#include "common/errors.h"
 #include "common/regional.h"
 #include "common/sensortable.h"
 #include "link/link.h"
@@ -461,6 +462,8 @@ void SensorPage::LoadRecording(const QString& path) {
         std::rethrow_exception(failure);
     if (loaded.cancelled)
         return;
+    if (loaded.series.empty())
+        throw FileError(QStringLiteral("Die Aufzeichnung %1 enthält keine Messwerte.").arg(path));
 
     std::array<TrendChart::Recorded, TrendChart::MaxSeries> shown;
     for (size_t n = 0; n < shown.size() && n < loaded.series.size(); ++n)

@@ -460,6 +460,24 @@ private slots:
                  qPrintable(last));
         QVERIFY2(!last.contains(QStringLiteral("Fuel System")), qPrintable(last));
     }
+    // A recording without a single number (a header alone, or only state
+    // texts) says so instead of showing an empty chart.
+    void recordingWithoutNumbersSaysSo() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("r.csv"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("time_s,clock,Fuel System status\n0.400,2026-12-10 08:00:00.400,closed loop\n");
+        file.close();
+        try {
+            page->LoadRecording(path);
+            QFAIL("shown");
+        } catch (const FileError& e) {
+            QCOMPARE(e.text(),
+                     QStringLiteral("Die Aufzeichnung %1 enthält keine Messwerte.").arg(path));
+        }
+        QVERIFY(!control<TrendChart>("TrendChart")->ShowsRecording());
+    }
     // The file is read behind a progress box while the window goes on; its
     // "Abbrechen" ends the reading and leaves the chart as it was.
     void loadingShowsProgressAndCancels() {
