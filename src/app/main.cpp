@@ -2,6 +2,7 @@
 // main window, the message loop.
 #include "common/paths.h"
 #include "common/regional.h"
+#include "common/version.h"
 #include "workbench/mainwindow.h"
 #include "workbench/messages.h"
 
@@ -39,7 +40,7 @@ bool onlyPrints(int argc, char* argv[]) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("obd-torvane"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(OBD_VERSION));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(obd::ProgramVersion));
     CommandLine commandLine;
     if (onlyPrints(argc, argv)) {
         QCoreApplication printer(argc, argv);
