@@ -5,9 +5,11 @@
 #include "common/version.h"
 #include "workbench/mainwindow.h"
 #include "workbench/messages.h"
+#include "workbench/qttranslations.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QLocale>
 #include <QSettings>
 #include <cstring>
 
@@ -48,6 +50,8 @@ int main(int argc, char* argv[]) {
     }
 
     QApplication app(argc, argv);
+    // Without translations for the user's language Qt's English texts stay.
+    obd::InstallQtTranslations(QLocale::system());
     commandLine.parser.process(app);
     obd::UseCNumericLocale();
     obd::SetApplicationTitle(QStringLiteral("OBD-II Torvane"));
