@@ -22,6 +22,7 @@ namespace obd {
 
 class Link;
 class TComPort;
+struct RateDetection;
 
 class ConnectionSequence : public QObject {
     Q_OBJECT
@@ -67,6 +68,9 @@ signals:
     void vinRead(const QString& vin);
 
 private:
+    // The status line of the port's rate detection; a device that is no
+    // adapter is closed again.
+    void showDetection(const RateDetection& detection, TComPort& port);
     bool bringUp(Link& link);
     // Runs the steps until one fails; headers is set by a Headers step.
     bool runSteps(std::span<const ChipStep> steps, Link& link, QString& identification,
