@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
+#include <algorithm>
 
 namespace obd {
 
@@ -221,6 +222,16 @@ QWidget* StartPage::makeMilColumn() {
     top->addWidget(named(new QLabel(countCaption, column), QStringLiteral("Label2")), 1, 1);
     DTCCountLabel = named(new QLabel(NotAvailable, column), QStringLiteral("DTCCountLabel"));
     DTCCountLabel->setAccessibleDescription(countCaption);
+    // Wide enough for every text they show, "N/A" before the first read.
+    for (const auto& [label, texts] :
+         {std::pair{labMIL_Status,
+                    QStringList{QStringLiteral("AN"), QStringLiteral("AUS"), NotAvailable}},
+          std::pair{DTCCountLabel, QStringList{QStringLiteral("127"), NotAvailable}}}) {
+        int widest = 0;
+        for (const QString& text : texts)
+            widest = std::max(widest, label->fontMetrics().horizontalAdvance(text));
+        label->setMinimumWidth(widest);
+    }
     top->addWidget(DTCCountLabel, 1, 2);
     top->setColumnStretch(3, 1);
     layout->addLayout(top);

@@ -71,7 +71,7 @@ private slots:
         QCOMPARE(info.units.size(), 1);
         QCOMPARE(info.units[0].calibrationIds, QStringList{"TRV-ECU-0815"});
         QCOMPARE(info.units[0].calibrationNumbers, QStringList{"1A2B3C4D"});
-        QCOMPARE(info.units[0].ecuName, QStringLiteral("ECM?-EngineControl"));
+        QCOMPARE(info.units[0].ecuName, QStringLiteral("ECM-EngineControl"));
         QCOMPARE(car.sentCommands().mid(1), (QStringList{"0900", "0902", "0904", "0906", "090A"}));
     }
 

@@ -161,9 +161,13 @@ private slots:
         QTest::newRow("44") << QStringList() << "Information"
                             << "Löschvorgang erfolgreich abgeschlossen!" << true;
         QTest::newRow("refused") << QStringList{"--reply", "04=7F 04 22"} << "Fehler"
-                                 << "Löschvorgang fehlerhaft!" << false;
+                                 << "Löschvorgang fehlerhaft!\r\nDas Steuergerät lehnt ab: "
+                                    "Bedingungen nicht erfüllt – läuft der Motor? (7F 04 22)."
+                                 << false;
         QTest::newRow("no answer") << QStringList{"--reply", "04="} << "Fehler"
-                                   << "Löschvorgang fehlerhaft!" << false;
+                                   << "Löschvorgang fehlerhaft!\r\nkeine gültige Antwort des "
+                                      "Fahrzeugs auf 04."
+                                   << false;
     }
     void deleteConfirmedOrRefused() {
         QFETCH(QStringList, simulator);

@@ -149,7 +149,7 @@ private slots:
             Rows(test::child<QTableWidget>(&view, "VehicleInfoGrid")),
             (QStringList{"VIN | 1D4GP00R55B123456", "Protokoll | K-Line (ISO 9141-2 / ISO 14230-4)",
                          "Batteriespannung | 14.1 V", "Steuergeräte | 1",
-                         "ECU Name | ECM?-EngineControl", "Calibration ID | TRV-ECU-0815",
+                         "ECU Name | ECM-EngineControl", "Calibration ID | TRV-ECU-0815",
                          "CVN | 1A2B3C4D"}));
     }
 
