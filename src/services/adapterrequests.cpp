@@ -10,7 +10,7 @@
 namespace obd {
 
 QString AdapterQuery(Link& link, const QString& command) {
-    if (!link.ComPort().Connected())
+    if (!link.LineOpen())
         return ReplyError;
     link.SendCommand(command);
     const QString raw = link.ReceiveRawReply();
