@@ -9,12 +9,6 @@
 
 namespace obd {
 
-namespace {
-
-const QString NoReplyText = QStringLiteral("Der Adapter hat nicht geantwortet.");
-
-} // namespace
-
 QString AdapterQuery(Link& link, const QString& command) {
     if (!link.LineOpen())
         return ReplyError;

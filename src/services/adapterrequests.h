@@ -29,6 +29,9 @@ inline constexpr int ProtocolSearchWaitMs = 15000;
 // The result of an optional adapter command the adapter does not know ("?").
 inline const QString NotSupportedText = QStringLiteral("nicht unterstützt");
 
+// Why a request has no messages when the adapter sent no reply.
+inline const QString NoReplyText = QStringLiteral("Der Adapter hat nicht geantwortet.");
+
 // Sends an adapter command; its reply with line breaks as blanks, trimmed.
 // ReplyError when no reply came; a closed port sends nothing.
 QString AdapterQuery(Link& link, const QString& command);

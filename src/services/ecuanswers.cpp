@@ -45,6 +45,53 @@ QString CodeText(const QString& digits) {
     return DtcPrefix(digits.left(1)) + digits.mid(1);
 }
 
+// The refusal codes of a negative response (7F service code) in words.
+struct Refusal {
+    quint8 code;
+    const char* text; // UTF-8
+};
+
+constexpr Refusal Refusals[] = {
+    {0x10, "allgemeine Ablehnung"},
+    {0x11, "Dienst nicht unterstützt"},
+    {0x12, "Unterfunktion nicht unterstützt"},
+    {0x13, "Anfrage hat falsche Länge oder falsches Format"},
+    {0x21, "Steuergerät beschäftigt, Anfrage wiederholen"},
+    {0x22, "Bedingungen nicht erfüllt – läuft der Motor?"},
+    {0x24, "Anfrage in falscher Reihenfolge"},
+    {0x31, "Anfrage außerhalb des zulässigen Bereichs"},
+    {0x33, "Zugriff verweigert (Sicherheitszugang nötig)"},
+    {0x78, "Antwort folgt"},
+};
+
+// "Response pending": the unit's final answer follows.
+constexpr quint8 ResponsePending = 0x78;
+
+const QString RefusedText = QStringLiteral("Das Steuergerät lehnt ab: %1 (7F %2 %3).");
+const QString NoValidAnswer = QStringLiteral("keine gültige Antwort des Fahrzeugs auf %1.");
+
+// The refusal code of a negative response to service; none for any other message.
+std::optional<quint8> RefusalOf(const EcuMessage& m, quint8 service) {
+    if (m.data.size() != 3 || quint8(m.data[0]) != 0x7F || quint8(m.data[1]) != service)
+        return std::nullopt;
+    return quint8(m.data[2]);
+}
+
+QString Hex2(quint8 byte) {
+    return QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+// The control units whose address ISO 15765-4 fixes.
+struct NamedUnit {
+    const char* address;
+    const char* name;
+};
+
+constexpr NamedUnit NamedUnits[] = {
+    {"7E8", "Motor"},
+    {"7E9", "Getriebe"},
+};
+
 } // namespace
 
 int EngineSender(ProtocolFamily family) {
@@ -200,10 +247,48 @@ std::optional<QList<UnitTroubleCode>> TroubleCodesOf(const QList<EcuMessage>& me
     return codes;
 }
 
-bool ClearConfirmedBy(const QList<EcuMessage>& messages) {
-    return !messages.isEmpty() &&
-           std::all_of(messages.begin(), messages.end(),
-                       [](const EcuMessage& m) { return m.data == QByteArray("\x44", 1); });
+QString NegativeResponseText(quint8 code) {
+    for (const Refusal& r : Refusals)
+        if (r.code == code)
+            return QString::fromUtf8(r.text);
+    return QStringLiteral("Ablehnungscode %1").arg(Hex2(code));
+}
+
+QString WhyUnanswered(const ParsedReply& reply, const QString& request) {
+    if (!reply.fault.isEmpty())
+        return reply.fault;
+    const quint8 service = quint8(request.left(2).toUInt(nullptr, 16));
+    for (const EcuMessage& m : reply.messages)
+        if (const std::optional<quint8> code = RefusalOf(m, service);
+            code && *code != ResponsePending)
+            return RefusedText.arg(NegativeResponseText(*code), Hex2(service), Hex2(*code));
+    return NoValidAnswer.arg(request);
+}
+
+ClearOutcome ClearOutcomeOf(const ParsedReply& reply) {
+    bool confirmed = false;
+    for (const EcuMessage& m : reply.messages) {
+        if (m.data == QByteArray("\x44", 1))
+            confirmed = true;
+        else if (RefusalOf(m, 0x04) == ResponsePending)
+            continue;
+        else
+            return {false, WhyUnanswered(reply, QStringLiteral("04"))};
+    }
+    if (!confirmed)
+        return {false, WhyUnanswered(reply, QStringLiteral("04"))};
+    return {true, {}};
+}
+
+QString UnitLabel(const QString& unit) {
+    for (const NamedUnit& u : NamedUnits)
+        if (unit == QLatin1String(u.address))
+            return QString::fromUtf8(u.name);
+    return unit;
+}
+
+QString CodeWithUnit(const QString& code, const QString& unit) {
+    return unit.isEmpty() ? code : QStringLiteral("%1 (%2)").arg(code, UnitLabel(unit));
 }
 
 } // namespace obd

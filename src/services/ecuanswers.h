@@ -69,7 +69,29 @@ struct UnitTroubleCode {
 std::optional<QList<UnitTroubleCode>> TroubleCodesOf(const QList<EcuMessage>& messages,
                                                      ProtocolFamily family, int service);
 
-// True when at least one unit answered and every answer is the single byte 44.
-bool ClearConfirmedBy(const QList<EcuMessage>& messages);
+// The words for a control unit's refusal code (the last byte of "7F service
+// code"): "Bedingungen nicht erfüllt – läuft der Motor?" for 22.
+QString NegativeResponseText(quint8 code);
+
+// Why a reply to request holds no answer of its service: the reply's fault
+// (the adapter's message, no reply, a reply that cannot be read), a control
+// unit's refusal in words, or no valid answer.
+QString WhyUnanswered(const ParsedReply& reply, const QString& request);
+
+// What the vehicle said to a clear (service 04). "Response pending" (7F 04 78)
+// only announces the final answer; the clear is confirmed when a unit answered
+// 44 and none refused. refusal: why it is not, in words.
+struct ClearOutcome {
+    bool confirmed = false;
+    QString refusal;
+};
+ClearOutcome ClearOutcomeOf(const ParsedReply& reply);
+
+// A control unit as every list shows it: by name where ISO 15765-4 fixes its
+// address (7E8 engine, 7E9 transmission), else by its address; "" for none.
+QString UnitLabel(const QString& unit);
+// A code with its unit: "P0133 (Motor)", "P0171 (7EA)"; the code alone
+// without a unit.
+QString CodeWithUnit(const QString& code, const QString& unit);
 
 } // namespace obd

@@ -112,6 +112,10 @@ SensorReading DecodeSensorReading(int pid, const QString& reply, QChar decimalSe
     case PidDecoder::MilState:
         return text(TestBit(a, 7) ? QStringLiteral("AN") : QStringLiteral("AUS"));
     case PidDecoder::FuelSystem:
+        // No bit set is no error: the freeze frame's text for the same byte.
+        if (a == 0)
+            return text(
+                DecodePidValues(*FindPidSpec(pid), std::array<std::uint8_t, 2>{}).front().text);
         return text(TextOrError(HighestBitText(FuelSystemTexts, quint8(a))));
     case PidDecoder::SecondaryAir:
         return text(TextOrError(HighestBitText(SecondaryAirTexts, quint8(a))));

@@ -75,7 +75,9 @@ QString InfoText(const QByteArray& bytes) {
     QString text;
     for (qsizetype k = begin; k < end; ++k) {
         const quint8 b = quint8(bytes[k]);
-        text += b >= 0x20 && b < 0x7F ? QChar(b) : QLatin1Char('?');
+        // Padding inside a field (an ECU name's short acronym) is no character.
+        if (b != 0)
+            text += b >= 0x20 && b < 0x7F ? QChar(b) : QLatin1Char('?');
     }
     return text;
 }

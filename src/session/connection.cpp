@@ -38,7 +38,17 @@ void ConnectionSequence::Run(TComPort& port, Link& link) {
         openPort(port, link);
     }
     bool ready = false;
-    RunOffThread([&] { ready = bringUp(link); });
+    try {
+        RunOffThread([&] { ready = bringUp(link); });
+    } catch (const Error& e) {
+        // The run ends here: its list ends on why, no lamp shows a part
+        // that was reached, and nothing of the car counts as read.
+        emit statusLine(e.text(), false);
+        emit chipLamp(false);
+        emit ecuLamp(false);
+        emit monitorStatusUnreadable();
+        throw;
+    }
     link.CommFailure = !ready;
 }
 
@@ -143,20 +153,29 @@ bool ConnectionSequence::bringUp(Link& link) {
     emit ecuLamp(true);
     TSupportedPids supported{};
     ReadSupportedPids(link, supported);
-    emit supportedPidsRead(supported);
     QString obdType;
-    ReadSensorData(link, supported, QStringLiteral("01"), QStringLiteral("1C"), obdType);
-    emit obdTypeRead(obdType);
+    try {
+        ReadSensorData(link, supported, QStringLiteral("01"), QStringLiteral("1C"), obdType);
+    } catch (const ConversionError&) {
+        obdType = ReplyError;
+    }
+    readVehicle(link, supported, obdType);
+    return true;
+}
 
-    TMonitorStatus status;
-    if (ReadMonitorStatus(link, status)) {
-        emit monitorStatusRead(status);
+void ConnectionSequence::readVehicle(Link& link, const TSupportedPids& supported,
+                                     const QString& obdType) {
+    emit supportedPidsRead(supported);
+    emit obdTypeRead(obdType);
+    const Reading<TMonitorStatus> status = AskMonitorStatus(Bus(), link);
+    if (status.IsRead()) {
+        emit monitorStatusRead(status.Value());
     } else {
-        emit statusLine(QStringLiteral("Monitorstatus: ") + ReplyError, false);
+        // The list ends on this line: nothing is known about MIL and codes.
+        emit statusLine(QStringLiteral("Monitorstatus: ") + status.Why(), false);
         emit monitorStatusUnreadable();
     }
     emit vinRead(ReadVin(Bus(), link).value_or(QString()));
-    return true;
 }
 
 bool ConnectionSequence::reachVehicle(Link& link, bool headers) {
@@ -198,18 +217,7 @@ bool ConnectionSequence::reachVehicle(Link& link, bool headers) {
     emit statusLine(QStringLiteral("Batteriespannung: ") + voltage, voltage != ReplyError);
     m_framing = framing;
     m_framedBus.SetFraming(framing);
-
-    emit supportedPidsRead(supported);
-    emit obdTypeRead(RequestSensorValue(link, framing, supported, 0x1C));
-    QString fault;
-    if (const std::optional<TMonitorStatus> monitors = RequestMonitorStatus(link, framing, fault)) {
-        emit monitorStatusRead(*monitors);
-    } else {
-        emit statusLine(QStringLiteral("Monitorstatus: ") + (fault.isEmpty() ? ReplyError : fault),
-                        false);
-        emit monitorStatusUnreadable();
-    }
-    emit vinRead(ReadVin(Bus(), link).value_or(QString()));
+    readVehicle(link, supported, RequestSensorValue(link, framing, supported, 0x1C));
     return true;
 }
 

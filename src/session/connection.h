@@ -81,6 +81,9 @@ private:
     // With an ELM327-style chip: the ECU check (the adapter's protocol
     // search), the protocol, the battery voltage, then the vehicle's data.
     bool reachVehicle(Link& link, bool headers);
+    // With the vehicle reached and its bus known: its supported PIDs and OBD
+    // type as read, then its monitor status and VIN.
+    void readVehicle(Link& link, const TSupportedPids& supported, const QString& obdType);
 
     std::unique_ptr<ChipDialect> m_dialect;
     std::optional<BusFraming> m_framing; // written by the run, read after it

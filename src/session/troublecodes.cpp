@@ -1,7 +1,5 @@
 #include "session/troublecodes.h"
 
-#include "services/ecuanswers.h"
-#include "services/j1979.h"
 #include "session/offthread.h"
 #include "session/vehiclebus.h"
 
@@ -13,91 +11,85 @@ namespace {
 
 const QString StatusUnreadable = QStringLiteral("Der Monitorstatus konnte nicht gelesen werden: ");
 const QString CodesUnreadable = QStringLiteral("Die Fehlercodes konnten nicht gelesen werden: ");
-const QString NoValidAnswer = QStringLiteral("keine gültige Antwort des Fahrzeugs auf %1.");
+const QString PendingUnreadable =
+    QStringLiteral("Die vorläufigen Fehlercodes (Mode 07) konnten nicht gelesen werden: ");
+const QString PermanentUnreadable =
+    QStringLiteral("Die permanenten Fehlercodes (Mode 0A) konnten nicht gelesen werden: ");
 
-// Why a part could not be read: the adapter's message or an invalid answer.
-QString Cause(const QString& fault, const QString& request) {
-    return fault.isEmpty() ? NoValidAnswer.arg(request) : fault;
-}
-
-void SortCodes(QStringList& codes) {
-    std::stable_sort(codes.begin(), codes.end(), [](const QString& a, const QString& b) {
-        return a.compare(b, Qt::CaseInsensitive) < 0;
-    });
-}
-
-} // namespace
-
-void TroubleCodes::Read(Link& link, const std::optional<BusFraming>& framing) {
-    QStringList failures;
-    const std::optional<BusFraming> active = ActiveFraming(link, framing);
-    RunOffThread([&] {
-        if (active) {
-            readMessages(link, *active, failures);
-            return;
-        }
-        TMonitorStatus status;
-        if (ReadMonitorStatus(link, status)) {
-            emit monitorStatusRead(status);
-        } else {
-            failures << StatusUnreadable + NoValidAnswer.arg(QStringLiteral("0101"));
-            emit monitorStatusUnreadable();
-        }
-        QStringList codes;
-        if (ReadTroubleCodes(link, codes)) {
-            SortCodes(codes);
-            emit codesRead(codes);
-        } else {
-            failures << CodesUnreadable + NoValidAnswer.arg(QStringLiteral("03"));
-            emit codesUnreadable();
-        }
-    });
-    if (!failures.isEmpty())
-        emit readFailed(failures.join(QStringLiteral("\r\n")));
-}
-
-void TroubleCodes::readMessages(Link& link, const BusFraming& framing, QStringList& failures) {
-    QString fault;
-    if (const std::optional<TMonitorStatus> monitors = RequestMonitorStatus(link, framing, fault)) {
-        emit monitorStatusRead(*monitors);
-    } else {
-        failures << StatusUnreadable + Cause(fault, QStringLiteral("0101"));
-        emit monitorStatusUnreadable();
+// The bus of the chip in use: the framing found for an ELM327-style adapter,
+// else the ELM323 (and the demo responder, which speaks like it).
+struct ActiveBus {
+    ActiveBus(const Link& link, const std::optional<BusFraming>& framing)
+        : framing(ActiveFraming(link, framing)) {
+        if (this->framing)
+            framed.SetFraming(*this->framing);
     }
-    const ParsedReply stored = RequestMessages(link, QStringLiteral("03"), framing);
-    const std::optional<QList<UnitTroubleCode>> found =
-        stored.fault.isEmpty() ? TroubleCodesOf(stored.messages, framing.family, 0x03)
-                               : std::nullopt;
-    if (!found) {
-        failures << CodesUnreadable + Cause(stored.fault, QStringLiteral("03"));
-        emit codesUnreadable();
-        return;
+    const VehicleBus& bus() const {
+        if (framing)
+            return framed;
+        return elm323;
     }
-    QStringList codes;
-    for (const UnitTroubleCode& c : *found)
-        codes << (c.unit.isEmpty() ? c.code : QStringLiteral("%1 (%2)").arg(c.code, c.unit));
-    SortCodes(codes);
-    emit codesRead(codes);
-}
+    std::optional<BusFraming> framing;
+    Elm327Bus framed;
+    Elm323Bus elm323;
+};
 
-void TroubleCodes::ReadPending(const VehicleBus& bus, Link& link) {
-    const auto read = [&](const QString& request, int service) {
-        std::optional<QList<UnitTroubleCode>> codes =
-            TroubleCodesOf(bus.Ask(link, request).messages, bus.Family(), service);
+CodeListReading AskCodes(const VehicleBus& bus, Link& link, int service) {
+    const QString request = QStringLiteral("%1").arg(service, 2, 16, QLatin1Char('0')).toUpper();
+    return AskDecoded<QList<UnitTroubleCode>>(bus, link, request, [&](const QList<EcuMessage>& m) {
+        std::optional<QList<UnitTroubleCode>> codes = TroubleCodesOf(m, bus.Family(), service);
         if (codes)
             std::stable_sort(codes->begin(), codes->end(), [](const auto& a, const auto& b) {
                 const int byCode = a.code.compare(b.code, Qt::CaseInsensitive);
                 return byCode != 0 ? byCode < 0 : a.unit < b.unit;
             });
         return codes;
-    };
-    std::optional<QList<UnitTroubleCode>> pending, permanent;
+    });
+}
+
+} // namespace
+
+void TroubleCodes::Read(Link& link, const std::optional<BusFraming>& framing) {
+    const ActiveBus active(link, framing);
+    const VehicleBus& bus = active.bus();
+    Reading<TMonitorStatus> status;
+    CodeListReading codes;
     RunOffThread([&] {
-        pending = read(QStringLiteral("07"), 0x07);
+        status = AskMonitorStatus(bus, link);
+        codes = AskCodes(bus, link, 0x03);
+    });
+    QStringList failures;
+    if (status.IsRead()) {
+        emit monitorStatusRead(status.Value());
+    } else {
+        failures << StatusUnreadable + status.Why();
+        emit monitorStatusUnreadable();
+    }
+    if (codes.IsRead()) {
+        emit codesRead(codes.Value());
+    } else {
+        failures << CodesUnreadable + codes.Why();
+        emit codesUnreadable();
+    }
+    if (!failures.isEmpty())
+        emit readFailed(failures.join(QStringLiteral("\r\n")));
+}
+
+void TroubleCodes::ReadPending(const VehicleBus& bus, Link& link) {
+    CodeListReading pending, permanent;
+    RunOffThread([&] {
+        pending = AskCodes(bus, link, 0x07);
         if (bus.Family() != ProtocolFamily::KLine)
-            permanent = read(QStringLiteral("0A"), 0x0A);
+            permanent = AskCodes(bus, link, 0x0A);
     });
     emit pendingRead(pending, permanent);
+    QStringList failures;
+    if (pending.HasFailed())
+        failures << PendingUnreadable + pending.Why();
+    if (permanent.HasFailed())
+        failures << PermanentUnreadable + permanent.Why();
+    if (!failures.isEmpty())
+        emit readFailed(failures.join(QStringLiteral("\r\n")));
 }
 
 void TroubleCodes::ReadDistances(const VehicleBus& bus, Link& link,
@@ -112,22 +104,13 @@ void TroubleCodes::ReadDistances(const VehicleBus& bus, Link& link,
 }
 
 void TroubleCodes::Clear(Link& link, const std::optional<BusFraming>& framing) {
-    bool confirmed = false;
-    QString cause;
-    const std::optional<BusFraming> active = ActiveFraming(link, framing);
-    RunOffThread([&] {
-        if (!active) {
-            confirmed = ClearTroubleCodes(link);
-            return;
-        }
-        const ParsedReply reply = RequestMessages(link, QStringLiteral("04"), *active);
-        cause = reply.fault;
-        confirmed = cause.isEmpty() && ClearConfirmedBy(reply.messages);
-    });
-    if (confirmed)
+    const ActiveBus active(link, framing);
+    ClearOutcome outcome;
+    RunOffThread([&] { outcome = ClearOutcomeOf(active.bus().Ask(link, QStringLiteral("04"))); });
+    if (outcome.confirmed)
         emit cleared();
     else
-        emit clearRefused(cause);
+        emit clearRefused(outcome.refusal);
 }
 
 } // namespace obd

@@ -4,19 +4,24 @@
 #pragma once
 
 #include "common/obdtypes.h"
+#include "common/reading.h"
 #include "services/adapterrequests.h"
 #include "services/ecuanswers.h"
 #include "session/vehicledata.h"
 
+#include <QList>
 #include <QObject>
 #include <QString>
-#include <QStringList>
 #include <optional>
 
 namespace obd {
 
 class Link;
 class VehicleBus;
+
+// The codes of one service as read: each with its control unit, sorted by
+// code (regardless of case), then by unit.
+using CodeListReading = Reading<QList<UnitTroubleCode>>;
 
 class TroubleCodes : public QObject {
     Q_OBJECT
@@ -27,10 +32,11 @@ public:
     // stored codes; what could not be read is reported as unreadable, and
     // once more together in readFailed. framing: how an ELM327-style
     // adapter lays out the answers (ActiveFraming decides); none for the
-    // ELM323's text dialogue.
+    // ELM323.
     void Read(Link& link, const std::optional<BusFraming>& framing = std::nullopt);
     // The polling worker must not run. Reads the pending codes (service 07)
-    // and, on CAN, the permanent codes (service 0A).
+    // and, on CAN, the permanent codes (service 0A); what could not be read
+    // is said in readFailed too.
     void ReadPending(const VehicleBus& bus, Link& link);
     // The polling worker must not run. Reads the odometer and the distance
     // since the codes were cleared where the vehicle's bitmaps announce them.
@@ -43,26 +49,19 @@ public:
 signals:
     void monitorStatusRead(const TMonitorStatus& status);
     void monitorStatusUnreadable();
-    // The stored codes, sorted alphabetically regardless of case. When
-    // several control units answered, each code is followed by its unit:
-    // "P0133 (7E8)".
-    void codesRead(const QStringList& codes);
+    // The stored codes; a unit is given when several control units answered.
+    void codesRead(const QList<UnitTroubleCode>& codes);
     void codesUnreadable();
-    // The pending and the permanent codes, each sorted; a list the vehicle
-    // did not give (no answer, or no CAN for permanent codes) is none.
-    void pendingRead(const std::optional<QList<UnitTroubleCode>>& pending,
-                     const std::optional<QList<UnitTroubleCode>>& permanent);
+    // The pending and the permanent codes; the permanent ones are not read
+    // on K-line, which has none.
+    void pendingRead(const CodeListReading& pending, const CodeListReading& permanent);
     void distancesRead(const Distances& distances);
     // After a read with an unreadable part: the text for the user.
     void readFailed(const QString& message);
     // The vehicle confirmed the clear.
     void cleared();
-    // The vehicle refused the clear or did not answer it; cause is the
-    // adapter's message for the user, or empty.
+    // The vehicle refused the clear or did not answer it; cause: why, for the user.
     void clearRefused(const QString& cause);
-
-private:
-    void readMessages(Link& link, const BusFraming& framing, QStringList& failures);
 };
 
 } // namespace obd

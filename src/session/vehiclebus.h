@@ -4,10 +4,15 @@
 // use decides how its replies become messages.
 #pragma once
 
+#include "common/errors.h"
+#include "common/reading.h"
 #include "services/adapterrequests.h"
+#include "services/ecuanswers.h"
 #include "services/protocol.h"
 
+#include <QList>
 #include <QString>
+#include <optional>
 
 namespace obd {
 
@@ -39,5 +44,29 @@ public:
 private:
     BusFraming m_framing;
 };
+
+// One request through bus and its answer decoded: decode gives the value
+// from the units' messages, or none when no unit answered with it (it may
+// raise ConversionError for a damaged answer). The reading says why there is
+// no value: the adapter's message, no reply, a control unit's refusal, a
+// reply without an answer, or a damaged answer.
+template <class T, class Decode>
+Reading<T> AskDecoded(const VehicleBus& bus, Link& link, const QString& request, Decode decode) {
+    const ParsedReply reply = bus.Ask(link, request);
+    if (reply.fault.isEmpty()) {
+        try {
+            if (std::optional<T> value = decode(reply.messages))
+                return Reading<T>::Of(std::move(*value));
+        } catch (const ConversionError&) {
+            return Reading<T>::Failed(
+                QStringLiteral("die Antwort auf %1 ist unvollständig oder beschädigt.")
+                    .arg(request));
+        }
+    }
+    return Reading<T>::Failed(WhyUnanswered(reply, request));
+}
+
+// The monitor status (01 01) over every answering unit.
+Reading<TMonitorStatus> AskMonitorStatus(const VehicleBus& bus, Link& link);
 
 } // namespace obd

@@ -31,12 +31,13 @@ QString FrameOf(int service) {
 // before a request; the bitmaps of every unit that answered count.
 PidSupport WalkRanges(const VehicleBus& bus, Link& link, int service,
                       std::vector<std::uint32_t> bitmaps = {},
-                      const std::function<bool()>& stop = {}) {
+                      const std::function<bool()>& stop = {}, QString* firstFailure = nullptr) {
     const qsizetype head = service == 2 ? 3 : 2; // 02 answers carry the frame number
     while (const std::optional<int> range = NextSupportRange(bitmaps)) {
         if (stop && stop())
             break;
-        const ParsedReply reply = bus.Ask(link, Hex2(service) + Hex2(*range) + FrameOf(service));
+        const QString request = Hex2(service) + Hex2(*range) + FrameOf(service);
+        const ParsedReply reply = bus.Ask(link, request);
         std::optional<std::uint32_t> word;
         for (const EcuMessage& m : reply.messages) {
             if (m.data.size() < head || quint8(m.data[0]) != 0x40 + service ||
@@ -44,8 +45,11 @@ PidSupport WalkRanges(const VehicleBus& bus, Link& link, int service,
                 continue;
             word = word.value_or(0) | SupportBitmap(Bytes(m.data.mid(head)));
         }
-        if (!word)
+        if (!word) {
+            if (firstFailure && bitmaps.empty())
+                *firstFailure = WhyUnanswered(reply, request);
             break;
+        }
         bitmaps.push_back(*word);
     }
     return SupportedPidUnion(bitmaps);
@@ -188,12 +192,18 @@ Distances ReadDistances(const VehicleBus& bus, Link& link, const PidSupport& sup
 
 FreezeFrame ReadFreezeFrame(const VehicleBus& bus, Link& link) {
     FreezeFrame frame;
-    const PidSupport supported = WalkRanges(bus, link, 2);
+    const PidSupport supported = WalkRanges(bus, link, 2, {}, {}, &frame.failure);
     if (!supported[0x02])
         return frame;
+    const QString codeRequest = QStringLiteral("020200");
+    const ParsedReply codeReply = bus.Ask(link, codeRequest);
     const std::optional<QByteArray> code =
-        FreezeFrameDataOf(bus.Ask(link, QStringLiteral("020200")).messages, bus.Family(), 0x02);
-    if (!code || !(frame.code = FreezeFrameCodeOf(*code)))
+        FreezeFrameDataOf(codeReply.messages, bus.Family(), 0x02);
+    if (!code) {
+        frame.failure = WhyUnanswered(codeReply, codeRequest);
+        return frame;
+    }
+    if (!(frame.code = FreezeFrameCodeOf(*code)))
         return frame;
     for (int pid = 0x03; pid < int(supported.size()); ++pid) {
         const PidSpec* spec = FindPidSpec(pid);

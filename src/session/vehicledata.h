@@ -56,9 +56,12 @@ PidRow ReadLivePid(const VehicleBus& bus, Link& link, const PidSpec& spec);
 std::optional<double> ReadBatteryVoltage(const VehicleBus& bus, Link& link, bool adapterMeasures);
 
 struct FreezeFrame {
-    // The code that stored it; none when the vehicle holds no frame.
+    // The code that stored it; none when the vehicle holds no frame or it
+    // could not be read.
     std::optional<QString> code;
     QList<PidRow> rows;
+    // Why the frame could not be read; "" when the vehicle answered.
+    QString failure;
 };
 
 // Frame 0 (requests "02 PID 00"): the bitmap of PID 00 and the further ones

@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 class QSettings;
 
@@ -98,6 +99,11 @@ struct WorkbenchContext {
     // What the car told this session, as the pages show it (MIL, readiness,
     // stored codes with their descriptions): saved as a visit by "Speichern".
     VisitRecord reading;
+    // The last code read could not read the stored codes: the reading does
+    // not know them, and is not saved so.
+    bool storedCodesUnread = false;
+    // The reading as "Speichern" saved it last, with the visit's number.
+    std::optional<std::pair<VisitRecord, qint32>> savedReading;
     // The visit saved or opened last, which "Drucken" fills the report with.
     std::optional<VisitRecord> shownVisit;
     // Whether the pages show shownVisit, opened from the saved visits, in

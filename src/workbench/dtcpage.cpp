@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace obd {
 
@@ -74,14 +75,12 @@ bool showSavedDescription(const QListWidget* list, QPlainTextEdit* memo) {
     return true;
 }
 
-// A listed code and the control unit that follows it when several answered:
-// "P0133 (7E8)" is P0133 from 7E8; a code alone has no unit.
-std::pair<QString, QString> CodeAndUnit(const QString& shown) {
-    const QString code = shown.section(QLatin1Char(' '), 0, 0);
-    QString unit = shown.section(QLatin1Char(' '), 1);
-    if (unit.startsWith(QLatin1Char('(')) && unit.endsWith(QLatin1Char(')')))
-        unit = unit.mid(1, unit.size() - 2);
-    return {code, unit};
+// A listed code: its text with its unit, the code alone in the item's data.
+QListWidgetItem* AddCode(QListWidget* list, const QString& code, const QString& unit,
+                         const QString& mark = {}) {
+    auto* item = new QListWidgetItem(CodeWithUnit(code, unit) + mark, list);
+    item->setData(Qt::UserRole, code);
+    return item;
 }
 
 QLabel* heading(const QString& text, QWidget* parent) {
@@ -143,9 +142,10 @@ DtcPage::DtcPage(WorkbenchContext& ctx, QWidget* parent)
     connect(m_codes, &TroubleCodes::codesUnreadable, this, [this] {
         clearList();
         replaceCodes(true, {});
+        m_ctx.storedCodesUnread = true;
     });
     connect(m_codes, &TroubleCodes::readFailed, this,
-            [this](const QString& message) { m_ctx.messages->Error(message); });
+            [this](const QString& message) { m_readFailures << message; });
     connect(m_codes, &TroubleCodes::cleared, this, &DtcPage::showCleared);
     connect(m_codes, &TroubleCodes::clearRefused, this, [this](const QString& cause) {
         const QString refused = QStringLiteral("Löschvorgang fehlerhaft!");
@@ -191,20 +191,25 @@ void DtcPage::TroubleCodesReadClick() {
         return;
     StopPollerAndWait(m_ctx);
     endSavedVisit();
-    BusyCursor busy;
-    m_codes->Read(*m_ctx.link, m_ctx.busFraming);
-    if (!m_ctx.vehicleBus)
-        return;
-    m_codes->ReadPending(*m_ctx.vehicleBus, *m_ctx.link);
-    m_codes->ReadDistances(*m_ctx.vehicleBus, *m_ctx.link, m_ctx.announcedPids);
+    m_readFailures.clear();
+    {
+        BusyCursor busy;
+        m_codes->Read(*m_ctx.link, m_ctx.busFraming);
+        if (m_ctx.vehicleBus) {
+            m_codes->ReadPending(*m_ctx.vehicleBus, *m_ctx.link);
+            m_codes->ReadDistances(*m_ctx.vehicleBus, *m_ctx.link, m_ctx.announcedPids);
+        }
+    }
+    // One box for every part that could not be read.
+    if (!m_readFailures.isEmpty())
+        m_ctx.messages->Error(std::exchange(m_readFailures, {}).join(QStringLiteral("\r\n")));
 }
 
-void DtcPage::ShowPendingCodes(const std::optional<QList<UnitTroubleCode>>& pending,
-                               const std::optional<QList<UnitTroubleCode>>& permanent) {
+void DtcPage::ShowPendingCodes(const CodeListReading& pending, const CodeListReading& permanent) {
     std::vector<VisitCode> read;
     for (const auto& [codes, kind] :
          {std::pair{&pending, CodeKind::Pending}, std::pair{&permanent, CodeKind::Permanent}})
-        for (const UnitTroubleCode& c : codes->value_or(QList<UnitTroubleCode>{}))
+        for (const UnitTroubleCode& c : codes->Optional().value_or(QList<UnitTroubleCode>{}))
             read.push_back({c.code, kind, codeDescription(c.code), c.unit});
     replaceCodes(false, read);
     listPending(m_ctx.reading.codes, false);
@@ -232,13 +237,9 @@ void DtcPage::listPending(const std::vector<VisitCode>& codes, bool saved) {
         if (c.kind == CodeKind::Stored ||
             (c.kind == CodeKind::Permanent && listed(CodeKind::Pending, c)))
             continue;
-        QString text = c.code;
-        if (!c.unit.isEmpty())
-            text += QLatin1Char(' ') + c.unit;
-        if (c.kind == CodeKind::Permanent || listed(CodeKind::Permanent, c))
-            text += PermanentMark;
-        auto* item = new QListWidgetItem(text, ListBox1);
-        item->setData(Qt::UserRole, c.code);
+        const bool permanent = c.kind == CodeKind::Permanent || listed(CodeKind::Permanent, c);
+        QListWidgetItem* item =
+            AddCode(ListBox1, c.code, c.unit, permanent ? PermanentMark : QString());
         if (saved)
             item->setData(SavedDescriptionRole, c.description);
     }
@@ -279,9 +280,7 @@ void DtcPage::listCodes(const std::vector<VisitCode>& codes) {
     for (const VisitCode& c : codes) {
         if (c.kind != CodeKind::Stored)
             continue;
-        auto* item = new QListWidgetItem(
-            c.unit.isEmpty() ? c.code : QStringLiteral("%1 (%2)").arg(c.code, c.unit), DTC_ListBox);
-        item->setData(SavedDescriptionRole, c.description);
+        AddCode(DTC_ListBox, c.code, c.unit)->setData(SavedDescriptionRole, c.description);
     }
     listPending(codes, true);
     for (const auto& [list, memo] : {std::pair{DTC_ListBox, DTC_Memo}, std::pair{ListBox1, Memo1}})
@@ -291,22 +290,21 @@ void DtcPage::listCodes(const std::vector<VisitCode>& codes) {
         }
 }
 
-void DtcPage::ShowTroubleCodes(const QStringList& codes) {
+void DtcPage::ShowTroubleCodes(const QList<UnitTroubleCode>& codes) {
     clearList();
-    DTC_ListBox->addItems(codes);
-    // A code followed by its control unit ("P0133 (7E8)") is wider than the
+    // A code followed by its control unit ("P0133 (Motor)") is wider than the
     // list: the list widens until every code shows whole.
     int widest = 0;
-    for (const QString& code : codes)
-        widest = std::max(widest, DTC_ListBox->fontMetrics().horizontalAdvance(code));
+    for (const UnitTroubleCode& c : codes)
+        widest = std::max(widest, DTC_ListBox->fontMetrics().horizontalAdvance(
+                                      AddCode(DTC_ListBox, c.code, c.unit)->text()));
     const int scrollBar = DTC_ListBox->verticalScrollBar()->sizeHint().width();
     DTC_ListBox->setFixedWidth(std::max(ListWidth, MarkPicture(Mark::Error).width() + 6 + widest +
                                                        2 * DTC_ListBox->frameWidth() + scrollBar));
     std::vector<VisitCode> read;
-    for (const QString& shown : codes) {
-        const auto [code, unit] = CodeAndUnit(shown);
-        read.push_back({code, CodeKind::Stored, codeDescription(code), unit});
-    }
+    for (const UnitTroubleCode& c : codes)
+        read.push_back({c.code, CodeKind::Stored, codeDescription(c.code), c.unit});
+    m_ctx.storedCodesUnread = false;
     replaceCodes(true, read);
     if (DTC_ListBox->count() == 0)
         return;
@@ -329,8 +327,8 @@ void DtcPage::DTC_ListBoxClick() {
     const QListWidgetItem* selected = DTC_ListBox->currentItem();
     if (m_ctx.TroubleCodeTexts.isEmpty() || !selected || !selected->isSelected())
         return;
-    const QString code = CodeAndUnit(selected->text()).first;
-    for (const QString& line : FindTroubleCodeTexts(m_ctx.TroubleCodeTexts, code))
+    for (const QString& line :
+         FindTroubleCodeTexts(m_ctx.TroubleCodeTexts, selected->data(Qt::UserRole).toString()))
         DTC_Memo->appendPlainText(line);
 }
 
@@ -358,6 +356,7 @@ void DtcPage::showCleared() {
     ListBox1->clear();
     Memo1->clear();
     m_ctx.reading.codes.clear();
+    m_ctx.storedCodesUnread = false;
     m_ctx.messages->Information(QStringLiteral("Löschvorgang erfolgreich abgeschlossen!"));
 }
 

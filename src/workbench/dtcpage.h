@@ -4,8 +4,10 @@
 #pragma once
 
 #include "services/ecuanswers.h"
+#include "session/troublecodes.h"
 #include "store/visits.h"
 
+#include <QStringList>
 #include <QWidget>
 #include <optional>
 
@@ -22,11 +24,12 @@ class DtcPage : public QWidget {
 public:
     DtcPage(WorkbenchContext& ctx, QWidget* parent = nullptr);
 
-    void ShowTroubleCodes(const QStringList& codes);
+    // The stored list: each code with its unit when several units answer.
+    void ShowTroubleCodes(const QList<UnitTroubleCode>& codes);
     // The pending list: each code with its unit when several units answer,
-    // permanent codes marked.
-    void ShowPendingCodes(const std::optional<QList<UnitTroubleCode>>& pending,
-                          const std::optional<QList<UnitTroubleCode>>& permanent);
+    // permanent codes marked. A list that was not read or could not be read
+    // lists nothing.
+    void ShowPendingCodes(const CodeListReading& pending, const CodeListReading& permanent);
     // A saved visit's codes in place of the car's reading, each with its
     // saved description; and back to the codes of the reading.
     void ShowSavedVisit(const VisitRecord& visit);
@@ -64,6 +67,8 @@ private:
     QPlainTextEdit* DTC_Memo = nullptr;
     QListWidget* ListBox1 = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
+    // What the read under way could not read, said once at its end.
+    QStringList m_readFailures;
 };
 
 } // namespace obd

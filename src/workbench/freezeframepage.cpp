@@ -15,6 +15,7 @@ namespace obd {
 namespace {
 
 const QString NoFrame = QStringLiteral("Das Fahrzeug hat keinen Freeze Frame gespeichert.");
+const QString NotRead = QStringLiteral("Der Freeze Frame konnte nicht gelesen werden: ");
 const QString StoredBy = QStringLiteral("Gespeichert durch DTC");
 const QString NameValue = QStringLiteral(": ");
 
@@ -108,7 +109,10 @@ void FreezeFramePage::showCode(const QString& code, const QString& state) {
 
 void FreezeFramePage::showFrame(const FreezeFrame& frame) {
     m_frame = frame;
-    showCode(frame.code.value_or(NotAvailable), frame.code ? QString() : NoFrame);
+    showCode(frame.code.value_or(NotAvailable), frame.code ? QString()
+                                                : frame.failure.isEmpty()
+                                                    ? NoFrame
+                                                    : NotRead + frame.failure);
     FreezeFrameGrid->setRowCount(0);
     for (const PidRow& row : frame.rows)
         AddGridRow(FreezeFrameGrid, {PidText(row.pid), row.name, RowText(row, m_ctx.unitSystem)});

@@ -1,5 +1,6 @@
 #include "workbench/historypages.h"
 
+#include "services/ecuanswers.h"
 #include "store/tablestore.h"
 #include "store/visits.h"
 #include "workbench/context.h"
@@ -180,9 +181,9 @@ void DtcsPage::Refill() {
         visitsOfCode[e.code.code].insert(e.visit);
     for (const CodeHistoryEntry& e : history)
         addRow(DBGrid3,
-               {VisitTimeText(e.when), QString::number(e.visit), e.code.code,
-                CodeKindText(e.code.kind), QString::number(visitsOfCode[e.code.code].size()),
-                e.code.description},
+               {VisitTimeText(e.when), QString::number(e.visit),
+                CodeWithUnit(e.code.code, e.code.unit), CodeKindText(e.code.kind),
+                QString::number(visitsOfCode[e.code.code].size()), e.code.description},
                e.visit);
 }
 

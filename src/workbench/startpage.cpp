@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
+#include <algorithm>
 
 namespace obd {
 
@@ -219,8 +220,18 @@ QWidget* StartPage::makeMilColumn() {
     top->addWidget(labMIL_Status, 0, 2);
     const QString countCaption = QStringLiteral("DTCs gelesen:");
     top->addWidget(named(new QLabel(countCaption, column), QStringLiteral("Label2")), 1, 1);
-    DTCCountLabel = named(new QLabel(QStringLiteral("0"), column), QStringLiteral("DTCCountLabel"));
+    DTCCountLabel = named(new QLabel(NotAvailable, column), QStringLiteral("DTCCountLabel"));
     DTCCountLabel->setAccessibleDescription(countCaption);
+    // Wide enough for every text they show, "N/A" before the first read.
+    for (const auto& [label, texts] :
+         {std::pair{labMIL_Status,
+                    QStringList{QStringLiteral("AN"), QStringLiteral("AUS"), NotAvailable}},
+          std::pair{DTCCountLabel, QStringList{QStringLiteral("127"), NotAvailable}}}) {
+        int widest = 0;
+        for (const QString& text : texts)
+            widest = std::max(widest, label->fontMetrics().horizontalAdvance(text));
+        label->setMinimumWidth(widest);
+    }
     top->addWidget(DTCCountLabel, 1, 2);
     top->setColumnStretch(3, 1);
     layout->addLayout(top);
@@ -294,7 +305,8 @@ QWidget* StartPage::makeMilColumn() {
     layout->addLayout(fields);
     layout->addStretch(1);
 
-    ShowMilLamp(false);
+    // Nothing read yet.
+    showStatus(std::nullopt);
     return column;
 }
 
@@ -308,6 +320,8 @@ void StartPage::add(const QString& text, bool ok) {
 
 void StartPage::clearRun() {
     LogListBox->clear();
+    // The car is asked again: what it said before no longer counts.
+    ShowMonitorStatusUnknown();
     m_status.ProtocolLabel->clear();
     m_status.ProtocolLabel->setToolTip({});
     m_status.COM_Led->SetLedOn(false);
@@ -330,6 +344,7 @@ void StartPage::InitInterface() {
     fresh.vin = m_ctx.reading.vin;
     fresh.remark = m_ctx.reading.remark;
     m_ctx.reading = std::move(fresh);
+    m_ctx.storedCodesUnread = false;
     // The pages show the new reading, not a saved visit.
     if (m_ctx.endSavedVisit)
         m_ctx.endSavedVisit();

@@ -19,6 +19,8 @@ void VisitActions::btnSaveClick() {
                 .arg(m_ctx.shownVisit->number));
         return;
     }
+    if (!refuseUnfitReading())
+        return;
     Dataset& customers = m_ctx.tables->tCustomer;
     // A customer being added or edited is stored first, so it has its number.
     if (customers.Active() &&
@@ -46,7 +48,29 @@ void VisitActions::btnSaveClick() {
     visit.when = QDateTime::currentDateTime();
     VisitStore(*m_ctx.tables).SaveVisit(visit);
     m_ctx.shownVisit = visit;
+    m_ctx.savedReading = {m_ctx.reading, visit.number};
     m_ctx.messages->Information(QStringLiteral("Diagnose Nr. %1 gespeichert.").arg(visit.number));
+}
+
+bool VisitActions::refuseUnfitReading() {
+    const VisitRecord& r = m_ctx.reading;
+    const auto refuse = [this](const QString& text) {
+        m_ctx.messages->Information(text);
+        return false;
+    };
+    if (!r.milOn && r.codes.empty() && r.freezeFrame.isEmpty() && !r.odometerKm &&
+        !r.distanceSinceClearKm)
+        return refuse(QStringLiteral("Es wurde noch nichts aus dem Fahrzeug gelesen, daher gibt es "
+                                     "keine Diagnose zu speichern. Bitte zuerst das Interface "
+                                     "initialisieren und die Fehlercodes lesen."));
+    if (m_ctx.storedCodesUnread)
+        return refuse(QStringLiteral("Die Fehlercodes konnten nicht gelesen werden; eine Diagnose "
+                                     "ohne sie wäre falsch. Bitte die Fehlercodes erneut lesen "
+                                     "und dann speichern."));
+    if (m_ctx.savedReading && m_ctx.savedReading->first == r)
+        return refuse(QStringLiteral("Diese Lesung ist bereits als Diagnose Nr. %1 gespeichert.")
+                          .arg(m_ctx.savedReading->second));
+    return true;
 }
 
 void VisitActions::btnOpenClick() {

@@ -33,6 +33,10 @@ public:
     void btnPrintClick(TfReport& report);
 
 private:
+    // False, after saying why, when the reading holds nothing the car said,
+    // lacks the stored codes it failed to read, or was saved already.
+    bool refuseUnfitReading();
+
     WorkbenchContext& m_ctx;
     QWidget* m_window;
     std::function<void()> m_showCustomerPage;

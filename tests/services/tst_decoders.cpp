@@ -165,9 +165,10 @@ void TestDecoders::sensorValue_data() {
     QTest::newRow("03 12") << 0x03 << "410312"
                            << "."
                            << "closed loop fault";
+    // The freeze frame's text for the same byte.
     QTest::newRow("03 00") << 0x03 << "410300"
                            << "."
-                           << "Fehler";
+                           << "none";
     QTest::newRow("13 00") << 0x13 << "411300"
                            << "."
                            << "Fehler";

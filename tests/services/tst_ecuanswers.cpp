@@ -30,6 +30,8 @@ private slots:
     void troubleCodesBroken();
     void clear_data();
     void clear();
+    void unitLabels_data();
+    void unitLabels();
     void supportedPids();
     void monitorStatus();
     void sensorValue_data();
@@ -164,19 +166,54 @@ void TestEcuAnswers::troubleCodesBroken() {
 void TestEcuAnswers::clear_data() {
     QTest::addColumn<QString>("reply");
     QTest::addColumn<bool>("confirmed");
-    QTest::newRow("one unit") << "44 \r" << true;
-    QTest::newRow("two units") << "44 \r44 " << true;
-    QTest::newRow("two units, headers on") << "7E8 01 44 \r7E9 01 44 \r" << true;
-    QTest::newRow("one unit refuses") << "44 \r7F 04 22 \r" << false;
-    QTest::newRow("NO DATA") << "NO DATA\r" << false;
-    QTest::newRow("nothing") << "\r" << false;
+    QTest::addColumn<QString>("refusal"); // a part of the reason
+    QTest::newRow("one unit") << "44 \r" << true << "";
+    QTest::newRow("two units") << "44 \r44 " << true << "";
+    QTest::newRow("two units, headers on") << "7E8 01 44 \r7E9 01 44 \r" << true << "";
+    QTest::newRow("response pending, then 44") << "7F 04 78\r44\r" << true << "";
+    QTest::newRow("pending only") << "7F 04 78\r" << false << "keine gültige Antwort";
+    QTest::newRow("one unit refuses") << "44 \r7F 04 22 \r" << false << "läuft der Motor?";
+    QTest::newRow("not supported") << "7F 04 11\r" << false << "Dienst nicht unterstützt";
+    QTest::newRow("sub-function") << "7F 04 12\r" << false << "Unterfunktion nicht unterstützt";
+    QTest::newRow("out of range") << "7F 04 31\r" << false << "außerhalb des zulässigen Bereichs";
+    QTest::newRow("security") << "7F 04 33\r" << false << "Zugriff verweigert";
+    QTest::newRow("unknown code") << "7F 04 99\r" << false << "Ablehnungscode 99 (7F 04 99)";
+    QTest::newRow("NO DATA") << "NO DATA\r" << false << "Der Adapter meldet";
+    QTest::newRow("nothing") << "\r" << false << "keine gültige Antwort des Fahrzeugs auf 04.";
 }
 
 void TestEcuAnswers::clear() {
     QFETCH(QString, reply);
     QFETCH(bool, confirmed);
+    QFETCH(QString, refusal);
     const bool headers = reply.startsWith("7E");
-    QCOMPARE(ClearConfirmedBy(Messages(reply, Can11, headers)), confirmed);
+    const ParsedReply parsed = ParseReply(reply, Can11, headers);
+    const ClearOutcome outcome = ClearOutcomeOf(parsed);
+    QCOMPARE(outcome.confirmed, confirmed);
+    QVERIFY2(outcome.refusal.contains(refusal), qPrintable(outcome.refusal));
+    QCOMPARE(outcome.refusal.isEmpty(), confirmed);
+}
+
+// A control unit shows by name where ISO 15765-4 fixes its address.
+void TestEcuAnswers::unitLabels_data() {
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("engine") << "7E8"
+                            << "P0133 (Motor)";
+    QTest::newRow("transmission") << "7E9"
+                                  << "P0133 (Getriebe)";
+    QTest::newRow("another unit") << "7EA"
+                                  << "P0133 (7EA)";
+    QTest::newRow("29-bit or K-line") << "10"
+                                      << "P0133 (10)";
+    QTest::newRow("one unit") << ""
+                              << "P0133";
+}
+
+void TestEcuAnswers::unitLabels() {
+    QFETCH(QString, unit);
+    QFETCH(QString, shown);
+    QCOMPARE(CodeWithUnit(QStringLiteral("P0133"), unit), shown);
 }
 
 void TestEcuAnswers::supportedPids() {

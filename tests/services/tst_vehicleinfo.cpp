@@ -27,6 +27,23 @@ QList<EcuMessage> Messages(const QString& reply, ProtocolFamily family, bool hea
 class TestVehicleInfo : public QObject {
     Q_OBJECT
 private slots:
+    // Padding bytes inside a field are no characters; other control bytes show as "?".
+    void infoText_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("ECU name, short acronym")
+            << QByteArray("ECM\0-EngineControl\0\0", 21) << "ECM-EngineControl";
+        QTest::newRow("padded in front") << QByteArray("\0\0\0WVWZZZ", 9) << "WVWZZZ";
+        QTest::newRow("control byte") << QByteArray("AB\x01"
+                                                    "C")
+                                      << "AB?C";
+    }
+    void infoText() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(InfoText(bytes), text);
+    }
+
     void vin_data() {
         QTest::addColumn<QString>("reply");
         QTest::addColumn<ProtocolFamily>("family");

@@ -33,6 +33,14 @@ QStringList statusTexts(const QSignalSpy& lines) {
     return texts;
 }
 
+// Codes as the lists show them.
+QStringList shownCodes(const QVariant& codes) {
+    QStringList shown;
+    for (const UnitTroubleCode& c : codes.value<QList<UnitTroubleCode>>())
+        shown << CodeWithUnit(c.code, c.unit);
+    return shown;
+}
+
 // One pass of the poller over the sensor row of pid alone; its value.
 QString polledValue(SimulatedCar& car, const TSupportedPids& supported,
                     const std::optional<BusFraming>& framing, int pid) {
@@ -89,15 +97,26 @@ private slots:
         QTest::addColumn<int>("answered");
         QTest::newRow("during the chip steps") << 2;
         QTest::newRow("after the ECU check") << 5;
+        QTest::newRow("during 0101") << 7;
     }
+    // The list ends on the failure, no lamp stays on, and the monitor status
+    // counts as unread.
     void sequenceCutShortLeavesCommFailureSet() {
         QFETCH(int, answered);
         SimulatedCar car({"--disconnect-after", QString::number(answered)});
         car.link.SetReplyWaitForTesting(300);
         car.link.CommFailure = false;
         ConnectionSequence sequence(std::make_unique<Elm323Dialect>());
+        QSignalSpy lines(&sequence, &ConnectionSequence::statusLine);
+        QSignalSpy chip(&sequence, &ConnectionSequence::chipLamp);
+        QSignalSpy ecu(&sequence, &ConnectionSequence::ecuLamp);
+        QSignalSpy unknown(&sequence, &ConnectionSequence::monitorStatusUnreadable);
         QVERIFY_THROWS_EXCEPTION(Error, sequence.Run(car.port, car.link));
         QVERIFY(car.link.CommFailure);
+        QVERIFY(!lines.last().at(1).toBool());
+        QVERIFY(!chip.last().at(0).toBool());
+        QVERIFY(!ecu.last().at(0).toBool());
+        QCOMPARE(unknown.size(), 1);
     }
 
     // 0101 or 03 without a usable answer: reported as unreadable, never as a
@@ -114,6 +133,12 @@ private slots:
         QTest::newRow("03 garbled") << QStringList{"--reply", "03=4?"} << true << false;
         QTest::newRow("03 another service")
             << QStringList{"--reply", "03=41 00 BE 3E B8 11"} << true << false;
+        QTest::newRow("03 cut in a code")
+            << QStringList{"--reply", "03=43 01 33 03 00 00"} << true << false;
+        QTest::newRow("03 cut after a code byte")
+            << QStringList{"--reply", "03=43 01"} << true << false;
+        QTest::newRow("03 not hexadecimal")
+            << QStringList{"--reply", "03=43 0G 33 XX"} << true << false;
         QTest::newRow("both read") << QStringList{} << true << true;
     }
     void unreadableReadIsReportedAsSuch() {
@@ -141,24 +166,72 @@ private slots:
         }
     }
 
+    // The clear is confirmed by 44, after "response pending" too; a refusal
+    // says its reason in words.
     void clearReportsOnlyAConfirmedClear_data() {
         QTest::addColumn<QStringList>("simulator");
         QTest::addColumn<bool>("confirmed");
-        QTest::newRow("44") << QStringList{} << true;
-        QTest::newRow("refused") << QStringList{"--reply", "04=7F 04 22"} << false;
-        QTest::newRow("empty") << QStringList{"--reply", "04="} << false;
+        QTest::addColumn<QString>("cause"); // a part of the reason
+        const QStringList elm327{"--chip", "elm327"};
+        QTest::newRow("44") << QStringList{} << true << "";
+        QTest::newRow("pending, then 44")
+            << QStringList{"--reply", "04=7F 04 78\\r44"} << true << "";
+        QTest::newRow("engine running") << QStringList{"--reply", "04=7F 04 22"} << false
+                                        << "Bedingungen nicht erfüllt – läuft der Motor?";
+        QTest::newRow("pending, then refused")
+            << QStringList{"--reply", "04=7F 04 78\\r7F 04 22"} << false << "läuft der Motor?";
+        QTest::newRow("empty") << QStringList{"--reply", "04="} << false << "keine gültige Antwort";
+        QTest::newRow("ELM327: pending, then 44")
+            << elm327 + QStringList{"--search-ms", "0", "--reply", "04=7F 04 78\\r44"} << true
+            << "";
+        QTest::newRow("ELM327: not supported")
+            << elm327 + QStringList{"--search-ms", "0", "--reply", "04=7F 04 11"} << false
+            << "Dienst nicht unterstützt";
     }
     void clearReportsOnlyAConfirmedClear() {
         QFETCH(QStringList, simulator);
         QFETCH(bool, confirmed);
+        QFETCH(QString, cause);
         SimulatedCar car(simulator);
         car.open();
         TroubleCodes codes;
         QSignalSpy cleared(&codes, &TroubleCodes::cleared);
         QSignalSpy refused(&codes, &TroubleCodes::clearRefused);
-        codes.Clear(car.link);
+        const std::optional<BusFraming> framing =
+            simulator.contains("elm327") ? std::optional(BusFraming{}) : std::nullopt;
+        codes.Clear(car.link, framing);
         QCOMPARE(cleared.size(), confirmed ? 1 : 0);
         QCOMPARE(refused.size(), confirmed ? 0 : 1);
+        if (!confirmed)
+            QVERIFY2(refused.at(0).at(0).toString().contains(cause),
+                     qPrintable(refused.at(0).at(0).toString()));
+    }
+
+    // A monitor status cut short in the connection sequence: the status list
+    // ends on a failure line and the status is unreadable, with either chip.
+    void damagedMonitorStatusEndsTheListOnAFailure_data() {
+        QTest::addColumn<QStringList>("simulator");
+        QTest::newRow("ELM323") << QStringList{"--reply", "0101=41 01 83"};
+        QTest::newRow("ELM327") << QStringList{"--chip", "elm327", "--reply", "0101=41 01 83"};
+    }
+    void damagedMonitorStatusEndsTheListOnAFailure() {
+        QFETCH(QStringList, simulator);
+        SimulatedCar car(simulator);
+        car.link.SetReplyWaitForTesting(300);
+        ConnectionSequence sequence(std::make_unique<Elm323Dialect>());
+        QSignalSpy lines(&sequence, &ConnectionSequence::statusLine);
+        QSignalSpy status(&sequence, &ConnectionSequence::monitorStatusRead);
+        QSignalSpy unknown(&sequence, &ConnectionSequence::monitorStatusUnreadable);
+        sequence.Run(car.port, car.link);
+        QCOMPARE(status.size(), 0);
+        QCOMPARE(unknown.size(), 1);
+        const QString last = statusTexts(lines).last();
+        // The reason: the adapter's reply or the answer is unreadable.
+        QVERIFY2(last.startsWith(QStringLiteral("Monitorstatus: ")) &&
+                     (last.contains(QStringLiteral("nicht lesbar")) ||
+                      last.contains(QStringLiteral("beschädigt"))) &&
+                     last.endsWith(QStringLiteral(" error")),
+                 qPrintable(last));
     }
 
     // One run per adapter and vehicle: the connection, the supported PIDs, a
@@ -181,8 +254,8 @@ private slots:
             << elm327 << Elm327Commands << "ISO 15765-4 (CAN 11/500)" << true << 5 << EngineCodes;
         QTest::newRow("ELM327, CAN 11-bit, two units")
             << elm327 + QStringList{"--units", "2"} << Elm327Commands << "ISO 15765-4 (CAN 11/500)"
-            << true << 6 << QStringList{"P0133 (7E8)", "P0300 (7E8)", "P0420 (7E8)",
-                                        "P0A80 (7E9)", "U0123 (7E8)", "U1106 (7E8)"};
+            << true << 6 << QStringList{"P0133 (Motor)",    "P0300 (Motor)", "P0420 (Motor)",
+                                        "P0A80 (Getriebe)", "U0123 (Motor)", "U1106 (Motor)"};
         QTest::newRow("ELM327, CAN 29-bit")
             << elm327 + QStringList{"--protocol", "can29"} << Elm327Commands
             << "ISO 15765-4 (CAN 29/500)" << true << 5 << EngineCodes;
@@ -242,7 +315,7 @@ private slots:
         QCOMPARE(status.at(0).at(0).value<TMonitorStatus>().MilOn, milOn);
         QCOMPARE(status.at(0).at(0).value<TMonitorStatus>().DtcCount, count);
         QCOMPARE(listed.size(), 1);
-        QCOMPARE(listed.at(0).at(0).toStringList(), codes);
+        QCOMPARE(shownCodes(listed.at(0).at(0)), codes);
 
         // Clear: confirmed by every unit.
         QSignalSpy cleared(&troubleCodes, &TroubleCodes::cleared);

@@ -71,7 +71,7 @@ private slots:
         QCOMPARE(info.units.size(), 1);
         QCOMPARE(info.units[0].calibrationIds, QStringList{"TRV-ECU-0815"});
         QCOMPARE(info.units[0].calibrationNumbers, QStringList{"1A2B3C4D"});
-        QCOMPARE(info.units[0].ecuName, QStringLiteral("ECM?-EngineControl"));
+        QCOMPARE(info.units[0].ecuName, QStringLiteral("ECM-EngineControl"));
         QCOMPARE(car.sentCommands().mid(1), (QStringList{"0900", "0902", "0904", "0906", "090A"}));
     }
 
@@ -122,10 +122,11 @@ private slots:
         QSignalSpy read(&codes, &TroubleCodes::pendingRead);
         codes.ReadPending(Bus, car.link);
         QCOMPARE(read.size(), 1);
-        const auto pending = read.at(0).at(0).value<std::optional<QList<UnitTroubleCode>>>();
-        QVERIFY(pending.has_value());
-        QCOMPARE(*pending, (QList<UnitTroubleCode>{{"P0171", ""}, {"P0420", ""}}));
-        QVERIFY(!read.at(0).at(1).value<std::optional<QList<UnitTroubleCode>>>().has_value());
+        const auto pending = read.at(0).at(0).value<CodeListReading>();
+        QVERIFY(pending.IsRead());
+        QCOMPARE(pending.Value(), (QList<UnitTroubleCode>{{"P0171", ""}, {"P0420", ""}}));
+        const auto permanent = read.at(0).at(1).value<CodeListReading>();
+        QVERIFY(!permanent.IsRead() && !permanent.HasFailed());
         QCOMPARE(car.sentCommands().mid(1), QStringList{"07"});
     }
 

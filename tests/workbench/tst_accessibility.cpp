@@ -72,8 +72,9 @@ void TestAccessibility::announcedByWhatTheyShow_data() {
     row("COM_Label", QStringLiteral("COM?"), QStringLiteral("Port:"));
     // Start page.
     row("LogListBox", QStringLiteral("Init-Status"));
-    row("labMIL_Status", QStringLiteral("AUS"), QStringLiteral("MIL Status:"));
-    row("DTCCountLabel", QStringLiteral("0"), QStringLiteral("DTCs gelesen:"));
+    // Nothing read yet.
+    row("labMIL_Status", QStringLiteral("N/A"), QStringLiteral("MIL Status:"));
+    row("DTCCountLabel", QStringLiteral("N/A"), QStringLiteral("DTCs gelesen:"));
     row("labOxygensensorheater_C", QStringLiteral("N/A"),
         QStringLiteral("Oxygen sensor heater: Completed"));
     row("edOBDType", QStringLiteral("OBD Type"));

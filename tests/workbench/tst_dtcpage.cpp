@@ -93,8 +93,10 @@ private slots:
     // beside its picture, its description is the code's, and the visit keeps
     // code and unit apart.
     void codeWithItsUnitShowsWholeWithDescription() {
-        page->ShowTroubleCodes({QStringLiteral("P0125 (7E8)"), QStringLiteral("P0A80 (7E9)")});
+        page->ShowTroubleCodes({{"P0125", "7E8"}, {"P0A80", "7E9"}});
         QCOMPARE(memo(), QStringLiteral("Kühlmittel"));
+        QCOMPARE(list()->item(0)->text(), QStringLiteral("P0125 (Motor)"));
+        QCOMPARE(list()->item(1)->text(), QStringLiteral("P0A80 (Getriebe)"));
         // The visit keeps code and unit apart.
         QCOMPARE(f->ctx.reading.codes.size(), size_t(2));
         QCOMPARE(f->ctx.reading.codes[1].code, QStringLiteral("P0A80"));
@@ -159,9 +161,13 @@ private slots:
         QTest::newRow("44") << QStringList() << "Information"
                             << "Löschvorgang erfolgreich abgeschlossen!" << true;
         QTest::newRow("refused") << QStringList{"--reply", "04=7F 04 22"} << "Fehler"
-                                 << "Löschvorgang fehlerhaft!" << false;
+                                 << "Löschvorgang fehlerhaft!\r\nDas Steuergerät lehnt ab: "
+                                    "Bedingungen nicht erfüllt – läuft der Motor? (7F 04 22)."
+                                 << false;
         QTest::newRow("no answer") << QStringList{"--reply", "04="} << "Fehler"
-                                   << "Löschvorgang fehlerhaft!" << false;
+                                   << "Löschvorgang fehlerhaft!\r\nkeine gültige Antwort des "
+                                      "Fahrzeugs auf 04."
+                                   << false;
     }
     void deleteConfirmedOrRefused() {
         QFETCH(QStringList, simulator);

@@ -4,6 +4,7 @@
 #include "link/comport.h"
 #include "link/link.h"
 #include "link/transport.h"
+#include "services/adaptermessages.h"
 #include "support_main.h"
 
 #include <QCheckBox>
@@ -64,6 +65,7 @@ private slots:
     void commandLineChoicesAreNotStored();
     void optionsPageShowsFileFolder();
     void closeEndsLogAfterPortClosed();
+    void unreadableMonitorStatusShowsNotAvailable_data();
     void unreadableMonitorStatusShowsNotAvailable();
     void portChangeDuringPollingSendsNothingBeforeReset();
     void closeEndsTheReplyWaitUnderWay();
@@ -466,20 +468,45 @@ void TestMainWindow::closeEndsLogAfterPortClosed() {
     QVERIFY(again.Connected());
 }
 
-// The vehicle answers 0101 with another PID: no state is shown, and the
-// status list says the read failed.
+// Nothing is shown of MIL, code count and monitors before the car answered
+// 0101: not before any read, nor when the status could not be read, nor when
+// no vehicle answered at all; the status list ends on why.
+void TestMainWindow::unreadableMonitorStatusShowsNotAvailable_data() {
+    QTest::addColumn<QStringList>("simulator");
+    QTest::addColumn<QString>("lastLine");
+    QTest::addColumn<bool>("ecuAnswered");
+    QTest::newRow("another PID") << QStringList{"--reply", "0101=41 0C 1A F8"}
+                                 << "Monitorstatus: keine gültige Antwort des Fahrzeugs auf 0101."
+                                 << true;
+    QTest::newRow("cut short")
+        << QStringList{"--reply", "0101=41 01 83"}
+        << "Monitorstatus: die Antwort auf 0101 ist unvollständig oder beschädigt." << true;
+    QTest::newRow("ignition off") << QStringList{"--chip", "elm327", "--ignition-off",
+                                                 "--search-ms", "0"}
+                                  << AdapterMessageText(QStringLiteral("UNABLE TO CONNECT"))
+                                  << false;
+}
+
 void TestMainWindow::unreadableMonitorStatusShowsNotAvailable() {
-    Simulator sim({"--reply", "0101=41 0C 1A F8"});
+    QFETCH(QStringList, simulator);
+    QFETCH(QString, lastLine);
+    QFETCH(bool, ecuAnswered);
+    Simulator sim(simulator);
     MainFixture f;
     f.storePort(sim.slavePath());
     TfMain& w = f.start();
     w.Timer1().stop();
-    f.runTimer();
-    QCOMPARE(f.statusLines().last(), QStringLiteral("Monitorstatus: Fehler"));
-    QCOMPARE(f.statusPictures().last(), false);
-    for (const char* label : {"labMIL_Status", "DTCCountLabel", "labMisfire_S", "labCatalyst_C"})
+    const char* const labels[] = {"labMIL_Status", "DTCCountLabel", "labMisfire_S",
+                                  "labCatalyst_C"};
+    for (const char* label : labels)
         QCOMPARE(f.label(label), QStringLiteral("N/A"));
-    QVERIFY(!w.Context().link->CommFailure); // the ECU answered
+    f.runTimer();
+    QCOMPARE(f.statusLines().last(), lastLine);
+    QCOMPARE(f.statusPictures().last(), false);
+    for (const char* label : labels)
+        QCOMPARE(f.label(label), QStringLiteral("N/A"));
+    QCOMPARE(w.Context().link->CommFailure, !ecuAnswered);
+    QVERIFY2(f.shown.isEmpty(), qPrintable(f.shown.value(0).text));
 }
 
 // Another port chosen while the poller waits for a reply: the poller ends on

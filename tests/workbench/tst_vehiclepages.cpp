@@ -90,6 +90,17 @@ private slots:
                                   << UnitSystem::Metric << "N/A"
                                   << "Das Fahrzeug hat keinen Freeze Frame gespeichert."
                                   << "";
+        // Nothing answered is never "no frame stored".
+        QTest::newRow("no bitmap")
+            << QStringList{"--reply", "020000=NODATA"} << UnitSystem::Metric << "N/A"
+            << "Der Freeze Frame konnte nicht gelesen werden: Der Adapter "
+               "meldet „NODATA“."
+            << "";
+        QTest::newRow("no code") << QStringList{"--reply", "020200=NODATA"} << UnitSystem::Metric
+                                 << "N/A"
+                                 << "Der Freeze Frame konnte nicht gelesen werden: Der Adapter "
+                                    "meldet „NODATA“."
+                                 << "";
     }
     void freezeFrame() {
         QFETCH(QStringList, simulator);
@@ -183,7 +194,7 @@ private slots:
             Rows(test::child<QTableWidget>(&view, "VehicleInfoGrid")),
             (QStringList{"VIN | 1D4GP00R55B123456", "Protokoll | K-Line (ISO 9141-2 / ISO 14230-4)",
                          "Batteriespannung | 14.1 V", "Steuergeräte | 1",
-                         "ECU Name | ECM?-EngineControl", "Calibration ID | TRV-ECU-0815",
+                         "ECU Name | ECM-EngineControl", "Calibration ID | TRV-ECU-0815",
                          "CVN | 1A2B3C4D"}));
     }
 
@@ -258,14 +269,28 @@ private slots:
     // ones marked.
     void pendingAndPermanentOfTwoUnits() {
         DtcPage page(f->ctx);
-        page.ShowPendingCodes(QList<UnitTroubleCode>{{"P0420", "7E8"}, {"P0171", "7E9"}},
-                              QList<UnitTroubleCode>{{"P0420", "7E8"}, {"P0300", "7E8"}});
+        page.ShowPendingCodes(CodeListReading::Of({{"P0420", "7E8"}, {"P0171", "7E9"}}),
+                              CodeListReading::Of({{"P0420", "7E8"}, {"P0300", "7E8"}}));
         auto* list = test::child<QListWidget>(&page, QStringLiteral("ListBox1"));
         QStringList texts;
         for (int i = 0; i < list->count(); ++i)
             texts << list->item(i)->text();
-        QCOMPARE(texts,
-                 (QStringList{"P0420 7E8 (permanent)", "P0171 7E9", "P0300 7E8 (permanent)"}));
+        QCOMPARE(texts, (QStringList{"P0420 (Motor) (permanent)", "P0171 (Getriebe)",
+                                     "P0300 (Motor) (permanent)"}));
+    }
+
+    // Pending codes that could not be read are not "none pending": the read
+    // says which list failed and why, in one box.
+    void failedPendingReadSaysSo() {
+        f->useSimulator({"--reply", "07=NODATA"});
+        DtcPage page(f->ctx);
+        page.show();
+        click(&page, "TroubleCodesRead");
+        QCOMPARE(f->shown.size(), 1);
+        QCOMPARE(f->shown.at(0).text,
+                 QStringLiteral("Die vorläufigen Fehlercodes (Mode 07) konnten nicht gelesen "
+                                "werden: Der Adapter meldet „NODATA“."));
+        QCOMPARE(test::child<QListWidget>(&page, QStringLiteral("ListBox1"))->count(), 0);
     }
 
     // The connection sequence fills the start page's VIN box, unless the

@@ -115,6 +115,58 @@ private slots:
         QCOMPARE(ctx.reading.milOn, std::optional<bool>(false));
     }
 
+    // A visit holds what the car said: nothing read, stored codes that could
+    // not be read, or a reading saved already are refused with the reason.
+    void saveRefusesAnUnfitReading_data() {
+        QTest::addColumn<QStringList>("simulator");
+        QTest::addColumn<bool>("readCodes");
+        QTest::addColumn<QString>("refusal");
+        QTest::addColumn<int>("visits");
+        QTest::newRow("nothing read")
+            << QStringList{"--chip", "elm327", "--ignition-off", "--search-ms", "0"} << false
+            << "Es wurde noch nichts aus dem Fahrzeug gelesen, daher gibt es keine Diagnose zu "
+               "speichern. Bitte zuerst das Interface initialisieren und die Fehlercodes lesen."
+            << 0;
+        QTest::newRow("stored codes cut short")
+            << QStringList{"--reply", "03=43 01 33 03 00 00"} << true
+            << "Die Fehlercodes konnten nicht gelesen werden; eine Diagnose ohne sie wäre falsch. "
+               "Bitte die Fehlercodes erneut lesen und dann speichern."
+            << 0;
+        QTest::newRow("saved twice")
+            << QStringList{} << false << "Diese Lesung ist bereits als Diagnose Nr. 0 gespeichert."
+            << 1;
+    }
+    void saveRefusesAnUnfitReading() {
+        QFETCH(QStringList, simulator);
+        QFETCH(bool, readCodes);
+        QFETCH(QString, refusal);
+        QFETCH(int, visits);
+        Simulator sim(simulator);
+        MainFixture f;
+        f.storePort(sim.slavePath());
+        TfMain& w = f.start();
+        w.Timer1().stop();
+        f.runTimer();
+        WorkbenchContext& ctx = w.Context();
+        ctx.tables->tCustomer.Insert();
+        ctx.tables->tCustomer.FieldByName("NAME").SetAsString("Anna");
+        ctx.tables->tCustomer.Post();
+        if (readCodes)
+            child<QPushButton>(&w, QStringLiteral("TroubleCodesRead"))->click();
+        if (visits > 0) {
+            f.answers = {BoxButton::Yes};
+            QTest::keySequence(&w, QKeySequence::Save);
+            QCOMPARE(f.shown.last().text, QStringLiteral("Diagnose Nr. 0 gespeichert."));
+        }
+        const qsizetype before = f.shown.size();
+        QTest::keySequence(&w, QKeySequence::Save);
+        QCOMPARE(f.shown.size(), before + 1);
+        QCOMPARE(f.shown.last().caption + '|' + f.shown.last().text, "Information|" + refusal);
+        const VisitStore store(*ctx.tables);
+        QCOMPARE(store.LoadVisit(0).has_value(), visits > 0);
+        QVERIFY(!store.LoadVisit(1).has_value());
+    }
+
     // A visit saved with a remark, opened after the program was started
     // again, at another car: the pages show the visit, read-only and marked,
     // until the car is read. The first car, on CAN, has pending and permanent

@@ -345,7 +345,7 @@ Answer Elm327Chip::request(const QString& command, const QByteArray& echo) {
     QStringList body;
     const auto given = m_options.chip.replies.constFind(command);
     if (given != m_options.chip.replies.cend()) {
-        body << *given;
+        body << given->split(QLatin1Char('\r'));
     } else if (!m_options.chip.errorWord.isEmpty()) {
         body << m_options.chip.errorWord;
     } else if (m_options.singlePid && request.startsWith(QLatin1String("01")) &&

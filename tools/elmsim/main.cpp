@@ -219,7 +219,10 @@ int main(int argc, char** argv) {
     const QCommandLineOption errorOpt(
         "error", "Answer every vehicle request with WORD (e.g. NODATA).", "WORD");
     const QCommandLineOption replyOpt(
-        "reply", "Answer request CMD with TEXT, e.g. 0100=\"41 00 FF FF FF FF\".", "CMD=TEXT");
+        "reply",
+        "Answer request CMD with TEXT, e.g. 0100=\"41 00 FF FF FF FF\"; \\r in TEXT starts a new "
+        "line, e.g. 04=\"7F 04 78\\r44\".",
+        "CMD=TEXT");
     const QCommandLineOption baudOpt(
         "baud",
         "Pace the line like a UART at N baud (10 bits per byte): every byte sent takes its time, "
@@ -280,8 +283,9 @@ int main(int argc, char** argv) {
         const qsizetype eq = reply.indexOf(QLatin1Char('='));
         if (eq <= 0)
             die(QStringLiteral("--reply needs CMD=TEXT, got %1").arg(reply));
-        options.replies.insert(reply.left(eq).remove(QLatin1Char(' ')).toUpper(),
-                               reply.mid(eq + 1));
+        options.replies.insert(
+            reply.left(eq).remove(QLatin1Char(' ')).toUpper(),
+            reply.mid(eq + 1).replace(QStringLiteral("\\r"), QStringLiteral("\r")));
     }
     QString optionError;
     std::function<elmsim::Answer(const QByteArray&)> respond;
