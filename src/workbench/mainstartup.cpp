@@ -5,7 +5,7 @@
 #include "link/portsettings.h"
 #include "link/protocollog.h"
 #include "store/dtctexts.h"
-#include "store/tablestore.h"
+#include "store/records.h"
 #include "widgets/pictures.h"
 #include "workbench/guinotifier.h"
 #include "workbench/optionspage.h"
@@ -28,10 +28,10 @@ void TfMain::FormCreate() {
     // it still run, so a missing file leaves the rest of start-up intact.
     step([this] { CopyMissingTables(m_ctx.paths); });
     step([this] {
-        m_ctx.tables->OpenAll(m_ctx.paths.dataFolder());
+        m_ctx.records->Open();
         // Another running copy writes the tables: this one only shows them.
-        if (m_ctx.tables->ReadOnly())
-            m_messages.Warning(m_ctx.tables->ReadOnlyNotice());
+        if (!m_ctx.records->ReadOnlyNotice().isEmpty())
+            m_messages.Warning(m_ctx.records->ReadOnlyNotice());
     });
     step([this] {
         QStringList ports;

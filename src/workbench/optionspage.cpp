@@ -3,14 +3,20 @@
 #include "common/errors.h"
 #include "link/comport.h"
 #include "link/portsettings.h"
+#include "store/recordsimport.h"
 #include "workbench/messages.h"
 #include "workbench/pagelook.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFormLayout>
 #include <QGroupBox>
+#include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
 #include <QSignalBlocker>
@@ -22,7 +28,57 @@ namespace {
 
 const QString UnitSystemKey = QStringLiteral("Masssystem");
 
+// The "Datenbank" settings; the password is never among them.
+const QString DbKindKey = QStringLiteral("Datenbank/Art");
+const QString DbServerKind = QStringLiteral("PostgreSQL");
+const QString DbTablesKind = QStringLiteral("Tabellen");
+const QString DbHostKey = QStringLiteral("Datenbank/Host");
+const QString DbPortKey = QStringLiteral("Datenbank/Port");
+const QString DbNameKey = QStringLiteral("Datenbank/Name");
+const QString DbUserKey = QStringLiteral("Datenbank/Benutzer");
+const QString DbTlsKey = QStringLiteral("Datenbank/TlsVerlangen");
+
+void storeSettings(QSettings& settings) {
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        throw DriverError(QStringLiteral("Failed to store settings"));
+}
+
+ServerSettings serverOf(const QSettings& settings) {
+    ServerSettings server;
+    server.host = settings.value(DbHostKey).toString();
+    server.port = settings.value(DbPortKey, 5432).toInt();
+    server.database = settings.value(DbNameKey, QStringLiteral("torvane")).toString();
+    server.user = settings.value(DbUserKey).toString();
+    server.requireTls = settings.value(DbTlsKey, false).toBool();
+    return server;
+}
+
 } // namespace
+
+std::optional<ServerSettings> ServerFromSettings(const QSettings& settings) {
+    if (settings.value(DbKindKey).toString() != DbServerKind)
+        return std::nullopt;
+    return serverOf(settings);
+}
+
+std::unique_ptr<Records> RecordsFromSettings(const QSettings& settings, const ProgramPaths& paths,
+                                             PasswordPrompt askPassword) {
+    if (const std::optional<ServerSettings> server = ServerFromSettings(settings))
+        return std::make_unique<ServerRecords>(*server, std::move(askPassword));
+    return std::make_unique<TableRecords>(paths.dataFolder());
+}
+
+PasswordPrompt PasswordBox(QWidget* parent) {
+    return [parent](const QString& question) -> std::optional<QString> {
+        bool ok = false;
+        const QString password = QInputDialog::getText(
+            parent, QStringLiteral("Datenbank"), question, QLineEdit::Password, QString(), &ok);
+        if (!ok)
+            return std::nullopt;
+        return password;
+    };
+}
 
 OptionsPage::OptionsPage(WorkbenchContext& ctx, QSettings& settings, QWidget* parent)
     : QWidget(parent), m_ctx(ctx), m_settings(settings) {
@@ -79,14 +135,105 @@ OptionsPage::OptionsPage(WorkbenchContext& ctx, QSettings& settings, QWidget* pa
     folder->setReadOnly(true);
     folder->setAccessibleName(folder->text());
     (new QVBoxLayout(files))->addWidget(folder);
+
+    // Where customers and visits are kept.
+    auto* database =
+        named(new QGroupBox(QStringLiteral("Datenbank"), this), QStringLiteral("gbDatabase"));
+    database->setGeometry(8, 242, 460, 290);
+    auto* dbLayout = new QVBoxLayout(database);
+    auto* local = named(new QRadioButton(QStringLiteral("Lokale Tabellen"), database),
+                        QStringLiteral("rbLocalTables"));
+    rbServer = named(new QRadioButton(QStringLiteral("PostgreSQL-Server"), database),
+                     QStringLiteral("rbServer"));
+    dbLayout->addWidget(local);
+    dbLayout->addWidget(rbServer);
+    auto* form = new QFormLayout;
+    const ServerSettings server = serverOf(m_settings);
+    const auto edit = [&](const char* caption, const char* name, const QString& value) {
+        auto* box = named(new QLineEdit(value, database), QLatin1String(name));
+        auto* label = new QLabel(QLatin1String(caption), database);
+        labelFor(label, box);
+        form->addRow(label, box);
+        connect(box, &QLineEdit::editingFinished, this,
+                [this] { m_ctx.messages->Guard([this] { DatabaseChange(); }); });
+        return box;
+    };
+    edDbHost = edit("Host", "edDbHost", server.host);
+    edDbHost->setPlaceholderText(QStringLiteral("localhost"));
+    edDbPort = edit("Port", "edDbPort", QString::number(server.port));
+    edDbName = edit("Datenbank", "edDbName", server.database);
+    edDbUser = edit("Benutzer", "edDbUser", server.user);
+    dbLayout->addLayout(form);
+    cbDbRequireTls =
+        named(new QCheckBox(QStringLiteral("Verschlüsselung (TLS) verlangen"), database),
+              QStringLiteral("cbDbRequireTls"));
+    cbDbRequireTls->setChecked(server.requireTls);
+    dbLayout->addWidget(cbDbRequireTls);
+    auto* note = named(new QLabel(QStringLiteral("Ohne diesen Haken wird verschlüsselt, wenn der "
+                                                 "Server es anbietet. Das Kennwort kommt aus "
+                                                 "~/.pgpass oder wird einmal je Sitzung erfragt. "
+                                                 "Die Wahl gilt ab dem nächsten Start."),
+                                  database),
+                       QStringLiteral("labDatabaseNote"));
+    note->setWordWrap(true);
+    note->setAccessibleName(note->text());
+    dbLayout->addWidget(note);
+    auto* import = named(new QPushButton(QStringLiteral("Import local tables"), database),
+                         QStringLiteral("btnImportTables"));
+    dbLayout->addWidget(import);
+    (ServerFromSettings(m_settings) ? rbServer : local)->setChecked(true);
+    connect(rbServer, &QRadioButton::toggled, this,
+            [this] { m_ctx.messages->Guard([this] { DatabaseChange(); }); });
+    connect(cbDbRequireTls, &QCheckBox::toggled, this,
+            [this] { m_ctx.messages->Guard([this] { DatabaseChange(); }); });
+    connect(import, &QPushButton::clicked, this,
+            [this] { m_ctx.messages->Guard([this] { btnImportTablesClick(); }); });
+}
+
+void OptionsPage::DatabaseChange() {
+    m_settings.setValue(DbKindKey, rbServer->isChecked() ? DbServerKind : DbTablesKind);
+    m_settings.setValue(DbHostKey, edDbHost->text().trimmed());
+    bool isNumber = false;
+    const int port = edDbPort->text().trimmed().toInt(&isNumber);
+    if (isNumber && port > 0 && port < 65536)
+        m_settings.setValue(DbPortKey, port);
+    else
+        edDbPort->setText(QString::number(serverOf(m_settings).port));
+    m_settings.setValue(DbNameKey, edDbName->text().trimmed());
+    m_settings.setValue(DbUserKey, edDbUser->text().trimmed());
+    m_settings.setValue(DbTlsKey, cbDbRequireTls->isChecked());
+    storeSettings(m_settings);
+}
+
+void OptionsPage::btnImportTablesClick() {
+    DatabaseChange();
+    const ServerSettings server = serverOf(m_settings);
+    if (m_ctx.messages->AskYesNo(
+            QStringLiteral("Kunden und Diagnosen aus den lokalen Tabellen in \"%1\" in die "
+                           "Datenbank \"%2\" übernehmen? Schon übernommene werden nicht doppelt "
+                           "angelegt.")
+                .arg(QDir::toNativeSeparators(m_ctx.paths.dataFolder()), server.database)) !=
+        BoxButton::Yes)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ImportResult result;
+    try {
+        ServerRecords records(server, PasswordBox(this));
+        result = ImportLocalTables(m_ctx.paths.dataFolder(), records);
+    } catch (...) {
+        QApplication::restoreOverrideCursor();
+        throw;
+    }
+    QApplication::restoreOverrideCursor();
+    // The lists in use show the imported records from now on.
+    m_ctx.records->RefreshCustomers();
+    m_ctx.messages->Information(result.Text());
 }
 
 void OptionsPage::UnitSystemChange(UnitSystem system) {
     m_ctx.unitSystem = system;
     m_settings.setValue(UnitSystemKey, UnitSystemText(system));
-    m_settings.sync();
-    if (m_settings.status() != QSettings::NoError)
-        throw DriverError(QStringLiteral("Failed to store settings"));
+    storeSettings(m_settings);
 }
 
 void OptionsPage::AddPorts(const QStringList& ports) {

@@ -77,7 +77,8 @@ PgCluster::PgCluster(bool durable) : m_bin(postgresBin()), m_durable(durable) {
 PgCluster::~PgCluster() {
     if (!m_watchdog)
         return;
-    Stop();
+    if (m_running)
+        Stop();
     m_watchdog->closeWriteChannel();
     m_watchdog->waitForFinished(30000);
 }
@@ -100,14 +101,16 @@ bool PgCluster::Start() {
         QStringLiteral("-k %1 -h '' -p %2 -c max_connections=40").arg(m_folder.path()).arg(Port());
     if (!m_durable)
         options += QStringLiteral(" -F");
-    return run(m_bin + QStringLiteral("/pg_ctl"),
-               {QStringLiteral("-D"), m_folder.filePath(QStringLiteral("data")),
-                QStringLiteral("-l"), m_folder.filePath(QStringLiteral("server.log")),
-                QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("60"),
-                QStringLiteral("-o"), options, QStringLiteral("start")});
+    m_running = run(m_bin + QStringLiteral("/pg_ctl"),
+                    {QStringLiteral("-D"), m_folder.filePath(QStringLiteral("data")),
+                     QStringLiteral("-l"), m_folder.filePath(QStringLiteral("server.log")),
+                     QStringLiteral("-w"), QStringLiteral("-t"), QStringLiteral("60"),
+                     QStringLiteral("-o"), options, QStringLiteral("start")});
+    return m_running;
 }
 
 bool PgCluster::Stop() {
+    m_running = false;
     return run(m_bin + QStringLiteral("/pg_ctl"),
                {QStringLiteral("-D"), m_folder.filePath(QStringLiteral("data")),
                 QStringLiteral("stop"), QStringLiteral("-m"), QStringLiteral("immediate")});

@@ -36,6 +36,7 @@ public:
     // runs it again on the same data.
     bool Stop();
     bool Start();
+    bool Running() const { return m_running; }
 
 private:
     bool run(const QString& program, const QStringList& args);
@@ -44,6 +45,7 @@ private:
     QString m_bin; // the folder of initdb and pg_ctl
     bool m_durable;
     int m_databases = 0;
+    bool m_running = false;
     QString m_error;
     std::unique_ptr<QProcess> m_watchdog;
 };

@@ -2,7 +2,7 @@
 // Vehicles" leads to "Vehicle", which lists the vehicle's visits, and "DTC's"
 // lists its codes by visit with how often each came up.
 #include "common/regional.h"
-#include "store/tablestore.h"
+#include "store/records.h"
 #include "support_pages.h"
 #include "workbench/customerpage.h"
 #include "workbench/historypages.h"
@@ -38,11 +38,11 @@ private slots:
     void customerWithTwoVehicles() {
         PageFixture f;
         f.openTables();
-        Dataset& customers = f.ctx.tables->tCustomer;
+        Dataset& customers = f.ctx.records->Customers();
         customers.Insert();
         customers.FieldByName("NAME").SetAsString("Anna");
         customers.Post();
-        VisitStore visits(*f.ctx.tables);
+        Records& visits = *f.ctx.records;
         const auto save = [&](const QString& vin, int day, QStringList codes) {
             VisitRecord v;
             v.customer = 0;
