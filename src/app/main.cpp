@@ -2,11 +2,14 @@
 // main window, the message loop.
 #include "common/paths.h"
 #include "common/regional.h"
+#include "common/version.h"
 #include "workbench/mainwindow.h"
 #include "workbench/messages.h"
+#include "workbench/qttranslations.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QLocale>
 #include <QSettings>
 #include <cstring>
 
@@ -39,7 +42,7 @@ bool onlyPrints(int argc, char* argv[]) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("obd-torvane"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(OBD_VERSION));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(obd::ProgramVersion));
     CommandLine commandLine;
     if (onlyPrints(argc, argv)) {
         QCoreApplication printer(argc, argv);
@@ -47,6 +50,8 @@ int main(int argc, char* argv[]) {
     }
 
     QApplication app(argc, argv);
+    // Without translations for the user's language Qt's English texts stay.
+    obd::InstallQtTranslations(QLocale::system());
     commandLine.parser.process(app);
     obd::UseCNumericLocale();
     obd::SetApplicationTitle(QStringLiteral("OBD-II Torvane"));

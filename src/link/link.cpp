@@ -227,6 +227,10 @@ QString Link::receive(bool raw, int waitMs) {
     return reply;
 }
 
+bool Link::LineOpen() {
+    return DemoMode.load() || m_port.Connected();
+}
+
 bool Link::CheckCommFailure() {
     if (!CommFailure.load())
         return false;

@@ -59,6 +59,10 @@ public:
     // protocol search is silent for seconds).
     QString ReceiveRawReply(int waitMs = 0);
 
+    // Whether the line the next exchange goes over is open: the demo
+    // responder always is (demo mode needs no port), the port when connected.
+    bool LineOpen();
+
     // Shows the no-communication box and returns true while CommFailure is set.
     bool CheckCommFailure();
 

@@ -114,6 +114,11 @@ QByteArray ProtocolLog::startBlockLocked() {
                     stampLocked() + QStringLiteral(" - Programmstart\r\n"));
 }
 
+QByteArray ProtocolLog::continuationLocked() {
+    return toCp1252(stampLocked() + QStringLiteral(" - Fortsetzung von ") +
+                    QFileInfo(generationName(1)).fileName() + QStringLiteral("\r\n"));
+}
+
 QString ProtocolLog::reportLocked(const QString& failure) {
     return failure.isEmpty() ? std::exchange(m_unreported, QString()) : failure;
 }
@@ -177,8 +182,9 @@ QString ProtocolLog::writeLocked(const QByteArray& line, bool startsBlock) {
         // After a failure the next attempt comes one limit later, not per line.
         m_rotateAt = rotationFailure.isEmpty() ? m_rotateBytes : st.st_size + m_rotateBytes;
         int error = 0;
-        // The new file begins like a run's block, so it reads on its own.
-        if (rotationFailure.isEmpty() && !startsBlock && !appendLocked(startBlockLocked(), error))
+        // In the middle of a run the new file begins by naming the file it
+        // continues; a run's start block is not repeated there.
+        if (rotationFailure.isEmpty() && !startsBlock && !appendLocked(continuationLocked(), error))
             return failedLocked(logErrorText("kann nicht geschrieben werden", m_fileName, error));
     }
     int error = 0;

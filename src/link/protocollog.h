@@ -4,7 +4,8 @@
 // program loses no line and a full disk leaves no torn one; lines from
 // different threads never interleave. A failed write does not stop the caller:
 // it is handed back once to be reported, and logging goes on when it can. The
-// file is rotated at a size limit to LogFile.1.txt ... LogFile.3.txt.
+// file is rotated at a size limit to LogFile.1.txt ... LogFile.3.txt; the new
+// file then begins with a line naming LogFile.1.txt as the file it continues.
 #pragma once
 
 #include <QString>
@@ -56,6 +57,9 @@ private:
     bool appendLocked(const QByteArray& line, int& error);
     QString rotateLocked();
     QByteArray startBlockLocked();
+    // The first line of a file rotated in the middle of a run:
+    // " - Fortsetzung von LogFile.1.txt".
+    QByteArray continuationLocked();
     QString stampLocked();
 
     QString m_fileName;

@@ -16,7 +16,7 @@ const QString NoReplyText = QStringLiteral("Der Adapter hat nicht geantwortet.")
 } // namespace
 
 QString AdapterQuery(Link& link, const QString& command) {
-    if (!link.ComPort().Connected())
+    if (!link.LineOpen())
         return ReplyError;
     link.SendCommand(command);
     const QString raw = link.ReceiveRawReply();

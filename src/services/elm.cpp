@@ -16,9 +16,9 @@ const std::array<ChipCommand, 6> ChipCommands{{
 
 namespace {
 
-// A closed port sends nothing, in demo mode too.
+// A closed port sends nothing; the demo responder needs no port.
 QString Run(Link& link, ChipCommandId which) {
-    if (!link.ComPort().Connected())
+    if (!link.LineOpen())
         return ReplyError;
     const ChipCommand& command = ChipCommands[which];
     link.SendCommand(QLatin1String(command.command));

@@ -11,6 +11,12 @@
 
 namespace obd {
 
+namespace {
+
+const QString DemoPortText = QStringLiteral("Port: keiner nötig (Demo-Mode)");
+
+} // namespace
+
 ConnectionSequence::ConnectionSequence(std::unique_ptr<ChipDialect> dialect, QObject* parent)
     : QObject(parent), m_dialect(std::move(dialect)) {}
 
@@ -23,7 +29,20 @@ void ConnectionSequence::Run(TComPort& port, Link& link) {
     if (port.Connected())
         port.Close();
     emit cleared();
+    if (link.DemoMode.load()) {
+        // The demo responder answers in place of the adapter: no port is
+        // opened, so demo mode works with no adapter plugged in.
+        emit statusLine(DemoPortText, true);
+        emit portShown(QStringLiteral("Demo"), true);
+    } else {
+        openPort(port);
+    }
+    bool ready = false;
+    RunOffThread([&] { ready = bringUp(link); });
+    link.CommFailure = !ready;
+}
 
+void ConnectionSequence::openPort(TComPort& port) {
     // Connecting to a Wi-Fi adapter and rate detection take their time: the
     // window stays drawn meanwhile.
     bool openFailed = false;
@@ -55,9 +74,6 @@ void ConnectionSequence::Run(TComPort& port, Link& link) {
         }
         port.Purge(true, true);
     }
-    bool ready = false;
-    RunOffThread([&] { ready = bringUp(link); });
-    link.CommFailure = !ready;
 }
 
 bool ConnectionSequence::runSteps(std::span<const ChipStep> steps, Link& link,
@@ -84,8 +100,7 @@ bool ConnectionSequence::bringUp(Link& link) {
     // A port that did not open fails every chip step before it is sent.
     QString identification;
     bool headers = false;
-    bool ready =
-        link.ComPort().Connected() && runSteps(m_dialect->Steps(), link, identification, headers);
+    bool ready = link.LineOpen() && runSteps(m_dialect->Steps(), link, identification, headers);
     const bool elm327 = ready && SpeaksElm327(identification);
     if (elm327)
         ready = runSteps(Elm327Dialect().Steps(), link, identification, headers);

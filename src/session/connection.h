@@ -1,4 +1,5 @@
-// The connection sequence: (re)opens the port, brings the interface chip up
+// The connection sequence: (re)opens the port (in demo mode none: the demo
+// responder answers), brings the interface chip up
 // with the steps its dialect names, checks that the vehicle's ECU answers,
 // reads the supported PIDs, the OBD type, the monitor status and the VIN, and
 // decides CommFailure. An ELM327-style chip gets its own settings after the
@@ -50,7 +51,7 @@ signals:
     // Rate detection found the chip at this rate; the port's settings hold
     // it and are to be stored.
     void baudRateFound(int rate);
-    // The port's name (or "COM?") and whether it is open.
+    // The port's name (or "COM?", or "Demo" in demo mode) and whether it is open.
     void portShown(const QString& label, bool open);
     void chipLamp(bool on);
     void ecuLamp(bool on);
@@ -67,6 +68,8 @@ signals:
     void vinRead(const QString& vin);
 
 private:
+    // Opens the port (reporting when it cannot), shows it and the rate found.
+    void openPort(TComPort& port);
     bool bringUp(Link& link);
     // Runs the steps until one fails; headers is set by a Headers step.
     bool runSteps(std::span<const ChipStep> steps, Link& link, QString& identification,

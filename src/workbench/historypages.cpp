@@ -108,8 +108,10 @@ void VehiclePage::Refill() {
     VisitsGrid->setRowCount(0);
     const std::optional<WorkbenchContext::VehicleChoice> vehicle = chosenVehicle(m_ctx);
     if (!vehicle) {
-        labVehicle->setText(QStringLiteral("Kein Fahrzeug: der Kunde hat noch keine gespeicherte "
-                                           "Diagnose."));
+        labVehicle->setText(
+            currentCustomer(m_ctx)
+                ? QStringLiteral("Kein Fahrzeug: der Kunde hat noch keine gespeicherte Diagnose.")
+                : QStringLiteral("Kein Fahrzeug: es gibt noch keinen Kunden."));
         labVehicle->setAccessibleName(labVehicle->text());
         return;
     }

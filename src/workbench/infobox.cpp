@@ -1,5 +1,7 @@
 #include "workbench/infobox.h"
 
+#include "common/version.h"
+
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -14,11 +16,12 @@ struct InfoLine {
     const char* name;
     const char* text;
     Look look;
+    bool withVersion = false; // the program's version follows the text
 };
 
 constexpr InfoLine kLines[] = {
     {"lblProgram", "OBD-II Torvane", Look::Title},
-    {"lblVersion", "Version 1.0", Look::Plain},
+    {"lblVersion", "Version ", Look::Plain, true},
     {"lblMaker", "Quorix", Look::Plain},
     {"lblWeb", "www.quorix.example", Look::Link},
     {"lblMail", "info@quorix.example", Look::Link},
@@ -45,7 +48,10 @@ TfInfo::TfInfo(QWidget* mainWindow) : QDialog(mainWindow) {
     layout->setContentsMargins(8, 8, 8, 8);
     layout->setSpacing(2);
     for (const InfoLine& line : kLines) {
-        auto* label = new QLabel(QString::fromUtf8(line.text), this);
+        QString text = QString::fromUtf8(line.text);
+        if (line.withVersion)
+            text += QString::fromLatin1(ProgramVersion);
+        auto* label = new QLabel(text, this);
         label->setObjectName(QString::fromLatin1(line.name));
         label->setAlignment(Qt::AlignHCenter);
         QFont f = font();

@@ -56,28 +56,24 @@ O2SensorPage::O2SensorPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(par
             guarded(boxes, this, &O2SensorPage::btnO2StopClick));
     m_next.setSingleShot(true);
     m_next.setInterval(0);
-    connect(&m_next, &QTimer::timeout, this, [this] {
-        m_ctx.messages->Guard([this] {
-            // A read that fails ends the loop before its error reaches the box.
-            const bool looping = m_looping;
-            m_looping = false;
-            readLive(looping);
-        });
-    });
+    connect(&m_next, &QTimer::timeout, this,
+            [this] { m_ctx.messages->Guard([this] { readLive(); }); });
 }
 
 void O2SensorPage::btnO2ReadClick() {
     if (m_looping)
         return;
+    m_looping = true;
+    showButtons();
     QList<O2SensorTests> tests;
-    const bool read = ReadFromVehicle(m_ctx, [&](const VehicleBus& bus) {
-        m_supported = ReadSupportedPidRanges(bus, *m_ctx.link);
-        tests = ReadO2Tests(bus, *m_ctx.link, m_supported);
-    });
-    if (!read)
+    if (!readOrStop([&](const VehicleBus& bus) {
+            m_supported = ReadSupportedPidRanges(bus, *m_ctx.link);
+            tests = ReadO2Tests(bus, *m_ctx.link, m_supported);
+        }))
         return;
     showTests(tests);
-    readLive(true);
+    if (m_looping)
+        readLive();
 }
 
 void O2SensorPage::btnO2StopClick() {
@@ -86,16 +82,32 @@ void O2SensorPage::btnO2StopClick() {
     showButtons();
 }
 
-void O2SensorPage::readLive(bool again) {
+bool O2SensorPage::readOrStop(const std::function<void(const VehicleBus&)>& read) {
+    bool done = false;
+    try {
+        done = ReadFromVehicle(m_ctx, read);
+    } catch (...) {
+        // A read that fails ends the loop before its error reaches the box.
+        btnO2StopClick();
+        throw;
+    }
+    if (!done)
+        btnO2StopClick();
+    return done;
+}
+
+void O2SensorPage::readLive() {
     QList<O2Reading> readings;
-    const bool read = ReadFromVehicle(m_ctx, [&](const VehicleBus& bus) {
-        readings = ReadO2Sensors(bus, *m_ctx.link, m_supported);
-    });
-    if (read)
-        showLive(readings);
-    // Nothing to refresh without sensors; the next read comes after the
-    // events that arrived meanwhile, a click on "Stop" among them.
-    m_looping = read && again && !readings.isEmpty() && isVisible();
+    if (!readOrStop([&](const VehicleBus& bus) {
+            readings = ReadO2Sensors(bus, *m_ctx.link, m_supported);
+        }))
+        return;
+    showLive(readings);
+    // Nothing to refresh without sensors. "Stop" or leaving the page while the
+    // read was under way has ended the loop already; otherwise the next read
+    // comes after the events that arrived meanwhile.
+    if (readings.isEmpty() || !isVisible())
+        m_looping = false;
     if (m_looping)
         m_next.start();
     showButtons();

@@ -7,6 +7,7 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <optional>
 
 class QPushButton;
@@ -33,8 +34,11 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    // One read of the live values; again: the next follows.
-    void readLive(bool again);
+    // One read of the live values; the next follows while reading goes on.
+    void readLive();
+    // Runs read through the vehicle-read guard; a refused or failed read
+    // ends the reading loop.
+    bool readOrStop(const std::function<void(const VehicleBus&)>& read);
     void showLive(const QList<O2Reading>& readings);
     void showTests(const QList<O2SensorTests>& tests);
     void showButtons();

@@ -352,12 +352,16 @@ void StartPage::NeuInitialisierenBtnClick() {
 void StartPage::DemoModeClick() {
     const bool on = cbDemoMode->isChecked();
     m_ctx.link->DemoMode = on;
+    // A connection made in demo mode opened no port: without demo mode there
+    // is nothing to talk to until the interface is initialised again.
+    if (!m_ctx.link->LineOpen())
+        m_ctx.link->CommFailure = true;
     m_ctx.link->LogEvent(on ? QStringLiteral("Demo-Mode ON") : QStringLiteral("Demo-Mode OFF"));
 }
 
 void StartPage::StartInDemoMode() {
+    // The box's toggle switches and logs the demo mode.
     cbDemoMode->setChecked(true);
-    DemoModeClick();
 }
 
 void StartPage::ShowMilLamp(bool milOn) {

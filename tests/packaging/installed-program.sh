@@ -4,12 +4,15 @@
 # which ignores file modes), with --port pointing at the installed elmsim.
 # Passes when the program's log in the user's data folder shows the vehicle's
 # answer to 0100, the tables were copied there, and the stored port is still
-# the one stored before.
-# Usage: installed-program.sh BUILD_DIR WORK_DIR
+# the one stored before; and when --version and the manual page give the
+# project's version.
+# Usage: installed-program.sh BUILD_DIR WORK_DIR VERSION
 set -euo pipefail
 
-build=${1:?usage: installed-program.sh BUILD_DIR WORK_DIR}
-work=${2:?usage: installed-program.sh BUILD_DIR WORK_DIR}
+usage="usage: installed-program.sh BUILD_DIR WORK_DIR VERSION"
+build=${1:?$usage}
+work=${2:?$usage}
+version=${3:?$usage}
 fail() { echo "installed-program: $*" >&2; exit 1; }
 
 if [ -e "$work" ]; then
@@ -68,4 +71,8 @@ for t in options customer dtchead dtcmain; do
 done
 grep -qx 'Port=/dev/ttyS7' "$home/.config/Quorix/OBDTorvane.conf" ||
     fail "--port changed the stored port: $(cat "$home/.config/Quorix/OBDTorvane.conf")"
+shown=$(QT_QPA_PLATFORM=offscreen "$prefix/bin/obd-torvane" --version)
+[ "$shown" = "obd-torvane $version" ] || fail "--version says '$shown', not $version"
+zcat "$prefix/share/man/man1/obd-torvane.1.gz" | head -1 | grep -qF "\"obd-torvane $version\"" ||
+    fail "the manual page does not give version $version"
 echo "installed-program: connected through $link, files in $user_data"

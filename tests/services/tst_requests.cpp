@@ -1,5 +1,5 @@
 // The requests end to end through the exchange, answered by the demo vehicle,
-// and the chip commands' closed-port rule.
+// and the chip commands' open-line rule.
 #include "common/regional.h"
 #include "link/comport.h"
 #include "link/link.h"
@@ -48,7 +48,7 @@ private slots:
     void sensorData_data();
     void sensorData();
     void engineSpeed();
-    void chipCommandsNeedOpenPort();
+    void chipCommandsNeedOpenLine();
 };
 
 void TestRequests::ecuLinkAndSupportedPids() {
@@ -143,10 +143,14 @@ void TestRequests::engineSpeed() {
     QVERIFY2(answers.contains(value), qPrintable(value));
 }
 
-void TestRequests::chipCommandsNeedOpenPort() {
-    // In demo mode every one of them would be answered with success, so
-    // "Fehler" shows that nothing was sent.
+void TestRequests::chipCommandsNeedOpenLine() {
+    // The demo responder needs no port: it answers them on the closed one.
     DemoLink demo;
+    QCOMPARE(ElmReset(demo.link), QStringLiteral("OK"));
+    QCOMPARE(ElmIdentify(demo.link), QStringLiteral("ELM323 v1.1"));
+    QCOMPARE(ElmSetEcho(demo.link, false), QStringLiteral("OK"));
+    // Without demo mode nothing goes to the closed port.
+    demo.link.DemoMode = false;
     QCOMPARE(ElmReset(demo.link), ReplyError);
     QCOMPARE(ElmIdentify(demo.link), ReplyError);
     QCOMPARE(ElmSetEcho(demo.link, false), ReplyError);

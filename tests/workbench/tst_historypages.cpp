@@ -3,15 +3,18 @@
 // lists its codes by visit with how often each came up.
 #include "common/regional.h"
 #include "store/records.h"
+#include "support_main.h"
 #include "support_pages.h"
 #include "workbench/customerpage.h"
 #include "workbench/historypages.h"
+#include "workbench/mainwindow.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
+#include <QToolButton>
 
 using namespace obd;
 using namespace obd::test;
@@ -35,6 +38,21 @@ class TestHistoryPages : public QObject {
     Q_OBJECT
 
 private slots:
+    // The page "Vehicle" before any customer was entered says so, not that a
+    // customer has no saved diagnosis.
+    void vehiclePageWithoutCustomers() {
+        MainFixture f;
+        TfMain& w = f.start();
+        w.Timer1().stop();
+        QCOMPARE(w.Context().records->Customers().RecordCount(), 0);
+        w.MenuBarBtnClick(child<QToolButton>(&w, QStringLiteral("btnVehicle")));
+        auto* label = child<QLabel>(&w, QStringLiteral("labVehicle"));
+        QVERIFY(label->isVisible());
+        QCOMPARE(label->text(), QStringLiteral("Kein Fahrzeug: es gibt noch keinen Kunden."));
+        QCOMPARE(label->accessibleName(), label->text());
+        QVERIFY(f.shown.isEmpty());
+    }
+
     void customerWithTwoVehicles() {
         PageFixture f;
         f.openTables();

@@ -1,4 +1,5 @@
 // The about box: size, texts, contact look, centring and reuse.
+#include "common/version.h"
 #include "workbench/infobox.h"
 
 #include <QLabel>
@@ -25,6 +26,10 @@ private slots:
         QVERIFY(name);
         QCOMPARE(name->text(), QStringLiteral("OBD-II Torvane"));
         QCOMPARE(name->font().pixelSize(), 16);
+        // The version of the project, as --version and the package give it.
+        auto* version = box.findChild<QLabel*>(QStringLiteral("lblVersion"));
+        QVERIFY(version);
+        QCOMPARE(version->text(), QStringLiteral("Version ") + QLatin1String(obd::ProgramVersion));
         for (const char* link : {"lblWeb", "lblMail"}) {
             auto* l = box.findChild<QLabel*>(QString::fromLatin1(link));
             QVERIFY(l);

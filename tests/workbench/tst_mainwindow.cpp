@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSettings>
 #include <QStackedWidget>
@@ -27,6 +28,20 @@ using Replies = QHash<QByteArray, QByteArray>;
 using namespace obd;
 using namespace obd::test;
 
+namespace {
+
+// The status lines of a successful sequence with the ELM323 after the port's.
+const QStringList Elm323SequenceLines{
+    QStringLiteral("Chip Reset: OK"),
+    QStringLiteral("Echo ausschalten: OK"),
+    QStringLiteral("LF ausschalten: OK"),
+    QStringLiteral("Chip Info: ELM323 v1.1"),
+    QStringLiteral("Interface ist betriebsbereit"),
+    QStringLiteral("Verbindung mit ECU: OK"),
+};
+
+} // namespace
+
 class TestMainWindow : public QObject {
     Q_OBJECT
 
@@ -35,8 +50,8 @@ private slots:
     void elm327ShowsProtocolAndVoltage();
     void sequenceFails_data();
     void sequenceFails();
-    void unopenablePortFailsAtPortStep_data();
     void unopenablePortFailsAtPortStep();
+    void demoModeNeedsNoPort();
     void navigation_data();
     void navigation();
     void placeholderNotices();
@@ -109,15 +124,8 @@ void TestMainWindow::sequenceSucceedsAgainstSimulator() {
     QVERIFY(!w.Timer1().isActive());
 
     QCOMPARE(f.statusLines(),
-             (QStringList{
-                 QStringLiteral("Port: ") + sim.slavePath() + QStringLiteral(" bereit"),
-                 QStringLiteral("Chip Reset: OK"),
-                 QStringLiteral("Echo ausschalten: OK"),
-                 QStringLiteral("LF ausschalten: OK"),
-                 QStringLiteral("Chip Info: ELM323 v1.1"),
-                 QStringLiteral("Interface ist betriebsbereit"),
-                 QStringLiteral("Verbindung mit ECU: OK"),
-             }));
+             QStringList{QStringLiteral("Port: ") + sim.slavePath() + QStringLiteral(" bereit")} +
+                 Elm323SequenceLines);
     QCOMPARE(f.statusPictures(), QList<bool>(7, true));
     QVERIFY(f.lamp("COM_Led") && f.lamp("ELM_Led") && f.lamp("ECU_Led"));
     QCOMPARE(f.label("COM_Label"), sim.slavePath());
@@ -212,23 +220,12 @@ void TestMainWindow::sequenceFails() {
     QCOMPARE(QApplication::overrideCursor(), nullptr);
 }
 
-void TestMainWindow::unopenablePortFailsAtPortStep_data() {
-    QTest::addColumn<bool>("demo");
-    QTest::newRow("serial") << false;
-    QTest::newRow("demo mode") << true;
-}
-
 void TestMainWindow::unopenablePortFailsAtPortStep() {
-    QFETCH(bool, demo);
     MainFixture f;
     const QString port = f.folder() + QStringLiteral("/no-such-tty");
     f.storePort(port);
     TfMain& w = f.start();
     w.Timer1().stop();
-    if (demo) {
-        child<QCheckBox>(&w, QStringLiteral("cbDemoMode"))->click();
-        QVERIFY(w.Context().link->DemoMode);
-    }
     f.answers = {BoxButton::No};
     child<QPushButton>(&w, QStringLiteral("NeuInitialisierenBtn"))->click();
 
@@ -245,8 +242,36 @@ void TestMainWindow::unopenablePortFailsAtPortStep() {
     QVERIFY(w.Context().link->CommFailure);
     const QStringList log = f.logLines();
     QVERIFY(log.last().endsWith(QStringLiteral(" - New Init")));
-    QCOMPARE(log.filter(QStringLiteral(" - Demo-Mode ON")).size(), demo ? 1 : 0);
     QVERIFY(log.filter(QStringLiteral(" - S: ")).isEmpty());
+}
+
+// Started with --demo (the menu entry's demo action) and no adapter at all:
+// no port is opened, the demo vehicle answers the sequence and the vehicle
+// pages read it. Without demo mode the vehicle actions close again.
+void TestMainWindow::demoModeNeedsNoPort() {
+    MainFixture f;
+    f.storePort(f.folder() + QStringLiteral("/no-such-tty"));
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    w.StartWith({}, true);
+    f.runTimer();
+
+    QVERIFY(f.shown.isEmpty());
+    QCOMPARE(f.statusLines(),
+             QStringList{QStringLiteral("Port: keiner nötig (Demo-Mode)")} + Elm323SequenceLines);
+    QCOMPARE(f.statusPictures(), QList<bool>(7, true));
+    QCOMPARE(f.label("COM_Label"), QStringLiteral("Demo"));
+    QVERIFY(f.lamp("COM_Led") && f.lamp("ELM_Led") && f.lamp("ECU_Led"));
+    QVERIFY(!w.Context().port->Connected());
+    QVERIFY(!w.Context().link->CommFailure);
+
+    w.MenuBarBtnClick(child<QToolButton>(&w, QStringLiteral("btnFehlercodes")));
+    child<QPushButton>(&w, QStringLiteral("TroubleCodesRead"))->click();
+    QVERIFY(f.shown.isEmpty());
+    QCOMPARE(child<QListWidget>(&w, QStringLiteral("DTC_ListBox"))->count(), 15);
+
+    child<QCheckBox>(&w, QStringLiteral("cbDemoMode"))->click();
+    QVERIFY(w.Context().link->CommFailure);
 }
 
 void TestMainWindow::navigation_data() {
@@ -401,6 +426,7 @@ void TestMainWindow::commandLineChoicesAreNotStored() {
     QVERIFY(w.Context().link->DemoMode.load());
     QVERIFY(child<QCheckBox>(&w, QStringLiteral("cbDemoMode"))->isChecked());
     QVERIFY(f.logLines().last().endsWith(QStringLiteral(" - Demo-Mode ON")));
+    QCOMPARE(f.logLines().filter(QStringLiteral(" - Demo-Mode ON")).size(), 1);
     QCOMPARE(QSettings(f.settingsFile(), QSettings::IniFormat).value("Port").toString(),
              DefaultPortName);
 }

@@ -12,14 +12,19 @@
 #include "workbench/optionspage.h"
 #include "workbench/vehicleinfoview.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTableWidget>
+#include <QTimer>
 #include <QtTest>
 #include <algorithm>
 
@@ -39,6 +44,15 @@ QStringList Rows(const QTableWidget* grid) {
         rows << cells.join(QStringLiteral(" | "));
     }
     return rows;
+}
+
+// The real window, connected to sim by its connection sequence.
+TfMain& Connected(test::MainFixture& m, const test::Simulator& sim) {
+    m.storePort(sim.slavePath());
+    TfMain& w = m.start();
+    w.Timer1().stop();
+    m.runTimer();
+    return w;
 }
 
 } // namespace
@@ -129,6 +143,37 @@ private slots:
         QCOMPARE(f->shown.size(), 0);
     }
 
+    // Stop pressed while a live read is under way (a screen reader's press
+    // arrives then; a slow vehicle keeps a read under way nearly all the
+    // time): the read ends the loop, Read comes back.
+    void o2StopDuringReadEndsTheLoop() {
+        test::Simulator sim({"--latency", "20"});
+        test::MainFixture m;
+        TfMain& w = Connected(m, sim);
+        QVERIFY(!w.Context().link->CommFailure);
+        test::child<QAbstractButton>(&w, QStringLiteral("btnO2Sensor"))->click();
+        const auto live = [&m] {
+            return m.logLines().filter(QRegularExpression(QStringLiteral(" - S: 0114$"))).size();
+        };
+        click(&w, "btnO2Read");
+        QTRY_VERIFY(live() >= 2);
+        auto* stop = test::child<QPushButton>(&w, QStringLiteral("btnO2Stop"));
+        bool duringRead = false;
+        // The next live read starts at once; the press comes in its middle.
+        QTimer::singleShot(5, stop, [&] {
+            duringRead = QApplication::overrideCursor() != nullptr;
+            QAccessible::queryAccessibleInterface(stop)->actionInterface()->doAction(
+                QAccessibleActionInterface::pressAction());
+        });
+        QTRY_VERIFY(test::child<QPushButton>(&w, QStringLiteral("btnO2Read"))->isEnabled());
+        QVERIFY(duringRead);
+        QVERIFY(!stop->isEnabled());
+        const qsizetype stoppedAt = live();
+        QTest::qWait(500);
+        QCOMPARE(live(), stoppedAt);
+        QCOMPARE(m.shown.size(), 0);
+    }
+
     void vehicleInformation() {
         f->useSimulator();
         VehicleInfoView view(f->ctx);
@@ -168,10 +213,7 @@ private slots:
         QFETCH(QString, notAsked);
         test::Simulator sim(simulator);
         test::MainFixture m;
-        m.storePort(sim.slavePath());
-        TfMain& w = m.start();
-        w.Timer1().stop();
-        m.runTimer();
+        TfMain& w = Connected(m, sim);
         QVERIFY(!w.Context().link->CommFailure);
         const qsizetype from = m.logLines().size();
         click(&w, "btnVehicleRead");
