@@ -11,7 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QLabel>
@@ -139,21 +139,24 @@ OptionsPage::OptionsPage(WorkbenchContext& ctx, QSettings& settings, QWidget* pa
     // Where customers and visits are kept.
     auto* database =
         named(new QGroupBox(QStringLiteral("Datenbank"), this), QStringLiteral("gbDatabase"));
-    database->setGeometry(8, 242, 460, 290);
-    auto* dbLayout = new QVBoxLayout(database);
+    database->setGeometry(8, 242, 460, 190);
+    auto* grid = new QGridLayout(database);
+    grid->setVerticalSpacing(4);
     auto* local = named(new QRadioButton(QStringLiteral("Lokale Tabellen"), database),
                         QStringLiteral("rbLocalTables"));
     rbServer = named(new QRadioButton(QStringLiteral("PostgreSQL-Server"), database),
                      QStringLiteral("rbServer"));
-    dbLayout->addWidget(local);
-    dbLayout->addWidget(rbServer);
-    auto* form = new QFormLayout;
+    grid->addWidget(local, 0, 0, 1, 2);
+    grid->addWidget(rbServer, 0, 2, 1, 2);
     const ServerSettings server = serverOf(m_settings);
+    int place = 0;
     const auto edit = [&](const char* caption, const char* name, const QString& value) {
         auto* box = named(new QLineEdit(value, database), QLatin1String(name));
         auto* label = new QLabel(QLatin1String(caption), database);
         labelFor(label, box);
-        form->addRow(label, box);
+        grid->addWidget(label, 1 + place / 2, (place % 2) * 2);
+        grid->addWidget(box, 1 + place / 2, (place % 2) * 2 + 1);
+        ++place;
         connect(box, &QLineEdit::editingFinished, this,
                 [this] { m_ctx.messages->Guard([this] { DatabaseChange(); }); });
         return box;
@@ -163,24 +166,22 @@ OptionsPage::OptionsPage(WorkbenchContext& ctx, QSettings& settings, QWidget* pa
     edDbPort = edit("Port", "edDbPort", QString::number(server.port));
     edDbName = edit("Datenbank", "edDbName", server.database);
     edDbUser = edit("Benutzer", "edDbUser", server.user);
-    dbLayout->addLayout(form);
-    cbDbRequireTls =
-        named(new QCheckBox(QStringLiteral("Verschlüsselung (TLS) verlangen"), database),
-              QStringLiteral("cbDbRequireTls"));
+    cbDbRequireTls = named(new QCheckBox(QStringLiteral("TLS verlangen"), database),
+                           QStringLiteral("cbDbRequireTls"));
+    cbDbRequireTls->setToolTip(QStringLiteral("Ohne Haken wird verschlüsselt, wenn der Server es "
+                                              "anbietet."));
     cbDbRequireTls->setChecked(server.requireTls);
-    dbLayout->addWidget(cbDbRequireTls);
-    auto* note = named(new QLabel(QStringLiteral("Ohne diesen Haken wird verschlüsselt, wenn der "
-                                                 "Server es anbietet. Das Kennwort kommt aus "
-                                                 "~/.pgpass oder wird einmal je Sitzung erfragt. "
-                                                 "Die Wahl gilt ab dem nächsten Start."),
+    grid->addWidget(cbDbRequireTls, 3, 0, 1, 2);
+    auto* import = named(new QPushButton(QStringLiteral("Import local tables"), database),
+                         QStringLiteral("btnImportTables"));
+    grid->addWidget(import, 3, 2, 1, 2);
+    auto* note = named(new QLabel(QStringLiteral("Gilt ab dem nächsten Start. Kennwort aus "
+                                                 "~/.pgpass oder auf Nachfrage."),
                                   database),
                        QStringLiteral("labDatabaseNote"));
     note->setWordWrap(true);
     note->setAccessibleName(note->text());
-    dbLayout->addWidget(note);
-    auto* import = named(new QPushButton(QStringLiteral("Import local tables"), database),
-                         QStringLiteral("btnImportTables"));
-    dbLayout->addWidget(import);
+    grid->addWidget(note, 4, 0, 1, 4);
     (ServerFromSettings(m_settings) ? rbServer : local)->setChecked(true);
     connect(rbServer, &QRadioButton::toggled, this,
             [this] { m_ctx.messages->Guard([this] { DatabaseChange(); }); });
