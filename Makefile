@@ -2,8 +2,9 @@
 BUILD ?= build
 JOBS  ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
-# Options for the simulator that `make run` starts, e.g. ELMSIM="--chip elm327 --units 2".
-ELMSIM ?=
+# Options for the simulator that `make run` starts: an ELM327 on a car that
+# drives its cycle; e.g. ELMSIM="--chip elm327 --units 2", or ELMSIM= for the ELM323.
+ELMSIM ?= --chip elm327 --drive
 
 .PHONY: deps configure build run test package bench asan tsan format clean
 

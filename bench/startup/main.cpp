@@ -101,9 +101,13 @@ int main(int argc, char** argv) {
 
     QCoreApplication app(argc, argv);
     const QString binDir = QCoreApplication::applicationDirPath();
+    // The simulator is announced in a folder of this run: a simulator of
+    // `make run` (or one left by a killed run) keeps its own announcement.
+    QTemporaryDir simFolder;
     QProcess sim;
     sim.start(binDir + QStringLiteral("/elmsim"),
-              {QStringLiteral("--latency"), QStringLiteral("20")});
+              {QStringLiteral("--latency"), QStringLiteral("20"), QStringLiteral("--link"),
+               simFolder.filePath(QStringLiteral("elmsim"))});
     if (!sim.waitForStarted(10000) || !sim.waitForReadyRead(10000)) {
         std::fprintf(stderr, "bench_startup: elmsim does not start\n");
         return 1;

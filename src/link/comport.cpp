@@ -3,6 +3,8 @@
 #include "link/serialline.h"
 #include "link/tcpline.h"
 
+#include <algorithm>
+
 namespace obd {
 
 QString DriverErrorText(const char* text, int error) {
@@ -70,34 +72,104 @@ void TComPort::Open() {
     }
 }
 
-void TComPort::detectBaudRate() {
+int DetectionQuietMs(int rate) {
+    // 32 characters of 10 bits at the rate: the gaps of a chip's answer are
+    // far shorter.
+    return std::max(DetectionQuietMinMs, 32 * 10 * 1000 / std::max(rate, 1));
+}
+
+bool IsStreaming(qsizetype bytes, std::chrono::steady_clock::duration sinceFirstByte) {
+    return bytes > StreamBytes ||
+           (bytes > AnswerBytesMax && sinceFirstByte > std::chrono::milliseconds(AnswerMsMax));
+}
+
+QString NotAnAdapterText(const QString& port) {
+    return QStringLiteral("Das Gerät an %1 antwortet nicht wie ein OBD-Adapter: es sendet "
+                          "fortlaufend Daten ohne Eingabeaufforderung ('>'). Ist es das falsche "
+                          "Gerät, die falsche Baudrate oder ein Adapter im Monitor-Modus?")
+        .arg(port);
+}
+
+namespace {
+
+// What a chip's answer to ATI says: its identification, "?" (it heard
+// leftovers of an earlier rate before the command), or nothing an ELM chip
+// would send (noise, no prompt).
+enum class AtiAnswer { Identification, Unknown, Other };
+
+AtiAnswer atiAnswerOf(const QByteArray& received) {
+    const qsizetype prompt = received.indexOf('>');
+    if (prompt < 0)
+        return AtiAnswer::Other;
+    const QByteArray text = received.left(prompt);
+    for (const char c : text) {
+        if (c != '\r' && c != '\n' && (c < ' ' || c > '~'))
+            return AtiAnswer::Other;
+    }
+    bool unknown = false;
+    for (const QByteArray& line : text.split('\r')) {
+        const QByteArray trimmed = line.trimmed();
+        if (trimmed.startsWith("ELM"))
+            return AtiAnswer::Identification;
+        unknown = unknown || trimmed == "?";
+    }
+    return unknown ? AtiAnswer::Unknown : AtiAnswer::Other;
+}
+
+} // namespace
+
+bool TComPort::collectAnswer(int quietMs, QByteArray& received) {
     using Clock = fdwait::Clock;
-    for (const int rate : DetectionRates) {
-        LineSettings trial = m_settings;
-        trial.baudRate = rate;
-        m_serial->SetSettings(trial);
-        m_serial->Purge(true, true);
-        // Any prompt will do: after garbage from other rates the chip may
-        // answer "?" instead of its identification.
+    if (!m_serial->WaitForChars(DetectionAnswerMs))
+        return true;
+    const auto first = Clock::now();
+    do {
+        received += m_serial->Read(m_serial->InputCount());
+        if (IsStreaming(received.size(), Clock::now() - first))
+            return false;
+    } while (m_serial->WaitForChars(quietMs));
+    return true;
+}
+
+TComPort::Trial TComPort::tryRate(int rate) {
+    LineSettings trial = m_settings;
+    trial.baudRate = rate;
+    m_serial->SetSettings(trial);
+    m_serial->Purge(true, true);
+    // A chip that heard garbage from other rates before the command answers
+    // "?": it is asked once more.
+    for (int attempt = 0; attempt < 2; ++attempt) {
         m_serial->WriteStr("ATI\r");
-        const auto deadline = Clock::now() + std::chrono::milliseconds(DetectionWaitMs);
         QByteArray received;
-        while (!received.contains('>')) {
-            const int left = fdwait::MsUntil(deadline);
-            if (left <= 0 || !m_serial->WaitForChars(left))
-                break;
-            received += m_serial->Read(m_serial->InputCount());
+        if (!collectAnswer(DetectionQuietMs(rate), received))
+            return Trial::Streaming;
+        const AtiAnswer answer = atiAnswerOf(received);
+        if (answer == AtiAnswer::Identification)
+            return Trial::Identified;
+        if (answer == AtiAnswer::Other)
+            return Trial::NoAnswer;
+    }
+    return Trial::NoAnswer;
+}
+
+void TComPort::detectBaudRate() {
+    RateDetection detection;
+    for (const int rate : DetectionRates) {
+        detection.tried.append(rate);
+        const Trial trial = tryRate(rate);
+        if (trial == Trial::Identified) {
+            m_settings.baudRate = rate;
+            detection.rate = rate;
+            break;
         }
-        if (received.contains('>')) {
-            m_settings = trial;
-            m_serial->Purge(true, true);
-            m_detected = rate;
-            return;
+        if (trial == Trial::Streaming) {
+            detection.streaming = true;
+            break;
         }
     }
     m_serial->SetSettings(m_settings);
     m_serial->Purge(true, true);
-    m_detected = 0;
+    m_detected = detection;
 }
 
 void TComPort::Close() {

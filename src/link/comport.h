@@ -6,7 +6,9 @@
 #include "link/transport.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -40,6 +42,13 @@ inline const QString DefaultPortName = QStringLiteral("/dev/ttyS0");
 
 class SerialLine;
 
+// What the rate detection of the last Open gave.
+struct RateDetection {
+    int rate = 0;           // the rate at which the chip identified itself, 0 for none
+    QList<int> tried;       // the rates tried, in order
+    bool streaming = false; // the device kept sending without pause: no adapter
+};
+
 // The one port: its name, its line settings and the transport the name
 // stands for. A name of the form host:port (see ParseTcpAddress) is a Wi-Fi
 // adapter reached over TCP, anything else a serial device; line settings and
@@ -62,13 +71,15 @@ public:
     void SetSettings(const LineSettings& settings);
 
     // With rate detection on, opening a serial device tries DetectionRates
-    // until the chip answers with its prompt and keeps the first that does.
+    // until the chip identifies itself ("ELM...") to ATI and keeps the first
+    // rate at which it does. A device that keeps sending without a pause ends
+    // the detection at once: it is no adapter.
     bool AutoBaud() const { return m_autoBaud; }
     void SetAutoBaud(bool on) { m_autoBaud = on; }
-    // What the last Open's rate detection gave: nullopt when it did not run,
-    // 0 when no rate brought a prompt (the stored rate stays), else the rate
-    // found, now in Settings().
-    std::optional<int> DetectedBaudRate() const { return m_detected; }
+    // What the last Open's rate detection gave: nullopt when it did not run.
+    // Without a rate found the stored rate stays; a rate found is now in
+    // Settings().
+    const std::optional<RateDetection>& Detection() const { return m_detected; }
 
     // Opens the device for exclusive use (flock, then TIOCEXCL) and applies the
     // line settings, or connects to the Wi-Fi adapter. Opening an open port
@@ -90,11 +101,17 @@ private:
     // The transport for the current name (closed).
     void makeLine();
     void detectBaudRate();
+    // Whether the chip identifies itself at this rate.
+    enum class Trial { Identified, NoAnswer, Streaming };
+    Trial tryRate(int rate);
+    // What the device sends after a command until the line is quiet for
+    // quietMs; false when it kept sending beyond any answer.
+    bool collectAnswer(int quietMs, QByteArray& received);
 
     QString m_port = DefaultPortName;
     LineSettings m_settings;
     bool m_autoBaud = false;
-    std::optional<int> m_detected;
+    std::optional<RateDetection> m_detected;
     std::unique_ptr<Transport> m_line;
     SerialLine* m_serial = nullptr; // m_line when it is a serial device
     std::shared_ptr<const AbortSignal> m_abort;
@@ -103,8 +120,26 @@ private:
 // The rates rate detection tries, in order: the usual factory rates of
 // adapters first.
 inline constexpr int DetectionRates[] = {38400, 9600, 115200, 57600, 230400, 19200};
-// How long detection waits for the prompt at one rate.
-inline constexpr int DetectionWaitMs = 300;
+// How long detection waits for the first byte of the chip's answer at one
+// rate: a chip that says nothing for a second does not understand the rate.
+inline constexpr int DetectionAnswerMs = 1000;
+// The answer has ended when the line stayed quiet this long (at least
+// DetectionQuietMinMs, which covers a loaded machine's scheduling).
+int DetectionQuietMs(int rate);
+inline constexpr int DetectionQuietMinMs = 100;
+
+// An answer of the chip is short: its longest, a multi-frame answer of
+// several control units with headers, stays below AnswerBytesMax and ends
+// within AnswerMsMax once it has begun. A device that sends more than
+// StreamBytes without a prompt, or more than AnswerBytesMax for longer than
+// AnswerMsMax, is streaming: a wrong device (a GPS), an adapter in monitor
+// mode or a line at the wrong rate full of noise.
+inline constexpr int AnswerBytesMax = 512;
+inline constexpr int AnswerMsMax = 3000;
+inline constexpr int StreamBytes = 2048;
+bool IsStreaming(qsizetype bytes, std::chrono::steady_clock::duration sinceFirstByte);
+// What the user reads about such a device.
+QString NotAnAdapterText(const QString& port);
 
 // False for a name no device can have: one holding a NUL, CR or LF (the
 // system would open the path cut at the NUL).

@@ -1,6 +1,7 @@
 #include "link/link.h"
 
 #include "common/codec.h"
+#include "common/errors.h"
 #include "link/abortsignal.h"
 #include "link/comport.h"
 #include "link/demoline.h"
@@ -88,6 +89,10 @@ void Link::Resume() {
     m_abort->Clear();
 }
 
+bool Link::Aborted() const {
+    return m_abort->Raised();
+}
+
 TComPort& Link::ComPort() {
     return m_port;
 }
@@ -171,16 +176,26 @@ void Link::discardStaleInput() {
     log(QStringLiteral("discarded: ") + text);
 }
 
-QByteArray Link::readUntilPrompt(int waitMs) {
+QByteArray Link::readUntilPrompt(int waitMs, bool& streaming) {
     using Clock = std::chrono::steady_clock;
     const auto cap = Clock::now() + std::chrono::milliseconds(qint64(MaxReplyWaits) * waitMs);
     Transport& from = line();
     QByteArray buffer;
+    Clock::time_point first;
+    streaming = false;
     while (!buffer.contains('>')) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(cap - Clock::now()).count();
         if (left <= 0 || !from.WaitForChars(static_cast<int>(std::min<qint64>(left, waitMs))))
             break;
+        if (buffer.isEmpty())
+            first = Clock::now();
         buffer += from.Read(from.InputCount());
+        // A device that keeps sending without a prompt is no adapter: waiting
+        // on would only fill memory until the cap.
+        if (!buffer.contains('>') && IsStreaming(buffer.size(), Clock::now() - first)) {
+            streaming = true;
+            break;
+        }
     }
     from.Purge(true, true);
     return buffer;
@@ -203,11 +218,12 @@ QString Link::receive(bool raw, int waitMs) {
     }
     QString reply;
     QString logged; // the cleaned reply
+    bool streaming = false;
     try {
         if (m_abort->Raised()) {
             reply = logged = ReplyError;
         } else {
-            const QByteArray received = readUntilPrompt(waitMs);
+            const QByteArray received = readUntilPrompt(waitMs, streaming);
             // An abort during the wait leaves whatever came as no reply.
             const bool aborted = m_abort->Raised();
             logged = aborted ? ReplyError : CleanReply(received);
@@ -221,6 +237,10 @@ QString Link::receive(bool raw, int waitMs) {
         throw;
     }
     releasePort();
+    if (streaming) {
+        log(QStringLiteral("R: ") + ReplyError);
+        throw DriverError(NotAnAdapterText(m_port.Port()));
+    }
     if (!raw && !reply.startsWith(QLatin1Char('4')) && IsChipErrorWord(reply))
         m_notifier.showChipError(QStringLiteral("ERROR Message: ") + reply);
     log(QStringLiteral("R: ") + logged);

@@ -72,6 +72,8 @@ public:
     // without touching the line.
     void Abort();
     void Resume();
+    // Between Abort and Resume.
+    bool Aborted() const;
 
     // Writes TimeStamp + " - " + phrase ("Read DTC", "New Init", ...).
     void LogEvent(const QString& phrase);
@@ -89,7 +91,8 @@ private:
     // The transport of the exchange under way: the demo responder or the port.
     Transport& line();
     void discardStaleInput();
-    QByteArray readUntilPrompt(int waitMs);
+    // streaming: the device kept sending beyond any answer (IsStreaming).
+    QByteArray readUntilPrompt(int waitMs, bool& streaming);
     QString receive(bool raw, int waitMs);
     void log(const QString& phrase);
     // The port lock is taken by SendCommand and given back by ReceiveReply once

@@ -93,8 +93,7 @@ void SerialLine::Close() {
         return;
     // Leave the device openable for others; closing also drops the flock.
     ::ioctl(m_fd, TIOCNXCL, 0);
-    ::close(m_fd);
-    m_fd = -1;
+    ::close(m_fd.exchange(-1));
 }
 
 void SerialLine::applySettings() {
@@ -182,8 +181,7 @@ int SerialLine::lineTimeMs(qsizetype bytes) const {
 }
 
 void SerialLine::WriteStr(const QByteArray& bytes) {
-    if (!Connected())
-        FailDriver("WriteFile function failed", EBADF);
+    requireOpen();
     const auto deadline =
         Clock::now() + std::chrono::milliseconds(WriteSlackMs + lineTimeMs(bytes.size()));
     auto stalled = [this](int result) {
@@ -193,7 +191,7 @@ void SerialLine::WriteStr(const QByteArray& bytes) {
             retryIoctl(m_fd, TCFLSH, TCOFLUSH);
             FailDriver("WriteFile function failed", ETIMEDOUT);
         }
-        FailDriver("WriteFile function failed", fdwait::ErrorOf(result));
+        fail("WriteFile function failed", fdwait::ErrorOf(result));
     };
     if (m_abort && m_abort->Raised())
         stalled(fdwait::Aborted);
@@ -204,7 +202,7 @@ void SerialLine::WriteStr(const QByteArray& bytes) {
     for (;;) {
         int queued = 0;
         if (retryIoctl(m_fd, TIOCOUTQ, &queued) < 0)
-            FailDriver("WriteFile function failed", errno);
+            fail("WriteFile function failed", errno);
         if (queued <= 0)
             return;
         // Sleep about the time the queued bytes take, at least a millisecond;
@@ -221,11 +219,10 @@ void SerialLine::WriteStr(const QByteArray& bytes) {
 void SerialLine::Purge(bool input, bool output) {
     if (!input && !output)
         return;
-    if (!Connected())
-        FailDriver("PurgeComm function failed", EBADF);
+    requireOpen();
     const int which = input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH;
     if (retryIoctl(m_fd, TCFLSH, which) < 0)
-        FailDriver("PurgeComm function failed", errno);
+        fail("PurgeComm function failed", errno);
 }
 
 } // namespace obd

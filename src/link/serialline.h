@@ -33,6 +33,7 @@ public:
     void Purge(bool input, bool output) override;
 
 private:
+    QString name() const override { return m_path; }
     // Milliseconds the line takes for that many bytes at the current settings.
     int lineTimeMs(qsizetype bytes) const;
     void applySettings();

@@ -140,19 +140,23 @@ int TcpLine::connectTo(const void* address, unsigned length, int family,
 void TcpLine::Close() {
     if (!Connected())
         return;
-    ::close(m_fd);
-    m_fd = -1;
+    ::close(m_fd.exchange(-1));
+}
+
+QString TcpLine::name() const {
+    return m_address.host.contains(QLatin1Char(':'))
+               ? QStringLiteral("[%1]:%2").arg(m_address.host).arg(m_address.port)
+               : QStringLiteral("%1:%2").arg(m_address.host).arg(m_address.port);
 }
 
 void TcpLine::WriteStr(const QByteArray& bytes) {
-    if (!Connected())
-        FailDriver("WriteFile function failed", EBADF);
+    requireOpen();
     if (m_abort && m_abort->Raised())
         FailDriver("WriteFile function failed", ECANCELED);
     const auto deadline = Clock::now() + std::chrono::milliseconds(WriteSlackMs);
     const int written = writeAll(bytes, deadline);
     if (written != fdwait::Ready)
-        FailDriver("WriteFile function failed", fdwait::ErrorOf(written));
+        fail("WriteFile function failed", fdwait::ErrorOf(written));
 }
 
 ssize_t TcpLine::writeSome(const char* bytes, size_t n) {
@@ -164,15 +168,14 @@ bool TcpLine::WaitForChars(int timeoutMs) {
     const bool ready = FdLine::WaitForChars(timeoutMs);
     // Readable without bytes: the peer has closed its side.
     if (ready && InputCount() == 0)
-        FailDriver("WaitForEvent method failed", ECONNRESET);
+        lost();
     return ready;
 }
 
 void TcpLine::Purge(bool input, bool output) {
     if (!input && !output)
         return;
-    if (!Connected())
-        FailDriver("PurgeComm function failed", EBADF);
+    requireOpen();
     while (input && InputCount() > 0)
         Read(InputCount());
 }

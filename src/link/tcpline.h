@@ -37,16 +37,18 @@ public:
     void Open() override;
     void Close() override;
     // Returns when the system has taken every byte; the peer's closing
-    // fails the write (EPIPE), so does a send buffer that stays full.
+    // fails the write (AdapterGone), so does a send buffer that stays full
+    // (ETIMEDOUT).
     void WriteStr(const QByteArray& bytes) override;
     // The peer closing the connection with nothing left to read fails the
-    // wait (ECONNRESET): no reply can come any more.
+    // wait (AdapterGone): no reply can come any more.
     bool WaitForChars(int timeoutMs) override;
     // Received bytes are read and dropped; bytes already sent cannot be
     // called back, so output has nothing to discard.
     void Purge(bool input, bool output) override;
 
 private:
+    QString name() const override;
     ssize_t writeSome(const char* bytes, size_t n) override;
     // The connected socket for one resolved address, or -errno.
     int connectTo(const void* sockaddr, unsigned length, int family,

@@ -59,32 +59,57 @@ bool Sleep(Clock::time_point deadline, const AbortSignal* abort) {
 
 } // namespace fdwait
 
-bool FdLine::WaitForChars(int timeoutMs) {
+QString AdapterLostText(const QString& name) {
+    return QStringLiteral("Die Verbindung zum Adapter an %1 ist abgerissen: das Gerät wurde "
+                          "ausgesteckt oder die Verbindung geschlossen.")
+        .arg(name);
+}
+
+QString AdapterClosedText(const QString& name) {
+    return QStringLiteral("Der Adapter an %1 ist nicht verbunden.").arg(name);
+}
+
+void FdLine::requireOpen() const {
     if (!Connected())
-        FailDriver("WaitForEvent method failed", EBADF);
+        throw AdapterGone(AdapterClosedText(name()));
+}
+
+void FdLine::lost() {
+    ::close(m_fd.exchange(-1));
+    throw AdapterGone(AdapterLostText(name()));
+}
+
+void FdLine::fail(const char* text, int error) {
+    // A vanished device answers EIO (a pseudo-terminal without its master
+    // too), ENXIO or ENODEV; a closed connection EPIPE or ECONNRESET.
+    if (error == EIO || error == ENXIO || error == ENODEV || error == EPIPE || error == ECONNRESET)
+        lost();
+    FailDriver(text, error);
+}
+
+bool FdLine::WaitForChars(int timeoutMs) {
+    requireOpen();
     const int r = fdwait::Wait(
         m_fd, POLLIN, fdwait::Clock::now() + std::chrono::milliseconds(timeoutMs), m_abort.get());
     if (r < 0)
-        FailDriver("WaitForEvent method failed", -r);
+        fail("WaitForEvent method failed", -r);
     return r == fdwait::Ready;
 }
 
 int FdLine::InputCount() {
-    if (!Connected())
-        FailDriver("ClearCommError function failed", EBADF);
+    requireOpen();
     int count = 0;
     int r;
     do {
         r = ::ioctl(m_fd, FIONREAD, &count);
     } while (r < 0 && errno == EINTR);
     if (r < 0)
-        FailDriver("ClearCommError function failed", errno);
+        fail("ClearCommError function failed", errno);
     return count;
 }
 
 QByteArray FdLine::Read(int count) {
-    if (!Connected())
-        FailDriver("ReadFile function failed", EBADF);
+    requireOpen();
     QByteArray buffer(std::max(count, 0), Qt::Uninitialized);
     if (count <= 0)
         return buffer;
@@ -94,7 +119,7 @@ QByteArray FdLine::Read(int count) {
     } while (n < 0 && errno == EINTR);
     if (n < 0) {
         if (errno != EAGAIN)
-            FailDriver("ReadFile function failed", errno);
+            fail("ReadFile function failed", errno);
         n = 0;
     }
     buffer.truncate(n);

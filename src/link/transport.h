@@ -4,7 +4,11 @@
 // with the driver's texts and errno as the code.
 #pragma once
 
+#include "common/errors.h"
+
 #include <QByteArray>
+#include <QString>
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <sys/types.h>
@@ -12,6 +16,14 @@
 namespace obd {
 
 class AbortSignal;
+
+// The adapter is gone: its device vanished (unplugged, the simulator's
+// terminal closed), the other end closed the connection, or the port is not
+// open. Raised instead of a driver text; the user is offered to connect again.
+class AdapterGone : public DriverError {
+public:
+    using DriverError::DriverError;
+};
 
 class Transport {
 public:
@@ -69,10 +81,12 @@ bool Sleep(Clock::time_point deadline, const AbortSignal* abort);
 } // namespace fdwait
 
 // A transport on one non-blocking descriptor (serial device, socket): the
-// operations both carry out alike.
+// operations both carry out alike. A descriptor that reports the device or
+// the connection gone is closed at once; once closed it is never used again,
+// and every operation raises AdapterGone until the line is opened anew.
 class FdLine : public Transport {
 public:
-    bool Connected() const override { return m_fd >= 0; }
+    bool Connected() const override { return m_fd.load() >= 0; }
     // Waits for a byte, polling the descriptor and the abort signal.
     bool WaitForChars(int timeoutMs) override;
     // FIONREAD.
@@ -88,10 +102,23 @@ protected:
     int writeAll(const QByteArray& bytes, fdwait::Clock::time_point deadline);
     // One write of up to n bytes; -1 with errno on failure.
     virtual ssize_t writeSome(const char* bytes, size_t n);
+    // The name the user knows the line by (device path, host:port).
+    virtual QString name() const = 0;
+    // Raises AdapterGone while the line is closed.
+    void requireOpen() const;
+    // Raises the driver text with error, or AdapterGone (closing the
+    // descriptor) when error says the device or the connection has gone.
+    [[noreturn]] void fail(const char* text, int error);
+    // Closes the descriptor and raises AdapterGone.
+    [[noreturn]] void lost();
 
-    int m_fd = -1;
+    std::atomic<int> m_fd{-1};
     std::shared_ptr<const AbortSignal> m_abort;
 };
+
+// What the user reads when the adapter has gone, or was never connected.
+QString AdapterLostText(const QString& name);
+QString AdapterClosedText(const QString& name);
 
 // "Unable to open com port (win error code: 2)" raised as DriverError.
 [[noreturn]] void FailDriver(const char* text, int error);

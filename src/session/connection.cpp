@@ -35,14 +35,14 @@ void ConnectionSequence::Run(TComPort& port, Link& link) {
         emit statusLine(DemoPortText, true);
         emit portShown(QStringLiteral("Demo"), true);
     } else {
-        openPort(port);
+        openPort(port, link);
     }
     bool ready = false;
     RunOffThread([&] { ready = bringUp(link); });
     link.CommFailure = !ready;
 }
 
-void ConnectionSequence::openPort(TComPort& port) {
+void ConnectionSequence::openPort(TComPort& port, Link& link) {
     // Connecting to a Wi-Fi adapter and rate detection take their time: the
     // window stays drawn meanwhile.
     bool openFailed = false;
@@ -50,7 +50,8 @@ void ConnectionSequence::openPort(TComPort& port) {
         try {
             port.Open();
         } catch (const Error&) {
-            openFailed = true;
+            // An open aborted by the window's close is no failure to show.
+            openFailed = !link.Aborted();
         }
     });
     if (openFailed) {
@@ -65,15 +66,33 @@ void ConnectionSequence::openPort(TComPort& port) {
     } else {
         emit statusLine(QStringLiteral("Port: ") + port.Port() + QStringLiteral(" bereit"), true);
         emit portShown(port.Port(), true);
-        if (const std::optional<int> rate = port.DetectedBaudRate()) {
-            emit statusLine(*rate ? QStringLiteral("Baudrate erkannt: %1").arg(*rate)
-                                  : QStringLiteral("Baudrate nicht erkannt"),
-                            *rate != 0);
-            if (*rate)
-                emit baudRateFound(*rate);
-        }
-        port.Purge(true, true);
+        if (const std::optional<RateDetection>& detection = port.Detection())
+            showDetection(*detection, port);
+        if (port.Connected())
+            port.Purge(true, true);
     }
+}
+
+void ConnectionSequence::showDetection(const RateDetection& detection, TComPort& port) {
+    if (detection.rate) {
+        emit statusLine(QStringLiteral("Baudrate erkannt: %1").arg(detection.rate), true);
+        emit baudRateFound(detection.rate);
+        return;
+    }
+    if (detection.streaming) {
+        // No chip step could get an answer from it: the sequence ends here.
+        emit statusLine(QStringLiteral("Baudrate nicht erkannt: ") + NotAnAdapterText(port.Port()),
+                        false);
+        port.Close();
+        emit portShown(QStringLiteral("COM?"), false);
+        return;
+    }
+    QStringList tried;
+    for (const int rate : detection.tried)
+        tried << QString::number(rate);
+    emit statusLine(QStringLiteral("Baudrate nicht erkannt (versucht: %1 Baud)")
+                        .arg(tried.join(QStringLiteral(", "))),
+                    false);
 }
 
 bool ConnectionSequence::runSteps(std::span<const ChipStep> steps, Link& link,

@@ -23,6 +23,7 @@ namespace obd {
 
 class Link;
 class TComPort;
+struct RateDetection;
 
 class ConnectionSequence : public QObject {
     Q_OBJECT
@@ -69,7 +70,10 @@ signals:
 
 private:
     // Opens the port (reporting when it cannot), shows it and the rate found.
-    void openPort(TComPort& port);
+    void openPort(TComPort& port, Link& link);
+    // The status line of the port's rate detection; a device that is no
+    // adapter is closed again.
+    void showDetection(const RateDetection& detection, TComPort& port);
     bool bringUp(Link& link);
     // Runs the steps until one fails; headers is set by a Headers step.
     bool runSteps(std::span<const ChipStep> steps, Link& link, QString& identification,

@@ -9,7 +9,26 @@
 
 namespace obd {
 
+namespace {
+
+std::atomic<int> runningCalls{0};
+
+// Counts a RunOffThread call from its start to its return.
+struct RunningCall {
+    RunningCall() { runningCalls.fetch_add(1); }
+    ~RunningCall() { runningCalls.fetch_sub(1); }
+    RunningCall(const RunningCall&) = delete;
+    RunningCall& operator=(const RunningCall&) = delete;
+};
+
+} // namespace
+
+bool OffThreadWorkRunning() {
+    return runningCalls.load() > 0;
+}
+
 void RunOffThread(const std::function<void()>& body) {
+    const RunningCall running;
     // The worker sets the flag and wakes this thread's dispatcher; nothing is
     // handed over through Qt's event queue, whose locking the thread checker
     // cannot see. The join orders everything the body wrote before our reads.

@@ -12,4 +12,8 @@ namespace obd {
 // delivered; an exception that ended body is raised again here.
 void RunOffThread(const std::function<void()>& body);
 
+// True while a RunOffThread call has not returned (on any thread): its caller
+// still goes on with the line once it does, so the line must not close yet.
+bool OffThreadWorkRunning();
+
 } // namespace obd

@@ -4,6 +4,7 @@
 #include "link/link.h"
 #include "link/portsettings.h"
 #include "link/protocollog.h"
+#include "session/offthread.h"
 #include "store/dtctexts.h"
 #include "store/records.h"
 #include "widgets/pictures.h"
@@ -69,6 +70,16 @@ void TfMain::StartWith(const QString& port, bool demo) {
 }
 
 void TfMain::closeEvent(QCloseEvent* event) {
+    if (!m_closed && OffThreadWorkRunning()) {
+        // Line work runs on another thread (the connection sequence) and its
+        // caller goes on with the port and the log when it returns: it is
+        // aborted, and the window closes once it has ended, so no descriptor
+        // closes under it.
+        m_ctx.link->Abort();
+        m_closeRetry.start();
+        event->ignore();
+        return;
+    }
     if (!m_closed) {
         m_closed = true;
         m_messages.Guard([this] { FormClose(); });

@@ -5,6 +5,7 @@
 #include "link/protocollog.h"
 #include "report/report.h"
 #include "store/records.h"
+#include "session/offthread.h"
 #include "widgets/elidinglabel.h"
 #include "widgets/pictures.h"
 #include "widgets/qxled.h"
@@ -191,6 +192,15 @@ TfMain::TfMain(const ProgramPaths& paths, std::unique_ptr<QSettings> settings, A
     m_timer1.setInterval(500);
     m_timer1.setSingleShot(true);
     connect(&m_timer1, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    // An action that finds the adapter gone offers to connect again.
+    m_messages.reconnect = [this] { m_startPage->NeuInitialisierenBtnClick(); };
+    m_closeRetry.setInterval(10);
+    connect(&m_closeRetry, &QTimer::timeout, this, [this] {
+        if (OffThreadWorkRunning())
+            return;
+        m_closeRetry.stop();
+        close();
+    });
 
     FormCreate();
     m_info = new TfInfo(this);

@@ -89,6 +89,8 @@ private:
     std::unique_ptr<GuiNotifier> m_notifier;
     std::unique_ptr<QSettings> m_settings;
     QTimer m_timer1;
+    // Tries the close again while line work that was aborted for it ends.
+    QTimer m_closeRetry;
     bool m_closed = false;
     bool m_painted = false;
 

@@ -1,6 +1,7 @@
 #include "workbench/messages.h"
 
 #include "common/errors.h"
+#include "link/transport.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -14,6 +15,7 @@ const QString CaptionWarning = QStringLiteral("Warnung");
 const QString CaptionError = QStringLiteral("Fehler");
 const QString CaptionInformation = QStringLiteral("Information");
 const QString CaptionConfirmation = QStringLiteral("Bestätigung");
+const QString ReconnectQuestion = QStringLiteral("\r\n\r\nJetzt neu verbinden?");
 
 } // namespace
 
@@ -69,6 +71,12 @@ BoxButton MessageBoxes::ErrorYesNo(const QString& text) {
 void MessageBoxes::Guard(const std::function<void()>& body) {
     try {
         body();
+    } catch (const AdapterGone& e) {
+        if (!reconnect) {
+            Error(e.text());
+        } else if (ErrorYesNo(e.text() + ReconnectQuestion) == BoxButton::Yes) {
+            Guard(reconnect);
+        }
     } catch (const obd::Error& e) {
         Error(e.text());
     } catch (const std::exception& e) {

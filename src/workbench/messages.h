@@ -36,8 +36,11 @@ public:
     BoxButton ErrorYesNo(const QString& text);
 
     // Runs body; an obd::Error or any other exception that ends it is shown
-    // in the error box with its text, and the caller goes on.
+    // in the error box with its text, and the caller goes on. When the
+    // adapter has gone (AdapterGone) and reconnect is set, the box asks
+    // whether to connect again, and Ja runs reconnect (guarded in turn).
     void Guard(const std::function<void()>& body);
+    std::function<void()> reconnect;
 
     // Tests set this to answer boxes without showing them (caption, text) ->
     // button.

@@ -4,6 +4,7 @@
 #include "link/comport.h"
 #include "link/portsettings.h"
 #include "store/recordsimport.h"
+#include "session/offthread.h"
 #include "workbench/messages.h"
 #include "workbench/pagelook.h"
 
@@ -253,7 +254,10 @@ void OptionsPage::SelectPortInUse() {
 void OptionsPage::COM_CBChange(const QString& text) {
     // Another name reopens the port: the poller's requests end first.
     StopPollerAndWait(m_ctx);
-    m_ctx.port->SetPort(text);
+    // Connecting to a Wi-Fi adapter takes up to its bound: the window stays
+    // drawn meanwhile.
+    BusyCursor busy;
+    RunOffThread([this, &text] { m_ctx.port->SetPort(text); });
     m_ctx.storePortSettings();
 }
 

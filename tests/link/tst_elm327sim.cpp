@@ -2,10 +2,16 @@
 // read through the real serial driver: the protocol search, headers, several
 // control units, ISO-TP multi-frame answers and the adapter's messages.
 #include "link/comport.h"
+#include "support/testenv.h"
 #include "support_link.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 
 using namespace obd;
 using obd::test::Simulator;
@@ -34,6 +40,8 @@ private slots:
     void replies();
     void searchTakesItsTime();
     void elm323StaysTheDefault();
+    void vehicleDrives();
+    void staleAnnouncementIsTakenOver();
 };
 
 void TestElm327Sim::replies_data() {
@@ -79,6 +87,13 @@ void TestElm327Sim::replies_data() {
         << QByteArray("SEARCHING...\rNO DATA\r\r>");
     QTest::newRow("unknown command")
         << elm327 << quiet + QByteArrayList{"ATXYZ"} << QByteArray("?\r\r>");
+    // A bare CR repeats the last command; with echo on, its echo is the CR.
+    QTest::newRow("bare CR repeats")
+        << elm327 << quiet + QByteArrayList{"0100", "0105", ""} << QByteArray("41 05 50 \r\r>");
+    QTest::newRow("bare CR repeats, echo on")
+        << elm327 << QByteArrayList{"ATL0", "0100", "0105", ""} << QByteArray("\r41 05 50 \r\r>");
+    QTest::newRow("bare CR with nothing to repeat")
+        << elm327 << QByteArrayList{""} << QByteArray(">");
 }
 
 void TestElm327Sim::replies() {
@@ -119,6 +134,76 @@ void TestElm327Sim::elm323StaysTheDefault() {
     port.Open();
     QCOMPARE(Ask(port, "ATI"), QByteArray("ATI\r\nELM323 v1.1\r\n\r\n>"));
     QCOMPARE(Ask(port, "ATH1"), QByteArray("ATH1\r\n?\r\n\r\n>"));
+}
+
+// With --drive the engine runs its cycle: the vehicle stands at idle, speeds
+// up, cruises and brakes to a stop, and no value jumps. The vehicle's clock
+// runs ten times as fast here: one cycle in six seconds.
+void TestElm327Sim::vehicleDrives() {
+    Simulator sim({"--chip", "elm327", "--search-ms", "0", "--drive", "--time-scale", "10"});
+    TComPort port;
+    port.SetPort(sim.slavePath());
+    port.Open();
+    Ask(port, "ATE0");
+    Ask(port, "ATS0");
+    Ask(port, "0100");
+    // The value bytes of a one-PID answer such as "410D64\r\r>".
+    const auto value = [&port](const QByteArray& command) {
+        const QByteArray reply = Ask(port, command).trimmed();
+        return reply.startsWith("41") ? reply.mid(4, reply.indexOf('\r') - 4).toInt(nullptr, 16)
+                                      : -1;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    QList<int> speeds;
+    int lastSpeed = value("010D");
+    qint64 lastAt = 0;
+    const int idleRpm = value("010C") / 4;
+    int topRpm = idleRpm;
+    while (clock.elapsed() < 6500) {
+        QTest::qWait(50);
+        const int speed = value("010D");
+        const qint64 at = clock.elapsed();
+        topRpm = std::max(topRpm, value("010C") / 4);
+        QVERIFY(speed >= 0);
+        // At most 16 km/h per second of the vehicle's clock.
+        QVERIFY2(std::abs(speed - lastSpeed) <= 3 + 16 * (at - lastAt) / 100,
+                 qPrintable(QStringLiteral("%1 -> %2 km/h").arg(lastSpeed).arg(speed)));
+        speeds << speed;
+        lastSpeed = speed;
+        lastAt = at;
+    }
+    QCOMPARE(speeds.first(), 0);
+    const auto top = std::max_element(speeds.begin(), speeds.end());
+    QVERIFY(*top >= 95);
+    QVERIFY(std::find(top, speeds.end(), 0) != speeds.end()); // braked to a stop again
+    QVERIFY2(idleRpm >= 700 && idleRpm <= 900, qPrintable(QString::number(idleRpm)));
+    QVERIFY(topRpm > 2000);
+}
+
+// A simulator killed with SIGKILL leaves its link behind, and the number of
+// its terminal may already belong to another terminal, so the link points at
+// a device that exists. A new simulator takes the link over; one whose
+// simulator is still running it refuses.
+void TestElm327Sim::staleAnnouncementIsTakenOver() {
+    QTemporaryDir dir;
+    const QString link = dir.filePath("elmsim");
+    {
+        Simulator killed({}, link);
+        killed.kill();
+    }
+    QVERIFY(QFileInfo(link).isSymLink());
+    QVERIFY(QFile::remove(link));
+    QVERIFY(QFile::link(QStringLiteral("/dev/null"), link));
+    Simulator again({}, link);
+    QCOMPARE(QFileInfo(link).symLinkTarget(), again.slavePath());
+
+    QProcess second;
+    second.start(test::tool("elmsim"), {"--link", link});
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitCode(), 2);
+    QVERIFY(second.readAllStandardError().contains("announces a running simulator"));
+    QCOMPARE(QFileInfo(link).symLinkTarget(), again.slavePath());
 }
 
 QTEST_GUILESS_MAIN(TestElm327Sim)

@@ -212,34 +212,57 @@ void TestTransport::adapterHangsUp() {
     QVERIFY_THROWS_EXCEPTION(DriverError, line.ask("ATZ"));
 }
 
-// elmsim understands only its own speed; the stored rate is 9600.
+// elmsim understands only its own speed; the stored rate is 9600. A rate
+// counts as found only when the chip identifies itself to ATI: noise, even
+// with a '>' in it, is no answer, and a device that keeps sending ends the
+// detection at its first rate.
 void TestTransport::rateDetection_data() {
-    QTest::addColumn<int>("chipRate");
+    QTest::addColumn<QStringList>("chip");
     QTest::addColumn<bool>("autoBaud");
     QTest::addColumn<int>("detected"); // -1: no detection ran
+    QTest::addColumn<int>("tried");
     QTest::addColumn<int>("rate");
     QTest::addColumn<QString>("reply");
-    QTest::newRow("found") << 115200 << true << 115200 << 115200 << "ATI  ELM323 v1.1";
-    QTest::newRow("first candidate") << 38400 << true << 38400 << 38400 << "ATI  ELM323 v1.1";
-    QTest::newRow("last candidate") << 19200 << true << 19200 << 19200 << "ATI  ELM323 v1.1";
-    QTest::newRow("none answers") << 250000 << true << 0 << 9600 << ReplyError;
-    QTest::newRow("off: stored rate") << 115200 << false << -1 << 9600 << ReplyError;
-    QTest::newRow("off: stored rate fits") << 9600 << false << -1 << 9600 << "ATI  ELM323 v1.1";
+    const QString id = "ATI  ELM323 v1.1";
+    const int all = int(std::size(DetectionRates));
+    QTest::newRow("found") << QStringList{"--rate", "115200"} << true << 115200 << 3 << 115200
+                           << id;
+    QTest::newRow("first candidate")
+        << QStringList{"--rate", "38400"} << true << 38400 << 1 << 38400 << id;
+    QTest::newRow("last candidate")
+        << QStringList{"--rate", "19200"} << true << 19200 << all << 19200 << id;
+    // A loaded machine: the chip begins its answer only after 400 ms.
+    QTest::newRow("late answer") << QStringList{"--rate", "19200", "--latency", "400"} << true
+                                 << 19200 << all << 19200 << id;
+    QTest::newRow("none answers") << QStringList{"--rate", "250000"} << true << 0 << all << 9600
+                                  << ReplyError;
+    QTest::newRow("noise with prompts")
+        << QStringList{"--stream", "noise", "--baud", "115200"} << true << 0 << 1 << 9600 << "";
+    QTest::newRow("off: stored rate")
+        << QStringList{"--rate", "115200"} << false << -1 << 0 << 9600 << ReplyError;
+    QTest::newRow("off: stored rate fits")
+        << QStringList{"--rate", "9600"} << false << -1 << 0 << 9600 << id;
 }
 
 void TestTransport::rateDetection() {
-    QFETCH(int, chipRate);
+    QFETCH(QStringList, chip);
     QFETCH(bool, autoBaud);
     QFETCH(int, detected);
+    QFETCH(int, tried);
     QFETCH(int, rate);
     QFETCH(QString, reply);
-    test::Simulator sim({"--rate", QString::number(chipRate)});
+    test::Simulator sim(chip);
     Line line;
     line.port.SetAutoBaud(autoBaud);
     line.port.SetPort(sim.slavePath());
     line.port.Open();
-    QCOMPARE(line.port.DetectedBaudRate().value_or(-1), detected);
+    const std::optional<RateDetection>& detection = line.port.Detection();
+    QCOMPARE(detection ? detection->rate : -1, detected);
+    QCOMPARE(detection ? int(detection->tried.size()) : 0, tried);
+    QCOMPARE(detection && detection->streaming, chip.contains("--stream"));
     QCOMPARE(line.port.Settings().baudRate, rate);
+    if (reply.isEmpty())
+        return;
     line.link.SetReplyWaitForTesting(500);
     QCOMPARE(line.ask("ATI"), reply);
 }

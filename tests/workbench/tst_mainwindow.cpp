@@ -3,6 +3,7 @@
 // the port choice, and the close.
 #include "link/comport.h"
 #include "link/link.h"
+#include "link/transport.h"
 #include "support_main.h"
 
 #include <QCheckBox>
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStackedWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -65,6 +67,9 @@ private slots:
     void unreadableMonitorStatusShowsNotAvailable();
     void portChangeDuringPollingSendsNothingBeforeReset();
     void closeEndsTheReplyWaitUnderWay();
+    void closeWhileTheSequenceRuns();
+    void goneAdapterOffersToReconnect_data();
+    void goneAdapterOffersToReconnect();
     void destroyedWhilePolling();
 };
 
@@ -519,6 +524,71 @@ void TestMainWindow::closeEndsTheReplyWaitUnderWay() {
              qPrintable(QString::number(closing.elapsed())));
     QVERIFY(!w.Context().pollerRunning());
     QVERIFY(!w.Context().port->Connected());
+}
+
+// Closed at the seventh status line, while the sequence still reads the
+// vehicle on its own thread: the close aborts that work and lets it end
+// before the port and the log close, so neither descriptor is used after its
+// close (which gave "WaitForEvent method failed (win error code: 9)" and
+// "Protokolldatei ... Bad file descriptor").
+void TestMainWindow::closeWhileTheSequenceRuns() {
+    Simulator sim({"--latency", "20"});
+    MainFixture f;
+    f.storePort(sim.slavePath());
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    auto* list = child<QListWidget>(&w, QStringLiteral("LogListBox"));
+    QElapsedTimer closing;
+    connect(list->model(), &QAbstractItemModel::rowsInserted, &w, [&] {
+        if (list->count() != 7 || closing.isValid())
+            return;
+        closing.start();
+        QTimer::singleShot(0, &w, [&w] { w.close(); });
+    });
+    f.runTimer();
+    QTRY_VERIFY(!w.isVisible());
+    QVERIFY(closing.isValid());
+    QVERIFY2(closing.elapsed() < Link::ReplyWaitMs / 2,
+             qPrintable(QString::number(closing.elapsed())));
+    QCOMPARE(f.shown.size(), 0);
+    QVERIFY(!w.Context().port->Connected());
+    const QStringList log = f.logLines();
+    QVERIFY(log[log.size() - 2].endsWith(QStringLiteral(" - Programm terminated")));
+    QCOMPARE(log.last(), QString(49, '*') + ' ');
+}
+
+// The adapter unplugged after a good connection, or never connected: the
+// next action says so in words (not a driver error on a closed descriptor)
+// and offers to connect again; Ja connects to the adapter plugged in again.
+void TestMainWindow::goneAdapterOffersToReconnect_data() {
+    QTest::addColumn<bool>("unplugged");
+    QTest::newRow("unplugged") << true;
+    QTest::newRow("never connected") << false;
+}
+
+void TestMainWindow::goneAdapterOffersToReconnect() {
+    QFETCH(bool, unplugged);
+    QTemporaryDir dir;
+    const QString port = dir.filePath(QStringLiteral("adapter"));
+    auto sim = unplugged ? std::make_unique<Simulator>(QStringList{}, port) : nullptr;
+    MainFixture f;
+    f.storePort(port);
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    f.runTimer();
+    QCOMPARE(w.Context().link->CommFailure.load(), !unplugged);
+    sim.reset();
+    sim = std::make_unique<Simulator>(QStringList{}, port);
+    f.shown.clear();
+    f.answers = {BoxButton::Yes};
+    child<QLineEdit>(&w, QStringLiteral("FlatEdit1"))->setText(QStringLiteral("ATI"));
+    child<QPushButton>(&w, QStringLiteral("FlatButton5"))->click();
+    QVERIFY(!f.shown.isEmpty());
+    QCOMPARE(f.shown.first().text, (unplugged ? AdapterLostText(port) : AdapterClosedText(port)) +
+                                       QStringLiteral("\r\n\r\nJetzt neu verbinden?"));
+    QCOMPARE(f.shown.size(), 1);
+    QVERIFY(!w.Context().link->CommFailure);
+    QVERIFY(f.statusLines().contains(QStringLiteral("Verbindung mit ECU: OK")));
 }
 
 // The window destroyed while polling, without a close before: the worker ends

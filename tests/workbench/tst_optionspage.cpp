@@ -12,6 +12,11 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
+
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
 
 using namespace obd;
 using namespace obd::test;
@@ -33,6 +38,9 @@ private slots:
     void typedAdapterIsUsedAndStored();
     void detectionFindsTheChipsRate();
     void serverChosenForTheNextStart();
+    void detectionSaysWhatItFound_data();
+    void detectionSaysWhatItFound();
+    void reopeningKeepsTheWindowDrawn();
 };
 
 void TestOptionsPage::typedAdapterIsUsedAndStored() {
@@ -121,6 +129,74 @@ void TestOptionsPage::serverChosenForTheNextStart() {
                                      .arg(socketFolder)),
              qPrintable(boxes(f)));
     QVERIFY(next.isVisible());
+}
+
+// Without a rate found the stored rate stays and the status list says why:
+// the rates tried, or that the device is no adapter at all (a port full of
+// noise, '>' among it), whose port is then given up before any chip step.
+void TestOptionsPage::detectionSaysWhatItFound_data() {
+    QTest::addColumn<QStringList>("chip");
+    QTest::addColumn<bool>("adapter");
+    QTest::newRow("no rate answers") << QStringList{"--rate", "250000"} << true;
+    QTest::newRow("noise") << QStringList{"--stream", "noise", "--baud", "115200"} << false;
+}
+
+void TestOptionsPage::detectionSaysWhatItFound() {
+    QFETCH(QStringList, chip);
+    QFETCH(bool, adapter);
+    Simulator sim(chip);
+    MainFixture f;
+    f.storePort(sim.slavePath());
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    child<QCheckBox>(&w, QStringLiteral("FlatCheckBox1"))->click();
+    f.runTimer();
+    const QStringList lines = f.statusLines();
+    QCOMPARE(lines.value(1),
+             adapter ? QStringLiteral("Baudrate nicht erkannt (versucht: 38400, 9600, 115200, "
+                                      "57600, 230400, 19200 Baud)")
+                     : "Baudrate nicht erkannt: " + NotAnAdapterText(sim.slavePath()));
+    QCOMPARE(lines.value(2), adapter ? QStringLiteral("Chip Reset: Fehler")
+                                     : QStringLiteral("Keine Verbindung zum Interface"));
+    QCOMPARE(w.Context().port->Connected(), adapter);
+    QCOMPARE(f.lamp("COM_Led"), adapter);
+    QCOMPARE(QSettings(f.settingsFile(), QSettings::IniFormat).value("BaudRate").toString(),
+             "9600");
+    QCOMPARE(boxes(f), QString());
+}
+
+// Another port chosen while the port is open reopens it away from the
+// window's thread: a Wi-Fi adapter whose server never accepts (its backlog
+// full) takes the connect's 5 s bound, and the window's timers and paints go
+// on meanwhile.
+void TestOptionsPage::reopeningKeepsTheWindowDrawn() {
+    Simulator sim;
+    MainFixture f;
+    f.storePort(sim.slavePath());
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    f.runTimer();
+    QVERIFY(w.Context().port->Connected());
+    const Listener full(0);
+    std::vector<int> queued;
+    for (int i = 0; i < 2; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        const sockaddr_in a = Loopback(full.port());
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a);
+        queued.push_back(fd);
+    }
+    int ticks = 0;
+    QTimer tick;
+    connect(&tick, &QTimer::timeout, &w, [&ticks] { ++ticks; });
+    tick.start(50);
+    f.shown.clear();
+    auto* combo = child<QComboBox>(&w, QStringLiteral("COM_CB"));
+    emit combo->textActivated(full.address());
+    tick.stop();
+    for (const int fd : queued)
+        ::close(fd);
+    QCOMPARE(boxes(f), "Fehler: Unable to open com port (win error code: 110)");
+    QVERIFY2(ticks >= 20, qPrintable(QString::number(ticks)));
 }
 
 QTEST_MAIN(TestOptionsPage)

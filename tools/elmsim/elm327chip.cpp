@@ -227,6 +227,12 @@ QList<QByteArray> Elm327Chip::unitAnswer(int unit, const QString& request) const
 }
 
 QByteArray Elm327Chip::pidAnswer(int unit, const QString& request) const {
+    if (unit == 0 && m_options.driveScale > 0) {
+        const std::chrono::duration<double> running = std::chrono::steady_clock::now() - m_started;
+        if (const QByteArray driven = DrivenAnswer(request, running.count() * m_options.driveScale);
+            !driven.isEmpty())
+            return driven;
+    }
     if (unit == 0)
         return hexBytes(VehicleAnswer(request));
     for (const PidAnswer& a : HybridAnswers)

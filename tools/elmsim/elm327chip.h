@@ -11,6 +11,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <utility>
 
 namespace elmsim {
@@ -33,6 +34,7 @@ struct Elm327Options {
     int ecuMs = 0;              // a unit's time to answer a vehicle request
     int adapterWaitMs = 0;      // wait for further answers without a count digit
     bool singlePid = false;     // requests for several PIDs are not understood
+    double driveScale = 0;      // > 0: the engine runs the driving cycle, its clock this fast
 };
 
 class Elm327Chip {
@@ -59,6 +61,7 @@ private:
     QByteArray lineEnd() const { return m_lineFeeds ? "\r\n" : "\r"; }
 
     Elm327Options m_options;
+    std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
     char m_setting = '0'; // ATSP: '0' searches; kept over a reset like the chip's memory
     bool m_connected = false;
     bool m_cleared = false; // service 04 ran: stored and pending codes are gone

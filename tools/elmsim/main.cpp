@@ -22,6 +22,7 @@
 #include <functional>
 #include <memory>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/signalfd.h>
 #include <termios.h>
 #include <thread>
@@ -35,8 +36,38 @@ struct Behaviour {
     int chunkPauseMs = 10; // between chunks
     bool silent = false;   // read everything, answer nothing
     int disconnectAfter = -1;
-    int baud = 0; // 0: no pacing; else the line's rate, 10 bits per byte
-    int rate = 0; // 0: any; else the only speed setting at which the chip understands
+    int baud = 0;   // 0: no pacing; else the line's rate, 10 bits per byte
+    int rate = 0;   // 0: any; else the only speed setting at which the chip understands
+    QString stream; // "noise" or "nmea": no chip at all, a device that keeps sending
+};
+
+// A device that is no adapter: it sends without pause and ignores commands.
+// "noise" is random bytes (a line at the wrong rate; '>' among them), "nmea"
+// the sentences of a GPS receiver (text, never a '>').
+class Stream {
+public:
+    explicit Stream(QString kind) : m_kind(std::move(kind)) {}
+    QByteArray next(qsizetype count) {
+        QByteArray bytes;
+        bytes.reserve(count);
+        while (bytes.size() < count) {
+            if (m_kind == QLatin1String("noise")) {
+                m_seed = m_seed * 1103515245u + 12345u;
+                bytes.append(static_cast<char>(m_seed >> 16));
+                continue;
+            }
+            static constexpr char Sentence[] =
+                "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\r\n";
+            bytes.append(Sentence[m_at]);
+            m_at = (m_at + 1) % (sizeof Sentence - 1);
+        }
+        return bytes;
+    }
+
+private:
+    QString m_kind;
+    unsigned m_seed = 1;
+    qsizetype m_at = 0;
 };
 
 using Clock = std::chrono::steady_clock;
@@ -98,15 +129,26 @@ bool sendAnswer(int fd, const QByteArray& bytes, const Behaviour& b) {
 }
 
 // The announced link: created at start, removed at exit if it is still ours.
+// A running simulator holds a lock on a hidden file beside the link for as
+// long as it lives, so a link left behind by a killed one (whose terminal's
+// number a new terminal may already have taken) is told apart and taken over.
 class Announcement {
 public:
     Announcement(const QString& link, const QString& target) : m_link(link), m_target(target) {
-        QDir().mkpath(QFileInfo(link).absolutePath());
-        const QFileInfo existing(link);
-        if (existing.isSymLink() && existing.exists())
+        const QFileInfo info(link);
+        QDir().mkpath(info.absolutePath());
+        // The lock file stays: removing it could let two simulators lock
+        // two files of the same name.
+        const QString lockPath =
+            info.dir().filePath(QLatin1Char('.') + info.fileName() + QStringLiteral(".lock"));
+        m_lock = ::open(lockPath.toLocal8Bit().constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (m_lock < 0)
+            die(QStringLiteral("cannot create %1: %2")
+                    .arg(lockPath, QString::fromLocal8Bit(std::strerror(errno))));
+        if (::flock(m_lock, LOCK_EX | LOCK_NB) < 0)
             die(QStringLiteral("%1 announces a running simulator; name another with --link")
                     .arg(link));
-        if (existing.isSymLink())
+        if (info.isSymLink())
             QFile::remove(link); // left behind by a simulator that was killed
         if (::symlink(target.toLocal8Bit().constData(), link.toLocal8Bit().constData()) < 0)
             die(QStringLiteral("cannot create %1: %2")
@@ -115,12 +157,47 @@ public:
     ~Announcement() {
         if (QFileInfo(m_link).symLinkTarget() == m_target)
             QFile::remove(m_link);
+        ::close(m_lock);
     }
+    Announcement(const Announcement&) = delete;
+    Announcement& operator=(const Announcement&) = delete;
 
 private:
     QString m_link;
     QString m_target;
+    int m_lock = -1;
 };
+
+// Sends the stream at the line's rate until a stop signal comes; what the
+// program sends is read and ignored. Bytes the program does not take in time
+// are lost, as on a UART.
+void streamUntilStopped(int master, int stopEvents, const Behaviour& b) {
+    Stream stream(b.stream);
+    const int baud = b.baud > 0 ? b.baud : 9600;
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    const auto start = Clock::now();
+    qint64 sent = 0;
+    for (;;) {
+        pollfd fds[2] = {{master, POLLIN, 0}, {stopEvents, POLLIN, 0}};
+        if (::poll(fds, 2, 5) < 0 && errno != EINTR)
+            return;
+        if (fds[1].revents)
+            return;
+        char buffer[256];
+        while (::read(master, buffer, sizeof buffer) > 0) {
+        }
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        const qint64 due = static_cast<qint64>(seconds * baud / 10.0) - sent;
+        if (due <= 0)
+            continue;
+        const QByteArray bytes = stream.next(due);
+        // A full terminal drops the bytes, as a UART's receiver would.
+        if (::write(master, bytes.constData(), static_cast<size_t>(bytes.size())) < 0 &&
+            errno != EAGAIN && errno != EINTR)
+            return;
+        sent += due;
+    }
+}
 
 } // namespace
 
@@ -153,10 +230,24 @@ int main(int argc, char** argv) {
         "Set the terminal's speed to N and understand only a program that uses N: at another "
         "speed every command line is answered with noise and no prompt.",
         "N", "0");
+    const QCommandLineOption streamOpt(
+        "stream",
+        "Play no chip but a device that sends without pause and ignores commands: KIND noise "
+        "(random bytes, a line at the wrong rate) or nmea (a GPS receiver's sentences, never a "
+        "'>'), at the --baud rate (9600 when not given).",
+        "KIND");
+    const QCommandLineOption driveOpt(
+        "drive",
+        "ELM327: the engine drives a cycle (idle, accelerate, cruise, brake, every 60 s): engine "
+        "and vehicle speed, load, throttle, manifold pressure and temperatures move; without it "
+        "they keep the answer table's values.");
+    const QCommandLineOption timeScaleOpt(
+        "time-scale", "ELM327 with --drive: the vehicle's clock runs N times as fast.", "N", "1");
     const QCommandLineOption disconnectOpt("disconnect-after",
                                            "Answer N requests, then hang up on the next.", "N");
     parser.addOptions({linkOpt, latencyOpt, chunkOpt, chunkPauseOpt, silentOpt, noPromptOpt,
-                       errorOpt, replyOpt, disconnectOpt, baudOpt, rateOpt});
+                       errorOpt, replyOpt, disconnectOpt, baudOpt, rateOpt, streamOpt, driveOpt,
+                       timeScaleOpt});
     const elmsim::Elm327CommandLine elm327;
     elm327.addTo(parser);
     parser.process(app);
@@ -177,6 +268,10 @@ int main(int argc, char** argv) {
     behaviour.rate = number(rateOpt);
     if (parser.isSet(disconnectOpt))
         behaviour.disconnectAfter = number(disconnectOpt);
+    behaviour.stream = parser.value(streamOpt);
+    if (!behaviour.stream.isEmpty() && behaviour.stream != QLatin1String("noise") &&
+        behaviour.stream != QLatin1String("nmea"))
+        die(QStringLiteral("--stream needs noise or nmea, got %1").arg(behaviour.stream));
 
     elmsim::ChipOptions options;
     options.prompt = !parser.isSet(noPromptOpt);
@@ -194,8 +289,24 @@ int main(int argc, char** argv) {
         elmsim::Elm327Options elm327Options;
         elm327Options.chip = options;
         elm327.read(parser, elm327Options, optionError);
-        respond = [chip = std::make_shared<elmsim::Elm327Chip>(elm327Options)](
-                      const QByteArray& line) { return chip->answer(line); };
+        if (parser.isSet(driveOpt))
+            elm327Options.driveScale = number(timeScaleOpt);
+        if (parser.isSet(driveOpt) && elm327Options.driveScale == 0)
+            die(QStringLiteral("--time-scale needs a number > 0"));
+        respond = [chip = std::make_shared<elmsim::Elm327Chip>(elm327Options),
+                   last = QByteArray()](const QByteArray& line) mutable {
+            // A bare CR repeats the last command, as the ELM327 does; its
+            // echo is the CR alone.
+            if (!line.trimmed().isEmpty() || last.isEmpty()) {
+                if (!line.trimmed().isEmpty())
+                    last = line;
+                return chip->answer(line);
+            }
+            elmsim::Answer answer = chip->answer(last);
+            if (!answer.isEmpty() && answer.first().bytes.startsWith(last))
+                answer.first().bytes.remove(0, last.size());
+            return answer;
+        };
     } else {
         respond = [chip = std::make_shared<elmsim::ElmChip>(options)](const QByteArray& line) {
             return elmsim::Answer{{0, chip->answer(line)}};
@@ -241,6 +352,13 @@ int main(int argc, char** argv) {
     const Announcement announcement(link, slavePath);
     std::printf("%s\n%s\n", qPrintable(slavePath), qPrintable(link));
     std::fflush(stdout);
+
+    if (!behaviour.stream.isEmpty()) {
+        streamUntilStopped(master, stopEvents, behaviour);
+        ::close(slave);
+        ::close(master);
+        return 0;
+    }
 
     QByteArray pending;
     Clock::time_point pendingSince; // when the first byte of pending arrived

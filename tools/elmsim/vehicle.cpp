@@ -1,5 +1,8 @@
 #include "vehicle.h"
 
+#include <algorithm>
+#include <cmath>
+#include <iterator>
 #include <string_view>
 
 namespace elmsim {
@@ -106,7 +109,92 @@ QList<QByteArray> infoMessages(int type, int count, const QByteArray& data, bool
     return messages;
 }
 
+// The phases of the driving cycle: from its start second, what the values
+// are at its end (speed in km/h, throttle and load in %); in between they
+// move along a smooth step.
+struct Phase {
+    double start;
+    double speed, throttle, load;
+};
+constexpr Phase Phases[] = {
+    {0, 0, 12, 20},    // idle
+    {10, 100, 60, 75}, // accelerate
+    {22, 100, 25, 35}, // cruise
+    {45, 0, 0, 12},    // brake to a stop
+    {58, 0, 12, 20},   // idle again
+};
+// Speed at which each gear ends, km/h; the engine turns 800/min at a stop.
+constexpr double GearTops[] = {20, 40, 65, 90, 1e9};
+constexpr double IdleRpm = 800;
+
+double smoothStep(double x) {
+    x = std::clamp(x, 0.0, 1.0);
+    return x * x * (3 - 2 * x);
+}
+
+// Engine speed for a vehicle speed: rises in each gear and drops at the shift.
+double engineSpeed(double speed) {
+    double low = 0;
+    for (const double top : GearTops) {
+        if (speed <= top) {
+            const double ratio = (speed - low) / std::min(top - low, 40.0);
+            return IdleRpm + std::min(1.0, ratio) * 2600 + low * 8;
+        }
+        low = top;
+    }
+    return IdleRpm;
+}
+
 } // namespace
+
+DriveState DriveAt(double seconds) {
+    const double t = std::fmod(std::max(seconds, 0.0), DriveCycleSeconds);
+    // The phase t is in and the one before it: the values move from the
+    // previous phase's end to this one's over the phase's first seconds.
+    std::size_t i = 0;
+    while (i + 1 < std::size(Phases) && t >= Phases[i + 1].start)
+        ++i;
+    const Phase& from = Phases[i == 0 ? std::size(Phases) - 1 : i - 1];
+    const Phase& to = Phases[i];
+    const double length =
+        (i + 1 < std::size(Phases) ? Phases[i + 1].start : DriveCycleSeconds) - to.start;
+    const double k = smoothStep((t - to.start) / std::min(length, 10.0));
+    const auto mix = [k](double a, double b) { return a + (b - a) * k; };
+    DriveState s{};
+    s.speed = mix(from.speed, to.speed);
+    s.throttle = mix(from.throttle, to.throttle);
+    s.load = mix(from.load, to.load);
+    s.rpm = engineSpeed(s.speed) + s.throttle * 4;
+    // Warm-up from 20 °C towards 90 °C over the first minutes of running.
+    s.coolant = 90 - 70 * std::exp(-std::max(seconds, 0.0) / 120);
+    s.intakeAir = 35 - s.speed / 10;
+    s.manifoldKpa = 30 + s.load * 0.7;
+    return s;
+}
+
+QByteArray DrivenAnswer(const QString& request, double seconds) {
+    const DriveState s = DriveAt(seconds);
+    const auto byte = [](double v) { return char(std::clamp<long>(std::lround(v), 0, 255)); };
+    const auto percent = [&byte](double v) { return byte(v * 255 / 100); };
+    const long rpm = std::lround(s.rpm * 4);
+    struct Driven {
+        const char* request;
+        QByteArray data;
+    };
+    const Driven driven[] = {
+        {"0104", QByteArray(1, percent(s.load))},
+        {"0105", QByteArray(1, byte(s.coolant + 40))},
+        {"010B", QByteArray(1, byte(s.manifoldKpa))},
+        {"010C", QByteArray(1, char(rpm >> 8)) + char(rpm & 0xFF)},
+        {"010D", QByteArray(1, byte(s.speed))},
+        {"010F", QByteArray(1, byte(s.intakeAir + 40))},
+        {"0111", QByteArray(1, percent(s.throttle))},
+    };
+    for (const Driven& d : driven)
+        if (request == QLatin1String(d.request))
+            return QByteArray("\x41") + char(request.mid(2).toInt(nullptr, 16)) + d.data;
+    return {};
+}
 
 QList<QByteArray> EngineMessages(const QString& request, bool can) {
     const Bus bus = can ? Bus::Can : Bus::KLine;

@@ -10,6 +10,26 @@
 
 namespace elmsim {
 
+// The engine's live values on a driving cycle that repeats every
+// DriveCycleSeconds: idle, accelerate through the gears, cruise, brake to a
+// stop; every value changes smoothly. The engine warms up over the first
+// minutes.
+inline constexpr double DriveCycleSeconds = 60.0;
+struct DriveState {
+    double rpm;         // 1/min
+    double speed;       // km/h
+    double load;        // %
+    double throttle;    // %
+    double coolant;     // °C
+    double intakeAir;   // °C
+    double manifoldKpa; // kPa
+};
+DriveState DriveAt(double seconds);
+
+// The engine unit's answer (41, PID, data) to a service 01 request for a value
+// the driving cycle moves ("010C"); empty for any other request.
+QByteArray DrivenAnswer(const QString& request, double seconds);
+
 // The engine unit's messages (service byte first) to request; can chooses
 // the CAN layouts (09 with a count byte, 06 instead of 05). Empty when the
 // vehicle does not answer it.
