@@ -31,7 +31,7 @@
 #include "services/pidvalues.h"
 #include "session/requestform.h"
 #include "session/sensorpoller.h"
-#include "store/tablestore.h"
+#include "store/records.h"
 #include "widgets/trendchart.h"
 #include "workbench/context.h"
 #include "workbench/messages.h"

@@ -4,6 +4,7 @@
 // raw file; a bare write + fdatasync of one record).
 #include "benchstats.h"
 #include "common/regional.h"
+#include "deliveredtables.h"
 #include "store/dataset.h"
 #include "store/dbfformat.h"
 #include "store/tableschema.h"
@@ -56,17 +57,6 @@ void report(const char* name, double value, const char* unit) {
     std::printf("BENCH %s %.3f %s\n", name, value, unit);
 }
 
-void writeDeliveredTables(const QString& folder) {
-    QDir().mkpath(folder);
-    for (const QString& name : obd::DeliveredTableFiles()) {
-        const QByteArray bytes = obd::dbf::EmptyTable(obd::FieldsOf(name), obd::dbf::kLanguageAnsi,
-                                                      QDate::currentDate());
-        QFile file(QDir(folder).filePath(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(file.fileName()));
-    }
-}
-
 obd::VisitRecord visitWithCodes(int n) {
     obd::VisitRecord visit;
     visit.customer = n % 500;
@@ -85,7 +75,7 @@ obd::VisitRecord visitWithCodes(int n) {
 // the first visit's header is copied with its own number and date in one
 // append, as a workshop's years of visits.
 void benchVisits(const QString& folder) {
-    writeDeliveredTables(folder);
+    bench::WriteDeliveredTables(folder);
     obd::TableStore tables;
     tables.OpenAll(folder);
     obd::VisitStore visits(tables);

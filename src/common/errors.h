@@ -43,4 +43,10 @@ public:
     using Error::Error;
 };
 
+// Records server failures: unreachable, connection lost, a statement refused.
+class ServerError : public Error {
+public:
+    using Error::Error;
+};
+
 } // namespace obd

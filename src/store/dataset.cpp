@@ -286,6 +286,8 @@ void Dataset::Delete() {
     if (m_current < 0)
         fail(QStringLiteral("Operation bei leerer Datenmenge nicht ausführbar"));
     checkWritable();
+    if (BeforeDelete)
+        BeforeDelete(*this);
     const int fileIndex = m_visible[size_t(m_current)];
     QByteArray record(m_file.Record(fileIndex), m_file.header().recordLength);
     record[0] = dbf::kDeletedMark;

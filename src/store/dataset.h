@@ -94,6 +94,9 @@ public:
     QString DisplayText(int visibleRow, int fieldIndex) const;
 
     std::function<void(Dataset&)> BeforePost;
+    // Called by Delete before the current record is marked; a failure leaves
+    // the record in place.
+    std::function<void(Dataset&)> BeforeDelete;
 
 Q_SIGNALS:
     // Empty name: the record changed, the table opened or the state changed.

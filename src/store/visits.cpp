@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <algorithm>
+#include <functional>
 
 namespace obd {
 
@@ -19,34 +20,61 @@ QString context(const Dataset& table) {
     return table.objectName() + QStringLiteral(": ");
 }
 
+// The fields and record length of a table, with the name its messages start with.
+struct TableLayout {
+    QString context;
+    std::vector<dbf::FieldDef> fields;
+    int recordLength = 0;
+
+    static TableLayout of(const Dataset& table) {
+        return {obd::context(table), table.Fields(), table.RecordLength()};
+    }
+    // A delivered table as the build writes it.
+    static TableLayout delivered(const char* objectName, const char* file) {
+        const dbf::Header header = dbf::ParseHeader(
+            dbf::EmptyTable(FieldsOf(QLatin1String(file)), dbf::kLanguageAnsi, QDate(2000, 1, 1)),
+            QLatin1String(file));
+        return {QLatin1String(objectName) + QStringLiteral(": "), header.fields,
+                header.recordLength};
+    }
+};
+
+const dbf::FieldDef& fieldOf(const QString& context, const std::vector<dbf::FieldDef>& fields,
+                             const char* name) {
+    for (const dbf::FieldDef& f : fields)
+        if (f.name == QLatin1String(name))
+            return f;
+    throw TableError(context + QStringLiteral("Das Feld '%1' wurde nicht gefunden").arg(name));
+}
+
 const dbf::FieldDef& fieldOf(const Dataset& table, const char* name) {
-    const int index = table.FieldIndex(QLatin1String(name));
-    if (index < 0)
-        throw TableError(context(table) +
-                         QStringLiteral("Das Feld '%1' wurde nicht gefunden").arg(name));
-    return table.Fields()[size_t(index)];
+    return fieldOf(context(table), table.Fields(), name);
 }
 
 // A new record of a table, filled field by field; each value is checked as
 // it is written.
 class RecordBuilder {
 public:
-    explicit RecordBuilder(const Dataset& table)
-        : m_table(table), m_record(table.RecordLength(), ' ') {}
+    explicit RecordBuilder(const TableLayout& table)
+        : m_table(table), m_record(table.recordLength, ' ') {}
 
     void text(const char* name, const QString& value) {
-        dbf::SetFieldText(fieldOf(m_table, name), m_record.data(), value, context(m_table));
+        dbf::SetFieldText(field(name), m_record.data(), value, m_table.context);
     }
     void number(const char* name, std::optional<qint32> value) {
         text(name, value ? QString::number(*value) : QString());
     }
     void date(const char* name, const QDate& value) {
-        dbf::SetFieldDate(fieldOf(m_table, name), m_record.data(), value);
+        dbf::SetFieldDate(field(name), m_record.data(), value);
     }
     QByteArray& bytes() { return m_record; }
 
 private:
-    const Dataset& m_table;
+    const dbf::FieldDef& field(const char* name) const {
+        return fieldOf(m_table.context, m_table.fields, name);
+    }
+
+    const TableLayout& m_table;
     QByteArray m_record;
 };
 
@@ -193,47 +221,81 @@ TMonitorStatus MonitorStatusOf(const VisitRecord& visit) {
     return s;
 }
 
+namespace {
+
+// A visit's records as dtcmain.dbf and dtchead.dbf take them, every value
+// checked on the way; the visit number is filled in when it is known.
+struct VisitRecords {
+    std::vector<RecordBuilder> codes;
+    RecordBuilder head;
+
+    VisitRecords(const TableLayout& headTable, const TableLayout& mainTable,
+                 const VisitRecord& visit)
+        : head(headTable) {
+        codes.reserve(visit.codes.size());
+        for (const VisitCode& c : visit.codes) {
+            RecordBuilder& r = codes.emplace_back(mainTable);
+            r.text("DTC", c.code);
+            r.text("KIND", QLatin1String(kKindTexts[size_t(c.kind)]));
+            r.text("DESCRIPT", c.description);
+            r.text("UNIT", c.unit);
+        }
+        // The freeze frame fills FREEZE and goes on in records after the codes.
+        const QStringList freeze =
+            piecesOf(LinesForField(visit.freezeFrame),
+                     fieldOf(headTable.context, headTable.fields, "FREEZE").length,
+                     fieldOf(mainTable.context, mainTable.fields, "DESCRIPT").length);
+        for (qsizetype i = 1; i < freeze.size(); ++i) {
+            RecordBuilder& r = codes.emplace_back(mainTable);
+            r.text("KIND", QLatin1String(kFreezeKind));
+            r.text("DESCRIPT", freeze[i]);
+        }
+        RecordBuilder& h = head;
+        h.number("CUST_NR", visit.customer);
+        h.date("DATE", visit.when.date());
+        h.text("TIME", visit.when.time().toString(QStringLiteral("HH:mm:ss")));
+        h.text("VEHICLE", visit.vehicle);
+        h.text("VIN", visit.vin);
+        h.number("MILEAGE", visit.odometerKm);
+        h.text("MIL_ON", visit.milOn ? (*visit.milOn ? QStringLiteral("T") : QStringLiteral("F"))
+                                     : QString());
+        h.number("DTC_COUNT", qint32(visit.codes.size()));
+        h.text("REMARK", visit.remark);
+        h.text("PROTOCOL", visit.protocol);
+        h.number("DIST_CLR", visit.distanceSinceClearKm);
+        for (size_t i = 0; i < kMonitors.size(); ++i)
+            h.text(kMonitors[i].field, QLatin1String(kReadinessTexts[size_t(visit.readiness[i])]));
+        h.text("FREEZE", freeze.value(0));
+        h.text("COMPLETE", QStringLiteral("T"));
+    }
+};
+
+// A visit without a time gets the present one; the records keep whole seconds.
+void stampVisit(VisitRecord& visit) {
+    if (!visit.when.isValid())
+        visit.when = QDateTime::currentDateTime();
+    const QTime t = visit.when.time();
+    visit.when.setTime(QTime(t.hour(), t.minute(), t.second()));
+}
+
+} // namespace
+
+void PrepareVisitForSaving(VisitRecord& visit) {
+    stampVisit(visit);
+    static const TableLayout head = TableLayout::delivered("tDTCHead", "dtchead.dbf");
+    static const TableLayout main = TableLayout::delivered("tDTCMain", "dtcmain.dbf");
+    const VisitRecords check(head, main, visit);
+}
+
 qint32 VisitStore::SaveVisit(VisitRecord& visit) {
     Dataset& head = m_tables.tDTCHead;
     Dataset& main = m_tables.tDTCMain;
-    if (!visit.when.isValid())
-        visit.when = QDateTime::currentDateTime();
-
-    std::vector<RecordBuilder> codes;
-    codes.reserve(visit.codes.size());
-    for (const VisitCode& c : visit.codes) {
-        RecordBuilder& r = codes.emplace_back(main);
-        r.text("DTC", c.code);
-        r.text("KIND", QLatin1String(kKindTexts[size_t(c.kind)]));
-        r.text("DESCRIPT", c.description);
-        r.text("UNIT", c.unit);
-    }
-    // The freeze frame fills FREEZE and goes on in records after the codes.
-    const QStringList freeze =
-        piecesOf(LinesForField(visit.freezeFrame), fieldOf(head, "FREEZE").length,
-                 fieldOf(main, "DESCRIPT").length);
-    for (qsizetype i = 1; i < freeze.size(); ++i) {
-        RecordBuilder& r = codes.emplace_back(main);
-        r.text("KIND", QLatin1String(kFreezeKind));
-        r.text("DESCRIPT", freeze[i]);
-    }
-    RecordBuilder h(head);
-    h.number("CUST_NR", visit.customer);
-    h.date("DATE", visit.when.date());
-    h.text("TIME", visit.when.time().toString(QStringLiteral("HH:mm:ss")));
-    h.text("VEHICLE", visit.vehicle);
-    h.text("VIN", visit.vin);
-    h.number("MILEAGE", visit.odometerKm);
-    h.text("MIL_ON",
-           visit.milOn ? (*visit.milOn ? QStringLiteral("T") : QStringLiteral("F")) : QString());
-    h.number("DTC_COUNT", qint32(visit.codes.size()));
-    h.text("REMARK", visit.remark);
-    h.text("PROTOCOL", visit.protocol);
-    h.number("DIST_CLR", visit.distanceSinceClearKm);
-    for (size_t i = 0; i < kMonitors.size(); ++i)
-        h.text(kMonitors[i].field, QLatin1String(kReadinessTexts[size_t(visit.readiness[i])]));
-    h.text("FREEZE", freeze.value(0));
-    h.text("COMPLETE", QStringLiteral("T"));
+    stampVisit(visit);
+    const TableLayout headTable = TableLayout::of(head);
+    const TableLayout mainTable = TableLayout::of(main);
+    VisitRecords built(headTable, mainTable, visit);
+    std::vector<RecordBuilder>& codes = built.codes;
+    RecordBuilder& h = built.head;
 
     // Three durable steps, each one sync of one file, in this order:
     // 1. the counter: a number is durable as taken before any record
@@ -296,36 +358,38 @@ QString VisitStore::CustomerAddress(qint32 customer) const {
     return {};
 }
 
-std::optional<VisitRecord> VisitStore::LoadVisit(qint32 number) const {
-    const Dataset& head = m_tables.tDTCHead;
-    RowReader r(head);
-    const HeadFields f(r);
-    int found = -1;
-    for (int row = 0; row < head.RecordCount() && found < 0; ++row)
-        if (r.text(row, f.complete) == QLatin1String("True") && r.integer(row, f.number) == number)
-            found = row;
-    if (found < 0)
-        return std::nullopt;
+namespace {
 
+// The visit whose complete header is at row of dtchead.dbf, without its codes;
+// the freeze frame as far as FREEZE holds it, still in field form.
+VisitRecord visitOfHead(RowReader& r, const HeadFields& f, int row) {
     VisitRecord v;
-    v.number = number;
-    v.customer = r.integer(found, f.customer);
-    v.when = r.when(found, f.date, f.time);
-    v.vehicle = r.text(found, r.field("VEHICLE"));
-    v.vin = r.text(found, f.vin);
-    v.protocol = r.text(found, r.field("PROTOCOL"));
-    const QString mil = r.text(found, r.field("MIL_ON"));
+    v.number = r.integer(row, f.number);
+    v.customer = r.integer(row, f.customer);
+    v.when = r.when(row, f.date, f.time);
+    v.vehicle = r.text(row, r.field("VEHICLE"));
+    v.vin = r.text(row, f.vin);
+    v.protocol = r.text(row, r.field("PROTOCOL"));
+    const QString mil = r.text(row, r.field("MIL_ON"));
     if (!mil.isEmpty())
         v.milOn = mil == QLatin1String("True");
     for (size_t i = 0; i < kMonitors.size(); ++i)
-        v.readiness[i] = fromText(kReadinessTexts, r.text(found, r.field(kMonitors[i].field)),
-                                  Readiness::Unknown);
-    v.odometerKm = r.optionalInteger(found, r.field("MILEAGE"));
-    v.distanceSinceClearKm = r.optionalInteger(found, r.field("DIST_CLR"));
-    QString freeze = r.text(found, r.field("FREEZE"));
-    v.remark = r.text(found, r.field("REMARK"));
+        v.readiness[i] =
+            fromText(kReadinessTexts, r.text(row, r.field(kMonitors[i].field)), Readiness::Unknown);
+    v.odometerKm = r.optionalInteger(row, r.field("MILEAGE"));
+    v.distanceSinceClearKm = r.optionalInteger(row, r.field("DIST_CLR"));
+    v.freezeFrame = r.text(row, r.field("FREEZE"));
+    v.remark = r.text(row, r.field("REMARK"));
+    return v;
+}
 
-    const Dataset& main = m_tables.tDTCMain;
+// Fills the visits' codes and the rest of their freeze frames from
+// dtcmain.dbf in one pass; visits are found by number.
+void addCodes(const TableStore& tables, std::vector<VisitRecord>& visits) {
+    QHash<qint32, VisitRecord*> byNumber;
+    for (VisitRecord& v : visits)
+        byNumber.insert(v.number, &v);
+    const Dataset& main = tables.tDTCMain;
     RowReader c(main);
     const dbf::FieldDef& owner = c.field("HEAD_NR");
     const dbf::FieldDef& code = c.field("DTC");
@@ -333,17 +397,46 @@ std::optional<VisitRecord> VisitStore::LoadVisit(qint32 number) const {
     const dbf::FieldDef& description = c.field("DESCRIPT");
     const dbf::FieldDef& unit = c.field("UNIT");
     for (int row = 0; row < main.RecordCount(); ++row) {
-        if (c.integer(row, owner) != number)
+        VisitRecord* v = byNumber.value(c.integer(row, owner));
+        if (!v)
             continue;
         const QString kindText = c.text(row, kind);
         if (kindText == QLatin1String(kFreezeKind))
-            freeze += c.text(row, description);
+            v->freezeFrame += c.text(row, description);
         else
-            v.codes.push_back({c.text(row, code), fromText(kKindTexts, kindText, CodeKind::Stored),
-                               c.text(row, description), c.text(row, unit)});
+            v->codes.push_back({c.text(row, code), fromText(kKindTexts, kindText, CodeKind::Stored),
+                                c.text(row, description), c.text(row, unit)});
     }
-    v.freezeFrame = LinesFromField(freeze);
-    return v;
+    for (VisitRecord& v : visits)
+        v.freezeFrame = LinesFromField(v.freezeFrame);
+}
+
+// The whole visits whose header passes the test, in file order.
+std::vector<VisitRecord> loadVisits(const TableStore& tables,
+                                    const std::function<bool(qint32 number)>& wanted) {
+    const Dataset& head = tables.tDTCHead;
+    RowReader r(head);
+    const HeadFields f(r);
+    std::vector<VisitRecord> visits;
+    for (int row = 0; row < head.RecordCount(); ++row)
+        if (r.text(row, f.complete) == QLatin1String("True") && wanted(r.integer(row, f.number)))
+            visits.push_back(visitOfHead(r, f, row));
+    addCodes(tables, visits);
+    return visits;
+}
+
+} // namespace
+
+std::optional<VisitRecord> VisitStore::LoadVisit(qint32 number) const {
+    std::vector<VisitRecord> found =
+        loadVisits(m_tables, [number](qint32 n) { return n == number; });
+    if (found.empty())
+        return std::nullopt;
+    return std::move(found.front());
+}
+
+std::vector<VisitRecord> VisitStore::LoadAllVisits() const {
+    return loadVisits(m_tables, [](qint32) { return true; });
 }
 
 std::vector<VehicleSummary> VisitStore::VehiclesOfCustomer(qint32 customer) const {

@@ -104,6 +104,12 @@ struct CodeHistoryEntry {
     VisitCode code;
 };
 
+// Gives a visit without a time the present one, cuts the time to whole
+// seconds (what every store keeps) and checks each text and number against
+// the fields the local tables give it, so both stores refuse the same visit
+// with the same message (TableError) before anything is written.
+void PrepareVisitForSaving(VisitRecord& visit);
+
 class VisitStore {
 public:
     explicit VisitStore(TableStore& tables) : m_tables(tables) {}
@@ -117,6 +123,8 @@ public:
     // Whole visits matching the filter, newest first.
     std::vector<VisitSummary> ListVisits(const VisitFilter& filter = {}) const;
     std::optional<VisitRecord> LoadVisit(qint32 number) const;
+    // Every whole visit with its codes, in the order they were saved.
+    std::vector<VisitRecord> LoadAllVisits() const;
     // The name of the customer with this number; "" when there is none.
     QString CustomerName(qint32 customer) const;
     // The customer's address, lines separated by "\n"; "" when there is none.

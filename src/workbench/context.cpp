@@ -3,7 +3,7 @@
 #include "link/comport.h"
 #include "link/link.h"
 #include "link/protocollog.h"
-#include "store/tablestore.h"
+#include "store/records.h"
 
 namespace obd {
 

@@ -25,7 +25,7 @@ namespace obd {
 class Link;
 class TComPort;
 class ProtocolLog;
-class TableStore;
+class Records;
 class MessageBoxes;
 class VehicleBus;
 struct TMonitorStatus;
@@ -39,7 +39,8 @@ struct WorkbenchContext {
     std::unique_ptr<ProtocolLog> log; // null when LogFile.txt could not be opened
     std::unique_ptr<Link> link;
 
-    std::unique_ptr<TableStore> tables;
+    // The customers and visits: the local tables or the records server.
+    std::unique_ptr<Records> records;
     MessageBoxes* messages = nullptr; // owned by the main window
     // The program's settings (owned by the main window); null in page tests.
     QSettings* settings = nullptr;

@@ -2,9 +2,8 @@
 
 #include "common/regional.h"
 #include "store/datasetmodel.h"
+#include "store/records.h"
 #include "store/tableschema.h"
-#include "store/tablestore.h"
-#include "store/visits.h"
 #include "workbench/context.h"
 #include "workbench/look.h"
 #include "workbench/messages.h"
@@ -161,7 +160,7 @@ CustomerPage::CustomerPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(par
             m_ctx.showPage(QStringLiteral("Vehicle"));
     });
     // A visit saved meanwhile shows at once.
-    connect(&m_ctx.tables->tDTCHead, &Dataset::DataChange, this,
+    connect(m_ctx.records.get(), &Records::VisitsChanged, this,
             [this] { m_ctx.messages->Guard([this] { showVehicles(edCustomerNr->text()); }); });
     layout->addWidget(vehicles, 1);
 
@@ -170,7 +169,7 @@ CustomerPage::CustomerPage(WorkbenchContext& ctx, QWidget* parent) : QWidget(par
 }
 
 Dataset& CustomerPage::customers() {
-    return m_ctx.tables->tCustomer;
+    return m_ctx.records->Customers();
 }
 
 void CustomerPage::dsCustomerDataChange(const QString&) {
@@ -190,15 +189,19 @@ void CustomerPage::dsCustomerDataChange(const QString&) {
     showVehicles(edCustomerNr->text());
 }
 
+void CustomerPage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Customers other workstations added or changed show when the list is
+    // shown again.
+    m_ctx.messages->Guard([this] { m_ctx.records->RefreshCustomers(); });
+}
+
 void CustomerPage::showVehicles(const QString& customerNumber) {
     m_vehicles->removeRows(0, m_vehicles->rowCount());
-    // Tables of an earlier release that this copy only reads hold no visits.
-    const Dataset& visits = m_ctx.tables->tDTCHead;
-    if (customerNumber.isEmpty() || !visits.Active() ||
-        visits.FieldIndex(QStringLiteral("COMPLETE")) < 0)
+    if (customerNumber.isEmpty() || !m_ctx.records->VisitsReadable())
         return;
     const std::vector<VehicleSummary> vehicles =
-        VisitStore(*m_ctx.tables).VehiclesOfCustomer(customerNumber.toInt());
+        m_ctx.records->VehiclesOfCustomer(customerNumber.toInt());
     for (const VehicleSummary& v : vehicles) {
         const QString vin = v.vin.isEmpty() ? QStringLiteral("unbekannt") : v.vin;
         QList<QStandardItem*> row{new QStandardItem(vin),

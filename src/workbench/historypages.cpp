@@ -1,6 +1,7 @@
 #include "workbench/historypages.h"
 
 #include "services/ecuanswers.h"
+#include "store/records.h"
 #include "store/tablestore.h"
 #include "store/visits.h"
 #include "workbench/context.h"
@@ -29,7 +30,7 @@ constexpr const char* kCodeColumns[] = {"Datum", "Nr.", "DTC", "Art", "Besuche",
 // The number of the current customer; none on an empty table or while it has
 // no number yet.
 std::optional<qint32> currentCustomer(WorkbenchContext& ctx) {
-    Dataset& customers = ctx.tables->tCustomer;
+    Dataset& customers = ctx.records->Customers();
     if (!customers.Active() || customers.RecordCount() == 0)
         return std::nullopt;
     const QString number = customers.FieldByName(QStringLiteral("CUST_NR")).AsString();
@@ -44,10 +45,9 @@ std::optional<WorkbenchContext::VehicleChoice> chosenVehicle(WorkbenchContext& c
     const std::optional<qint32> customer = currentCustomer(ctx);
     if (ctx.vehicle && (!customer || ctx.vehicle->customer == *customer))
         return ctx.vehicle;
-    if (!customer || !ctx.tables->tDTCHead.Active())
+    if (!customer || !ctx.records->VisitsReadable())
         return std::nullopt;
-    const std::vector<VehicleSummary> vehicles =
-        VisitStore(*ctx.tables).VehiclesOfCustomer(*customer);
+    const std::vector<VehicleSummary> vehicles = ctx.records->VehiclesOfCustomer(*customer);
     if (vehicles.empty())
         return std::nullopt;
     return WorkbenchContext::VehicleChoice{*customer, vehicles.front().vin};
@@ -118,7 +118,7 @@ void VehiclePage::Refill() {
         labVehicle->setAccessibleName(labVehicle->text());
         return;
     }
-    const VisitStore store(*m_ctx.tables);
+    const Records& store = *m_ctx.records;
     int count = 0;
     for (const VisitSummary& v : store.ListVisits({vehicle->customer, {}})) {
         if (v.vin != vehicle->vin)
@@ -165,8 +165,7 @@ void DtcsPage::Refill() {
     FlatComboBox3->clear();
     DBGrid3->setRowCount(0);
     if (vehicle) {
-        for (const VehicleSummary& v :
-             VisitStore(*m_ctx.tables).VehiclesOfCustomer(vehicle->customer))
+        for (const VehicleSummary& v : m_ctx.records->VehiclesOfCustomer(vehicle->customer))
             FlatComboBox3->addItem(VehicleText(v.vin), v.vin);
         FlatComboBox3->setCurrentIndex(FlatComboBox3->findData(vehicle->vin));
     }
@@ -175,7 +174,7 @@ void DtcsPage::Refill() {
         return;
     // How many visits each code came up in: a code seen again is a returning fault.
     const std::vector<CodeHistoryEntry> history =
-        VisitStore(*m_ctx.tables).CodeHistoryOfVehicle(vehicle->customer, vehicle->vin);
+        m_ctx.records->CodeHistoryOfVehicle(vehicle->customer, vehicle->vin);
     QMap<QString, QSet<qint32>> visitsOfCode;
     for (const CodeHistoryEntry& e : history)
         visitsOfCode[e.code.code].insert(e.visit);

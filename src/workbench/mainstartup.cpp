@@ -6,7 +6,7 @@
 #include "link/protocollog.h"
 #include "session/offthread.h"
 #include "store/dtctexts.h"
-#include "store/tablestore.h"
+#include "store/records.h"
 #include "widgets/pictures.h"
 #include "workbench/guinotifier.h"
 #include "workbench/optionspage.h"
@@ -29,16 +29,18 @@ void TfMain::FormCreate() {
     // it still run, so a missing file leaves the rest of start-up intact.
     step([this] { CopyMissingTables(m_ctx.paths); });
     step([this] {
-        m_ctx.tables->OpenAll(m_ctx.paths.dataFolder());
+        m_ctx.records->Open();
         // Where the files are and why (a copy on a write-protected stick), and
         // tables this copy only shows (that one, or another copy writes them).
         QStringList notes;
         if (!m_ctx.paths.notice.isEmpty())
             notes << m_ctx.paths.notice;
-        if (m_ctx.tables->ReadOnly())
-            notes << m_ctx.tables->ReadOnlyNotice();
+        if (!m_ctx.records->ReadOnlyNotice().isEmpty())
+            notes << m_ctx.records->ReadOnlyNotice();
         if (!notes.isEmpty())
-            m_messages.Warning(notes.join(QStringLiteral("\n\n")));
+            m_messages.Warning(notes.join(QStringLiteral("
+
+")));
     });
     step([this] {
         QStringList ports;

@@ -4,8 +4,8 @@
 #include "link/link.h"
 #include "link/protocollog.h"
 #include "report/report.h"
+#include "store/records.h"
 #include "session/offthread.h"
-#include "store/tablestore.h"
 #include "widgets/elidinglabel.h"
 #include "widgets/pictures.h"
 #include "widgets/qxled.h"
@@ -92,7 +92,7 @@ TfMain::TfMain(const ProgramPaths& paths, std::unique_ptr<QSettings> settings, A
     m_messages.answer = std::move(answer);
     m_ctx.paths = paths;
     m_ctx.messages = &m_messages;
-    m_ctx.tables = std::make_unique<TableStore>();
+    m_ctx.records = RecordsFromSettings(*m_settings, paths, PasswordBox(this));
     m_notifier = std::make_unique<GuiNotifier>(m_messages);
 
     setObjectName(QStringLiteral("fMain"));

@@ -2,18 +2,32 @@
 // device, or a Wi-Fi adapter's host:port typed in) is the port the next
 // connection sequence opens and is stored at once, the switch for rate
 // detection, the unit system ("Maßsystem", stored at once and read at
-// start-up), and the folder of the program's files.
+// start-up), the folder of the program's files, and "Datenbank": the local
+// tables or a PostgreSQL server shared by several workstations (stored at
+// once, used from the next start), with "Import local tables".
 #pragma once
 
+#include "store/serverrecords.h"
 #include "workbench/context.h"
 
 #include <QWidget>
 
 class QCheckBox;
 class QComboBox;
+class QLineEdit;
+class QRadioButton;
 class QSettings;
 
 namespace obd {
+
+// The server the "Datenbank" settings name; none when the local tables are chosen.
+std::optional<ServerSettings> ServerFromSettings(const QSettings& settings);
+// The records store the settings choose, not yet opened: the tables in the
+// data folder unless a server is chosen.
+std::unique_ptr<Records> RecordsFromSettings(const QSettings& settings, const ProgramPaths& paths,
+                                             PasswordPrompt askPassword);
+// Asks for the server's password in a box over parent.
+PasswordPrompt PasswordBox(QWidget* parent);
 
 class OptionsPage : public QWidget {
     Q_OBJECT
@@ -31,12 +45,22 @@ public:
     void FlatCheckBox1Click(bool checked);
     // Shows values in system from now on and stores the choice.
     void UnitSystemChange(UnitSystem system);
+    // Stores the "Datenbank" group's choice.
+    void DatabaseChange();
+    // Copies the local tables into the server the group names and shows the counts.
+    void btnImportTablesClick();
 
 private:
     WorkbenchContext& m_ctx;
     QSettings& m_settings;
     QComboBox* COM_CB = nullptr;
     QCheckBox* FlatCheckBox1 = nullptr;
+    QRadioButton* rbServer = nullptr;
+    QLineEdit* edDbHost = nullptr;
+    QLineEdit* edDbPort = nullptr;
+    QLineEdit* edDbName = nullptr;
+    QLineEdit* edDbUser = nullptr;
+    QCheckBox* cbDbRequireTls = nullptr;
 };
 
 } // namespace obd

@@ -1,8 +1,7 @@
 #include "workbench/visitactions.h"
 
 #include "report/report.h"
-#include "store/tablestore.h"
-#include "store/visits.h"
+#include "store/records.h"
 #include "workbench/context.h"
 #include "workbench/messages.h"
 #include "workbench/visitdialogs.h"
@@ -21,7 +20,7 @@ void VisitActions::btnSaveClick() {
     }
     if (!refuseUnfitReading())
         return;
-    Dataset& customers = m_ctx.tables->tCustomer;
+    Dataset& customers = m_ctx.records->Customers();
     // A customer being added or edited is stored first, so it has its number.
     if (customers.Active() &&
         (customers.State() == DatasetState::Edit || customers.State() == DatasetState::Insert))
@@ -46,7 +45,7 @@ void VisitActions::btnSaveClick() {
     VisitRecord visit = m_ctx.reading;
     visit.customer = number.toInt();
     visit.when = QDateTime::currentDateTime();
-    VisitStore(*m_ctx.tables).SaveVisit(visit);
+    m_ctx.records->SaveVisit(visit);
     m_ctx.shownVisit = visit;
     m_ctx.savedReading = {m_ctx.reading, visit.number};
     m_ctx.messages->Information(QStringLiteral("Diagnose Nr. %1 gespeichert.").arg(visit.number));
@@ -74,15 +73,14 @@ bool VisitActions::refuseUnfitReading() {
 }
 
 void VisitActions::btnOpenClick() {
-    const VisitStore visits(*m_ctx.tables);
-    VisitListDialog list(visits, m_window);
+    VisitListDialog list(*m_ctx.records, m_window);
     if (list.exec() != QDialog::Accepted)
         return;
     OpenVisit(m_ctx, list.SelectedVisit());
 }
 
 void OpenVisit(WorkbenchContext& ctx, qint32 number) {
-    const std::optional<VisitRecord> visit = VisitStore(*ctx.tables).LoadVisit(number);
+    const std::optional<VisitRecord> visit = ctx.records->LoadVisit(number);
     if (visit) // the lists offer only whole visits, which stay in the file
         ctx.showSavedVisit(*visit);
 }
@@ -92,7 +90,7 @@ void VisitActions::btnPrintClick(TfReport& report) {
         report.ShowPreview(m_window);
         return;
     }
-    const VisitStore visits(*m_ctx.tables);
+    const Records& visits = *m_ctx.records;
     const VisitRecord& visit = *m_ctx.shownVisit;
     const ReportContent content = ReportOfVisit(visit, visits.CustomerName(visit.customer),
                                                 visits.CustomerAddress(visit.customer));

@@ -46,7 +46,7 @@ QString CodeKindText(CodeKind kind) {
     return QString::fromUtf8(kKindNames[size_t(kind)]);
 }
 
-VisitListDialog::VisitListDialog(const VisitStore& visits, QWidget* parent)
+VisitListDialog::VisitListDialog(const Records& visits, QWidget* parent)
     : QDialog(parent), m_visits(visits) {
     setObjectName(QStringLiteral("VisitListDialog"));
     setWindowTitle(QStringLiteral("Diagnose öffnen"));

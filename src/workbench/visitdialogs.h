@@ -4,7 +4,7 @@
 #pragma once
 
 #include "report/report.h"
-#include "store/visits.h"
+#include "store/records.h"
 
 #include <QDialog>
 
@@ -16,7 +16,7 @@ namespace obd {
 class VisitListDialog : public QDialog {
     Q_OBJECT
 public:
-    VisitListDialog(const VisitStore& visits, QWidget* parent = nullptr);
+    VisitListDialog(const Records& visits, QWidget* parent = nullptr);
 
     // The number of the visit in the selected row; -1 when none is selected.
     qint32 SelectedVisit() const;
@@ -26,7 +26,7 @@ public:
     void Refill();
 
 private:
-    const VisitStore& m_visits;
+    const Records& m_visits;
     QLineEdit* edCustomer = nullptr;
     QLineEdit* edVin = nullptr;
     QTableWidget* VisitGrid = nullptr;

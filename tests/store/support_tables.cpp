@@ -56,7 +56,7 @@ QString runPython(const QString& script, const QStringList& args) {
 QString errorText(const std::function<void()>& action) {
     try {
         action();
-    } catch (const TableError& e) {
+    } catch (const Error& e) {
         return e.text();
     }
     return QStringLiteral("<no error>");

@@ -26,7 +26,7 @@ void writeBytes(const QString& path, const QByteArray& bytes);
 // dbfread; returns stdout and fails the test on a non-zero exit.
 QString runPython(const QString& script, const QStringList& args = {});
 
-// The text of the TableError that action throws, or "<no error>".
+// The text of the error (TableError, ServerError, ...) that action throws, or "<no error>".
 QString errorText(const std::function<void()>& action);
 
 } // namespace obd::test

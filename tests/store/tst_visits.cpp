@@ -1,6 +1,7 @@
-// Visits saved to and read from dtchead.dbf and dtcmain.dbf: round trip, the
-// list and its filters, a customer's vehicles and a vehicle's code history,
-// refused saves, and saves killed midway.
+// Visits saved to and read from dtchead.dbf and dtcmain.dbf: round trip with
+// the files as other readers see them, refused saves, and saves killed
+// midway. The lists, filters and histories are in the record tests that run
+// on both stores (tst_records).
 #include "store/visits.h"
 #include "support_tables.h"
 
@@ -95,85 +96,6 @@ private slots:
                          "0 P0101 stored 7E8\n"
                          "0 P0420 pending 7E8\n"
                          "0 U0100 permanent \n"));
-    }
-
-    // A freeze frame longer than the header's field goes on after the codes
-    // and comes back whole, blanks at the cuts included; it counts as no code.
-    void longFreezeFrame_data() {
-        QTest::addColumn<QString>("frame");
-        const QString line = QStringLiteral("Kühlmitteltemperatur: 90 °C");
-        QTest::newRow("fits exactly") << QString(254, 'x');
-        QTest::newRow("blank at the header's cut") << QString(253, 'x') + " " + QString(300, 'y');
-        QTest::newRow("many lines") << QStringList(40, line).join('\n');
-    }
-    void longFreezeFrame() {
-        QFETCH(QString, frame);
-        VisitStore store(*m_tables);
-        VisitRecord v = visitOf(1, "VIN", at(1, 1), {{"P0100", CodeKind::Stored, "ok", ""}});
-        v.freezeFrame = frame;
-        store.SaveVisit(v);
-        QCOMPARE(store.LoadVisit(v.number)->freezeFrame, frame);
-        QCOMPARE(store.ListVisits().front().codeCount, 1);
-    }
-
-    void listNewestFirstAndFiltered() {
-        Dataset& customers = m_tables->tCustomer;
-        for (const char* name : {"Anna", "Bernd"}) {
-            customers.Insert();
-            customers.FieldByName("NAME").SetAsString(name);
-            customers.Post();
-        }
-        VisitStore store(*m_tables);
-        std::vector<VisitRecord> visits{
-            visitOf(0, "WAUZZZ8K0000A", at(5, 8), {{"P0300", CodeKind::Stored, "", ""}}),
-            visitOf(1, "WBAZZZ1111111", at(9, 8)),
-            visitOf(0, "WAUZZZ8K0000A", at(5, 14)),
-            visitOf(0, "", at(1, 8)),
-        };
-        for (VisitRecord& v : visits)
-            store.SaveVisit(v);
-
-        const auto numbers = [&](const VisitFilter& filter) {
-            QList<qint32> list;
-            for (const VisitSummary& s : store.ListVisits(filter))
-                list << s.number;
-            return list;
-        };
-        QCOMPARE(numbers({}), (QList<qint32>{1, 2, 0, 3}));
-        QCOMPARE(numbers({0, {}}), (QList<qint32>{2, 0, 3}));
-        QCOMPARE(numbers({std::nullopt, "k0000"}), (QList<qint32>{2, 0}));
-        QCOMPARE(numbers({1, "k0000"}), QList<qint32>{});
-        const VisitSummary first = store.ListVisits({std::nullopt, "0000a"}).back();
-        QCOMPARE(first.customerName, QString("Anna"));
-        QCOMPARE(first.when, at(5, 8));
-        QCOMPARE(first.codeCount, 1);
-    }
-
-    void vehiclesOfACustomerAndTheirCodes() {
-        VisitStore store(*m_tables);
-        std::vector<VisitRecord> visits{
-            visitOf(3, "VIN-A", at(1, 8), {{"P0171", CodeKind::Stored, "Gemisch mager", "7E8"}}),
-            visitOf(3, "", at(2, 8), {{"P0500", CodeKind::Stored, "Geschwindigkeit", "7E8"}}),
-            visitOf(3, "VIN-A", at(7, 8),
-                    {{"P0171", CodeKind::Stored, "Gemisch mager", "7E8"},
-                     {"P0300", CodeKind::Pending, "Zündaussetzer", "7E9"}}),
-            visitOf(8, "VIN-A", at(9, 8), {{"P0001", CodeKind::Stored, "", ""}}),
-        };
-        for (VisitRecord& v : visits)
-            store.SaveVisit(v);
-
-        const std::vector<VehicleSummary> vehicles = store.VehiclesOfCustomer(3);
-        QCOMPARE(vehicles.size(), size_t(2));
-        QCOMPARE(vehicles[0].vin, QString("VIN-A"));
-        QCOMPARE(vehicles[0].lastVisit, at(7, 8));
-        QCOMPARE(vehicles[0].visits, 2);
-        QCOMPARE(vehicles[1].vin, QString());
-        QCOMPARE(vehicles[1].visits, 1);
-
-        QStringList history;
-        for (const CodeHistoryEntry& e : store.CodeHistoryOfVehicle(3, "VIN-A"))
-            history << QString("%1 %2").arg(e.visit).arg(e.code.code);
-        QCOMPARE(history, (QStringList{"2 P0171", "2 P0300", "0 P0171"}));
     }
 
     void refusedVisitWritesNothing() {

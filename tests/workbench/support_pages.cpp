@@ -3,7 +3,7 @@
 #include "link/comport.h"
 #include "link/link.h"
 #include "link/protocollog.h"
-#include "store/tablestore.h"
+#include "store/records.h"
 #include "support/testenv.h"
 
 #include <QDir>
@@ -28,8 +28,8 @@ void PageFixture::openTables() {
     QDir().mkpath(ctx.paths.dataFolder());
     for (const QString& name : source.entryList({QStringLiteral("*.dbf")}, QDir::Files))
         QFile::copy(source.filePath(name), QDir(ctx.paths.dataFolder()).filePath(name));
-    ctx.tables = std::make_unique<TableStore>();
-    ctx.tables->OpenAll(ctx.paths.dataFolder());
+    ctx.records = std::make_unique<TableRecords>(ctx.paths.dataFolder());
+    ctx.records->Open();
 }
 
 void PageFixture::openLink(const QString& portPath) {

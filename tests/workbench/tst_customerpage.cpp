@@ -1,7 +1,7 @@
 #include "support_pages.h"
 
 #include "common/regional.h"
-#include "store/tablestore.h"
+#include "store/records.h"
 #include "store/visits.h"
 #include "support/testenv.h"
 #include "workbench/customerpage.h"
@@ -53,7 +53,7 @@ class TestCustomerPage : public QObject {
     }
     QString box(const char* name) { return control<QLineEdit>(name)->text(); }
     void click(const char* name) { QTest::mouseClick(control<QWidget>(name), Qt::LeftButton); }
-    Dataset& customers() { return f->ctx.tables->tCustomer; }
+    Dataset& customers() { return f->ctx.records->Customers(); }
 
 private slots:
     void initTestCase() {
@@ -226,7 +226,7 @@ private slots:
     void vehiclesOfTheCurrentCustomer() {
         addCustomer(QStringLiteral("Anna"));
         addCustomer(QStringLiteral("Bernd"));
-        VisitStore visits(*f->ctx.tables);
+        Records& visits = *f->ctx.records;
         const auto save = [&](qint32 customer, const QString& vin, int day) {
             VisitRecord v;
             v.customer = customer;

@@ -2,7 +2,7 @@
 // Vehicles" leads to "Vehicle", which lists the vehicle's visits, and "DTC's"
 // lists its codes by visit with how often each came up.
 #include "common/regional.h"
-#include "store/tablestore.h"
+#include "store/records.h"
 #include "support_main.h"
 #include "support_pages.h"
 #include "workbench/customerpage.h"
@@ -44,7 +44,7 @@ private slots:
         MainFixture f;
         TfMain& w = f.start();
         w.Timer1().stop();
-        QCOMPARE(w.Context().tables->tCustomer.RecordCount(), 0);
+        QCOMPARE(w.Context().records->Customers().RecordCount(), 0);
         w.MenuBarBtnClick(child<QToolButton>(&w, QStringLiteral("btnVehicle")));
         auto* label = child<QLabel>(&w, QStringLiteral("labVehicle"));
         QVERIFY(label->isVisible());
@@ -56,11 +56,11 @@ private slots:
     void customerWithTwoVehicles() {
         PageFixture f;
         f.openTables();
-        Dataset& customers = f.ctx.tables->tCustomer;
+        Dataset& customers = f.ctx.records->Customers();
         customers.Insert();
         customers.FieldByName("NAME").SetAsString("Anna");
         customers.Post();
-        VisitStore visits(*f.ctx.tables);
+        Records& visits = *f.ctx.records;
         const auto save = [&](const QString& vin, int day, QStringList codes) {
             VisitRecord v;
             v.customer = 0;

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
@@ -36,6 +37,7 @@ class TestOptionsPage : public QObject {
 private slots:
     void typedAdapterIsUsedAndStored();
     void detectionFindsTheChipsRate();
+    void serverChosenForTheNextStart();
     void detectionSaysWhatItFound_data();
     void detectionSaysWhatItFound();
     void reopeningKeepsTheWindowDrawn();
@@ -89,6 +91,44 @@ void TestOptionsPage::detectionFindsTheChipsRate() {
     QCOMPARE(QSettings(f.settingsFile(), QSettings::IniFormat).value("BaudRate").toString(),
              "115200");
     QCOMPARE(boxes(f), QString());
+}
+
+// The "Datenbank" group stores the server (never a password) at once; the
+// next start uses it, and a server that cannot be reached is said so in a
+// box while the program goes on.
+void TestOptionsPage::serverChosenForTheNextStart() {
+    MainFixture f;
+    TfMain& w = f.start();
+    w.Timer1().stop();
+    child<QRadioButton>(&w, QStringLiteral("rbServer"))->click();
+    const QString socketFolder = f.folder() + "/no-server";
+    for (auto [name, text] :
+         {std::pair{"edDbHost", socketFolder}, {"edDbName", "werkstatt"}, {"edDbUser", "anna"}}) {
+        auto* edit = child<QLineEdit>(&w, QLatin1String(name));
+        edit->setFocus();
+        edit->setText(text);
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+    QCOMPARE(boxes(f), QString());
+    QSettings stored(f.settingsFile(), QSettings::IniFormat);
+    QCOMPARE(stored.value("Datenbank/Art").toString(), QString("PostgreSQL"));
+    QCOMPARE(stored.value("Datenbank/Host").toString(), socketFolder);
+    QCOMPARE(stored.value("Datenbank/Name").toString(), QString("werkstatt"));
+    QCOMPARE(stored.value("Datenbank/Benutzer").toString(), QString("anna"));
+    QCOMPARE(stored.value("Datenbank/Port").toInt(), 5432);
+    for (const QString& key : stored.allKeys())
+        QVERIFY2(!key.contains("pass", Qt::CaseInsensitive) &&
+                     !key.contains("kennwort", Qt::CaseInsensitive),
+                 qPrintable(key));
+
+    f.window.reset();
+    TfMain& next = f.start();
+    next.Timer1().stop();
+    QVERIFY2(boxes(f).startsWith(QString("Fehler: Der Datenbankserver \"werkstatt\" auf "
+                                         "%1:5432 ist nicht erreichbar:")
+                                     .arg(socketFolder)),
+             qPrintable(boxes(f)));
+    QVERIFY(next.isVisible());
 }
 
 // Without a rate found the stored rate stays and the status list says why:

@@ -4,7 +4,7 @@
 #include "link/link.h"
 #include "support_main.h"
 
-#include "store/tablestore.h"
+#include "store/records.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -2,7 +2,7 @@
 // goes to the customer the user confirms, with what the pages show; without a
 // customer, or when the user declines, nothing is saved and the "Customer"
 // page shows. An opened visit takes the pages' place until the car is read.
-#include "store/tablestore.h"
+#include "store/records.h"
 #include "store/visits.h"
 #include "support_main.h"
 
@@ -58,9 +58,9 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(f.statusLines().size(), 7, 5000);
         WorkbenchContext& ctx = w.Context();
         if (withCustomer) {
-            ctx.tables->tCustomer.Insert();
-            ctx.tables->tCustomer.FieldByName("NAME").SetAsString("Anna");
-            ctx.tables->tCustomer.Post();
+            ctx.records->Customers().Insert();
+            ctx.records->Customers().FieldByName("NAME").SetAsString("Anna");
+            ctx.records->Customers().Post();
         }
         ctx.reading.codes = {{"P0300", CodeKind::Stored, "Zündaussetzer", {}}};
         child<QLineEdit>(&w, QStringLiteral("FlatEdit4"))
@@ -75,7 +75,7 @@ private slots:
         const auto* pages = child<QStackedWidget>(&w, QStringLiteral("Notebook"));
         QCOMPARE(pages->currentWidget()->objectName() == QStringLiteral("Customer"), !saved);
 
-        const std::optional<VisitRecord> visit = VisitStore(*ctx.tables).LoadVisit(0);
+        const std::optional<VisitRecord> visit = ctx.records->LoadVisit(0);
         QCOMPARE(visit.has_value(), saved);
         if (!saved)
             return;
@@ -148,9 +148,9 @@ private slots:
         w.Timer1().stop();
         f.runTimer();
         WorkbenchContext& ctx = w.Context();
-        ctx.tables->tCustomer.Insert();
-        ctx.tables->tCustomer.FieldByName("NAME").SetAsString("Anna");
-        ctx.tables->tCustomer.Post();
+        ctx.records->Customers().Insert();
+        ctx.records->Customers().FieldByName("NAME").SetAsString("Anna");
+        ctx.records->Customers().Post();
         if (readCodes)
             child<QPushButton>(&w, QStringLiteral("TroubleCodesRead"))->click();
         if (visits > 0) {
@@ -162,9 +162,8 @@ private slots:
         QTest::keySequence(&w, QKeySequence::Save);
         QCOMPARE(f.shown.size(), before + 1);
         QCOMPARE(f.shown.last().caption + '|' + f.shown.last().text, "Information|" + refusal);
-        const VisitStore store(*ctx.tables);
-        QCOMPARE(store.LoadVisit(0).has_value(), visits > 0);
-        QVERIFY(!store.LoadVisit(1).has_value());
+        QCOMPARE(ctx.records->LoadVisit(0).has_value(), visits > 0);
+        QVERIFY(!ctx.records->LoadVisit(1).has_value());
     }
 
     // A visit saved with a remark, opened after the program was started
@@ -189,7 +188,7 @@ private slots:
         {
             TfMain& w = f.start();
             QTRY_VERIFY_WITH_TIMEOUT(!w.Context().link->CommFailure, 10000);
-            Dataset& customers = w.Context().tables->tCustomer;
+            Dataset& customers = w.Context().records->Customers();
             customers.Insert();
             customers.FieldByName("NAME").SetAsString("Anna");
             customers.Post();
@@ -255,7 +254,7 @@ private slots:
         child<QToolButton>(&w, QStringLiteral("btnSave"))->click();
         QCOMPARE(f.shown.size(), 1);
         QVERIFY(f.shown[0].text.contains(QStringLiteral("bereits gespeichert")));
-        QCOMPARE(VisitStore(*w.Context().tables).ListVisits().size(), size_t(1));
+        QCOMPARE(w.Context().records->ListVisits().size(), size_t(1));
 
         // Reading the car ends the view.
         child<QPushButton>(&w, QStringLiteral("TroubleCodesRead"))->click();

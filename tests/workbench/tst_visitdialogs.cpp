@@ -1,6 +1,6 @@
 // The list of saved visits with its filters, and the view of one visit.
 #include "common/regional.h"
-#include "store/tablestore.h"
+#include "store/records.h"
 #include "support_pages.h"
 #include "workbench/visitdialogs.h"
 
@@ -43,13 +43,13 @@ private slots:
         QFETCH(int, selected);
         PageFixture f;
         f.openTables();
-        Dataset& customers = f.ctx.tables->tCustomer;
+        Dataset& customers = f.ctx.records->Customers();
         for (const char* name : {"Anna", "Bernd"}) {
             customers.Insert();
             customers.FieldByName("NAME").SetAsString(name);
             customers.Post();
         }
-        VisitStore visits(*f.ctx.tables);
+        Records& visits = *f.ctx.records;
         const auto save = [&](qint32 who, const QString& vin, int day, int codes) {
             VisitRecord v;
             v.customer = who;
