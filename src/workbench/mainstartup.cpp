@@ -38,9 +38,7 @@ void TfMain::FormCreate() {
         if (!m_ctx.records->ReadOnlyNotice().isEmpty())
             notes << m_ctx.records->ReadOnlyNotice();
         if (!notes.isEmpty())
-            m_messages.Warning(notes.join(QStringLiteral("
-
-")));
+            m_messages.Warning(notes.join(QStringLiteral("\n\n")));
     });
     step([this] {
         QStringList ports;
