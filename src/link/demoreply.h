@@ -43,8 +43,9 @@ inline constexpr DemoAnswer DemoAnswers[] = {
     {"03", "43 01 25 07 36 04 55 43 11 07 12 99 11 98 43 94 91 99 92 A4 27 43 93 90 D4 51 E5 "
            "00 43 51 41 51 84 59 54"},
     {"04", "44"},
-    // No pending codes, so reading the codes in demo mode ends without a box.
-    {"07", "47 00 00 00 00 00 00"},
+    // Pending codes as the simulated vehicle has them, so a code read in demo
+    // mode reads them instead of failing for want of an answer.
+    {"07", "47 01 71 04 20 00 00"},
 };
 
 inline constexpr std::string_view DemoEngineSpeedCommand = "010C";
